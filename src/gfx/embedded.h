@@ -1,0 +1,13 @@
+// Pictures and sound effects carried inside the executable, looked up by their file name.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string_view>
+
+namespace fg {
+
+// The bytes of the embedded file `name` (for example "picTitle.png"), empty when unknown.
+std::span<const uint8_t> EmbeddedAsset(std::string_view name);
+
+}  // namespace fg

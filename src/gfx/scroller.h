@@ -1,0 +1,21 @@
+// The shadowed message that scrolls along the bottom of the title screen.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+namespace fg {
+
+struct Game;
+
+// 28 spaces, the message, 31 spaces: 271 characters.
+extern const std::string_view kScrollMessage;
+
+// Renders the 30 characters from `pos` into the scroll strip; near the end of the message it
+// renders the start instead and rewinds ScrollPos.
+void BuildScrollBuffer(Game& g, int16_t pos);
+
+// One scroller step: 2 pixels further, a new strip every 7 ticks, drawn with its shadow.
+void tmrScrollText_Timer(Game& g);
+
+}  // namespace fg

@@ -1,0 +1,105 @@
+// The test host: a virtual clock that moves only while the game waits, a script of input at
+// virtual times, and a record of everything the game asked of the machine.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "gfx/surface.h"
+#include "platform/host.h"
+#include "platform/module_player.h"
+
+namespace fg {
+
+struct ScriptedEvent {
+  enum Kind { kKeyDown, kKeyUp, kMouseMove, kMouseDown, kClose };
+  int32_t Time = 0;
+  Kind What = kKeyDown;
+  int16_t Code = 0;  // key code or mouse button
+  float X = 0;
+  float Y = 0;
+};
+
+struct PlayedWave {
+  int32_t Time;
+  std::vector<uint8_t> Image;
+};
+
+class HeadlessHost : public Host {
+ public:
+  HeadlessHost() = default;
+
+  // Script. Events are delivered by DoEvents once the virtual clock has reached their time.
+  void At(int32_t time, ScriptedEvent::Kind what, int16_t code = 0, float x = 0, float y = 0);
+  void KeyPress(int32_t time, int16_t code) { At(time, ScriptedEvent::kKeyDown, code); }
+  void KeyRelease(int32_t time, int16_t code) { At(time, ScriptedEvent::kKeyUp, code); }
+  bool ScriptDone() const { return next_ >= script_.size(); }
+
+  // Host.
+  int32_t Clock() override { return now_; }
+  void DoEvents() override;
+  void BlockUntil(int32_t deadline) override;
+  void SetSink(EventSink* sink) override { sink_ = sink; }
+  void AddTimer(Timer* timer) override { timers_.push_back(timer); }
+  void Refresh(const Surface& image) override;
+  void ShowWindow() override { ShownAtRefresh = Refreshes; Shown = true; }
+  void SetCaption(const std::string& caption) override { Caption = caption; }
+  void SetIcon(const Surface& icon) override { Icon = icon; }
+  void PlayWave(std::span<const uint8_t> image) override;
+  void SetMusicHook(MusicHook hook) override { Music = std::move(hook); }
+  int MusicRate() override { return 44100; }
+  void OpenUrl(const std::string& url) override { Urls.push_back(url); }
+  std::string ExecutableDir() override { return ExeDir; }
+
+  // Record.
+  int Refreshes = 0;
+  Surface Screen;                                  // the image at the last refresh
+  std::function<void(const Surface&)> OnRefresh;   // optional per-refresh inspection
+  bool Shown = false;
+  int ShownAtRefresh = -1;
+  std::string Caption;
+  Surface Icon;
+  std::vector<PlayedWave> Waves;
+  bool KeepWaveImages = true;                      // soak runs switch this off
+  std::vector<std::string> Urls;
+  MusicHook Music;
+  std::string ExeDir = "/opt/fenzogobbix";
+  int Pumps = 0;                                   // DoEvents calls
+
+ private:
+  int32_t now_ = 0;
+  std::vector<ScriptedEvent> script_;
+  size_t next_ = 0;
+  EventSink* sink_ = nullptr;
+  std::vector<Timer*> timers_;
+};
+
+// A module player that records the calls it receives and hands them on to another player,
+// or, without one, answers with handles of its own (a load succeeds when the file can be read).
+class RecordingModulePlayer : public ModulePlayer {
+ public:
+  explicit RecordingModulePlayer(std::vector<std::string>& log, ModulePlayer* inner = nullptr)
+      : log_(log), inner_(inner) {}
+
+  void MIDASstartup() override;
+  void MIDASinit() override;
+  void MIDASstartBackgroundPlay(int32_t rate) override;
+  void MIDASopenChannels(int32_t channels) override;
+  int32_t MIDASloadModule(const std::string& path) override;
+  void MIDASsetAmplification(int32_t amplification) override;
+  int32_t MIDASplayModule(int32_t module, int32_t loop) override;
+  void MIDASstopModule(int32_t playback) override;
+  void MIDASfreeModule(int32_t module) override;
+  void MIDAScloseChannels() override;
+  void MIDASstopBackgroundPlay() override;
+  void MIDASclose() override;
+
+ private:
+  std::vector<std::string>& log_;
+  ModulePlayer* inner_;
+  int32_t nextHandle_ = 1;
+};
+
+}  // namespace fg

@@ -1,0 +1,54 @@
+// The one interface between the game and the machine. The game never includes a platform
+// header and never reads a real clock: everything goes through here, so the same game runs in
+// a real window or, for tests and benchmarks, on a virtual clock with scripted input.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <span>
+#include <string>
+
+#include "platform/timer.h"
+
+namespace fg {
+
+struct Surface;
+
+// Where the host delivers input; the game's form handlers sit behind it.
+class EventSink {
+ public:
+  virtual ~EventSink() = default;
+  virtual void KeyDown(int16_t keyCode) = 0;                  // every press, auto-repeats too
+  virtual void KeyUp(int16_t keyCode) = 0;                    // every release
+  virtual void MouseMove(float x, float y) = 0;               // client-area pixels
+  virtual void MouseDown(int16_t button, float x, float y) = 0;
+  virtual void CloseRequest() = 0;                            // close box, window manager
+};
+
+// Fills `bytes` of signed 16-bit stereo at the host's music rate; runs on the audio thread.
+using MusicHook = std::function<void(uint8_t* stream, int bytes)>;
+
+class Host {
+ public:
+  virtual ~Host() = default;
+
+  virtual int32_t Clock() = 0;                                 // milliseconds, only goes forward
+  virtual void DoEvents() = 0;                                 // dispatch all pending input and due timer ticks, then return
+  virtual void BlockUntil(int32_t deadline) = 0;               // sleep until input arrives, a timer is due or the clock reaches deadline
+  virtual void SetSink(EventSink* sink) = 0;                   // who receives input
+  virtual void AddTimer(Timer* timer) = 0;                     // a timer fired from DoEvents
+  virtual void Refresh(const Surface& image) = 0;              // put the window's persistent image on screen
+  virtual void ShowWindow() = 0;                               // first appearance of the window, after start-up
+  virtual void SetCaption(const std::string& caption) = 0;     // window title
+  virtual void SetIcon(const Surface& icon) = 0;               // window icon (32 x 32)
+  virtual void PlayWave(std::span<const uint8_t> image) = 0;   // start a WAVE image, cutting off the one playing
+  virtual void SetMusicHook(MusicHook hook) = 0;               // music source mixed under the effects; empty to remove
+  virtual int MusicRate() = 0;                                 // sample rate the music hook must produce
+  virtual void OpenUrl(const std::string& url) = 0;            // hand an address to the desktop's browser
+  virtual std::string ExecutableDir() = 0;                     // directory of the running executable, no trailing separator
+};
+
+// Thrown by the unload handler: unwinds every suspended sequence and ends the program cleanly.
+struct ProgramEnd {};
+
+}  // namespace fg

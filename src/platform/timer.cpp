@@ -1,0 +1,40 @@
+// Timer bookkeeping shared by the real and the headless host.
+#include "platform/timer.h"
+
+#include <algorithm>
+
+namespace fg {
+
+void Timer::SetEnabled(bool on, int32_t now) {
+  if (on && !Enabled) Due = now + Interval;
+  Enabled = on;
+}
+
+int FireDueTimers(std::span<Timer* const> timers, int32_t now) {
+  int fired = 0;
+  for (Timer* t : timers) {
+    if (!t->Enabled || t->Running || now < t->Due) continue;
+    // Keep the nominal rate when a tick was merely late; drop ticks that were missed entirely,
+    // as a window timer coalesces them.
+    t->Due += t->Interval;
+    if (t->Due <= now) t->Due = now + t->Interval;
+    t->Running = true;
+    struct Reset {
+      Timer* T;
+      ~Reset() { T->Running = false; }
+    } reset{t};
+    if (t->OnTick) t->OnTick();
+    ++fired;
+  }
+  return fired;
+}
+
+int32_t NextTimerDue(std::span<Timer* const> timers, int32_t fallback) {
+  int32_t next = fallback;
+  for (const Timer* t : timers) {
+    if (t->Enabled && !t->Running) next = std::min(next, t->Due);
+  }
+  return next;
+}
+
+}  // namespace fg

@@ -1,0 +1,91 @@
+// Items: the spawn every 200 ticks, the star and skull animations, and eating.
+#include "gfx/buffer_frm.h"
+#include "play/play.h"
+#include "shell/game.h"
+#include "sound/effects.h"
+#include "support/random_pick.h"
+
+namespace fg {
+
+namespace {
+
+// True while the game that was running when `serial` was taken is still being played.
+bool StillPlaying(const Game& g, uint32_t serial) {
+  return g.State.InGame != 0 && g.GameSerial == serial;
+}
+
+// A coordinate of the 23 x 23 grid. A pick of 0 maps to the far edge, so every one of the 23
+// places is equally likely.
+Integer GridPlace(Integer pick) {
+  const Integer v = static_cast<Integer>(16 * pick);
+  return v < 16 ? Integer{368} : v;
+}
+
+}  // namespace
+
+bool SpawnStep(Game& g) {
+  GameState& s = g.State;
+  const uint32_t serial = g.GameSerial;
+  --s.SpawnDelay;
+  if (s.SpawnDelay != 0) return true;
+  s.SpawnDelay = 200;
+  int slot = 0;  // when every active slot is taken the draws land in slot 0, which nobody reads
+  for (int k = 1; k <= 99; ++k) {
+    if (s.ItemKind[k] == kFree) {
+      slot = k;
+      break;
+    }
+  }
+  s.ItemX[slot] = GridPlace(RandomPick(g.Machine, g.Rounds, 23));
+  if (!StillPlaying(g, serial)) return false;
+  s.ItemY[slot] = GridPlace(RandomPick(g.Machine, g.Rounds, 23));
+  if (!StillPlaying(g, serial)) return false;
+  s.ItemFrame[slot] = 0;
+  s.ItemKind[slot] = RandomPick(g.Machine, g.Rounds, 4);
+  return StillPlaying(g, serial);
+}
+
+void ItemStep(Game& g) {
+  GameState& s = g.State;
+  BufferFrmWindow& b = g.BufferFrm;
+  Surface& w = g.MainForm.Image;
+  for (int k = 1; k <= 99; ++k) {
+    const Integer kind = s.ItemKind[k];
+    if (kind != kStar1 && kind != kStar2 && kind != kSkull) continue;
+    const Surface* sheet = &b.sprStar;
+    if (kind == kSkull) {
+      // A skull shows its dark silhouette for three ticks, then turns in cells 1..7 for good.
+      if (++s.ItemFrame[k] == 32) s.ItemFrame[k] = 4;
+      sheet = &b.sprSkull;
+    } else {
+      if (++s.ItemFrame[k] == 16) s.ItemFrame[k] = 0;
+    }
+    const int c = s.ItemFrame[k] / 4;
+    BitBlt(w, s.ItemX[k], s.ItemY[k], 16, 16, b.Playground, s.ItemX[k], s.ItemY[k], SRCCOPY);
+    DrawSprite(w, s.ItemX[k], s.ItemY[k], 16, 16, *sheet, 16 * c, 16, 16 * c, 0);
+  }
+}
+
+bool EatTest(Game& g) {
+  GameState& s = g.State;
+  const uint32_t serial = g.GameSerial;
+  for (int k = 1; k <= 99; ++k) {
+    if (s.ItemKind[k] == kFree || s.ItemX[k] != s.HeadX || s.ItemY[k] != s.HeadY) continue;
+    if (s.ItemKind[k] == kSkull) {
+      Refresh(g);
+      GameOver(g);
+      return false;
+    }
+    s.ItemKind[k] = kFree;
+    if (s.SnakeLength < 100) {
+      ++s.SnakeLength;
+      ++s.Score;
+      s.GrowFlash = 5;
+    }
+    PlayEffect(g, 103);  // the click sounds even when the snake can grow no longer
+    return StillPlaying(g, serial);
+  }
+  return true;
+}
+
+}  // namespace fg

@@ -1,0 +1,85 @@
+// The game object: the shared state, the game window with its persistent image and timers,
+// the hidden window of off-screen pictures, the players and the host. Every procedure takes it
+// by reference; there are no globals, so every test builds a fresh game.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "gfx/surface.h"
+#include "platform/host.h"
+#include "platform/module_player.h"
+#include "platform/timer.h"
+#include "shell/game_state.h"
+#include "support/random_pick.h"
+
+namespace fg {
+
+constexpr int kWindowSize = 400;
+
+inline Timer MakeTimer(int32_t interval, bool enabled) {
+  Timer t;
+  t.Interval = interval;
+  t.Enabled = enabled;
+  return t;
+}
+
+// The game window. The working variables of the title, scroller and game-start code live here
+// rather than in the procedures: they keep their values between calls.
+struct MainFormWindow {
+  Surface Image{kWindowSize, kWindowSize, kBlack};  // persistent image, black at creation
+  std::string Caption;
+  Timer tmrMain = MakeTimer(15, false);
+  Timer tmrScrollText = MakeTimer(20, true);
+
+  Integer StartCounter = 0;
+  Integer RevealPass = 0;
+  Integer RevealLine = 0;
+  std::string ScrollWindow;
+  Integer GlyphIndex = 0;
+  std::string GlyphChar;
+  Integer GlyphX = 0;
+};
+
+// The hidden window that owns the off-screen surfaces.
+struct BufferFrmWindow {
+  bool Loaded = false;
+  Surface Playground;
+  Surface picTitle;
+  Surface sprGobbix;
+  Surface sprStar;
+  Surface sprSkull;
+  Surface sprStatus;
+  Surface sprLink;
+  Surface picFonte;
+  Surface picScrollBuffer;
+};
+
+struct Game {
+  explicit Game(Host& host, std::unique_ptr<ModulePlayer> midas);
+  Game(const Game&) = delete;
+  Game& operator=(const Game&) = delete;
+  ~Game();
+
+  Host& Machine;
+  GameState State;
+  MainFormWindow MainForm;
+  BufferFrmWindow BufferFrm;
+  RandomRounds Rounds;
+  std::unique_ptr<ModulePlayer> Midas;
+
+  // Guards that keep sequences from running into each other (see the key handler).
+  bool Starting = false;       // a game start's wipe is under way
+  bool Revealing = false;      // the title is being revealed
+  bool StartPending = false;   // Space came during a reveal; start once it has finished
+  uint32_t GameSerial = 0;     // changes whenever a game begins or ends
+
+  std::unique_ptr<EventSink> Events;  // forwards the host's input to the form handlers
+};
+
+// Shows the persistent image: the window's refresh.
+inline void Refresh(Game& g) { g.Machine.Refresh(g.MainForm.Image); }
+
+inline void SetTimer(Game& g, Timer& t, bool on) { t.SetEnabled(on, g.Machine.Clock()); }
+
+}  // namespace fg

@@ -1,0 +1,105 @@
+// Keyboard and mouse: what each key does depends on the mode (play, title, game over).
+#include "gfx/buffer_frm.h"
+#include "gfx/title.h"
+#include "play/play.h"
+#include "shell/game.h"
+#include "shell/shell.h"
+#include "sound/music.h"
+
+namespace fg {
+
+namespace {
+
+constexpr int16_t kKeyEscape = 27;
+constexpr int16_t kKeySpace = 32;
+constexpr int16_t kKeyLeft = 37;
+constexpr int16_t kKeyUp = 38;
+constexpr int16_t kKeyRight = 39;
+constexpr int16_t kKeyDown = 40;
+constexpr int16_t kKeyM = 77;
+constexpr int16_t kKeyS = 83;
+
+// The link label's hot zone; every bound is strict.
+bool InLinkZone(float x, float y) { return 132 < x && x < 273 && 52 < y && y < 62; }
+
+Flag* HoldFlag(GameState& s, int16_t keyCode) {
+  switch (keyCode) {
+    case kKeyLeft: return &s.HoldLeft;
+    case kKeyUp: return &s.HoldUp;
+    case kKeyRight: return &s.HoldRight;
+    case kKeyDown: return &s.HoldDown;
+    default: return nullptr;
+  }
+}
+
+void ToggleMusic(Game& g) {
+  StopMusic(g, false);
+  if (g.State.MusicOn != 0) {
+    g.State.MusicOn = kFalse;
+  } else {
+    g.State.MusicOn = kTrue;
+    PlayMusic(g, true);
+  }
+}
+
+void ToggleSound(Game& g) { g.State.SoundOn = ToFlag(g.State.SoundOn == 0); }
+
+}  // namespace
+
+void Form_KeyDown(Game& g, int16_t keyCode, int16_t /*shift*/) {
+  GameState& s = g.State;
+  if (keyCode == kKeyM) return ToggleMusic(g);
+  if (keyCode == kKeyS) return ToggleSound(g);
+  if (s.InGame != 0) {
+    if (keyCode == kKeyEscape) {
+      s.InGame = kFalse;
+      ++g.GameSerial;
+      SetTimer(g, g.MainForm.tmrMain, false);
+      ShowTitle(g);
+    } else if (Flag* hold = HoldFlag(s, keyCode)) {
+      *hold = kTrue;
+    }
+    return;
+  }
+  if (keyCode == kKeyEscape) Form_Unload(g);
+  if (keyCode == kKeySpace && s.Busy == 0) {
+    if (g.Starting) return;  // a game is already starting
+    if (g.Revealing) {
+      g.StartPending = true;  // start once the title is complete, never under a running reveal
+      return;
+    }
+    StartGame(g);
+  }
+}
+
+void Form_KeyUp(Game& g, int16_t keyCode, int16_t /*shift*/) {
+  // Releases count in every mode, so a key let go during the explosion or on the title cannot
+  // steer the next game by itself.
+  if (Flag* hold = HoldFlag(g.State, keyCode)) *hold = kFalse;
+}
+
+void Form_MouseMove(Game& g, int16_t /*button*/, int16_t /*shift*/, float x, float y) {
+  GameState& s = g.State;
+  if (s.InGame != 0 || s.Busy != 0 || g.Starting) return;
+  const bool inside = InLinkZone(x, y);
+  if (!inside && s.LinkHover != 0) {
+    s.LinkDirty = kTrue;
+    s.LinkHover = kFalse;
+  } else if (inside && s.LinkHover == 0) {
+    s.LinkHover = kTrue;
+    s.LinkDirty = kTrue;
+  }
+  if (s.LinkDirty != 0) {
+    BitBlt(g.MainForm.Image, 132, 52, 141, 10, Buffers(g).sprLink, 0, s.LinkHover != 0 ? 10 : 0,
+           SRCCOPY);
+    Refresh(g);
+    s.LinkDirty = kFalse;
+  }
+}
+
+void Form_MouseDown(Game& g, int16_t /*button*/, int16_t /*shift*/, float x, float y) {
+  if (g.State.InGame != 0) return;
+  if (InLinkZone(x, y)) g.Machine.OpenUrl(std::string(kHomePage));
+}
+
+}  // namespace fg

@@ -1,0 +1,28 @@
+// The program: the real window, the module player over libxmp, the message loop.
+#include <cstdint>
+#include <cstdio>
+#include <limits>
+#include <memory>
+
+#include "platform/sdl/sdl_host.h"
+#include "shell/game.h"
+#include "shell/shell.h"
+#include "sound/xmp_player.h"
+
+int main() {
+  try {
+    fg::SdlHost host;
+    fg::Game game(host, std::make_unique<fg::XmpModulePlayer>(host));
+    try {
+      fg::Form_Load(game);
+      host.ShowWindow();
+      fg::RunMessageLoop(game, std::numeric_limits<int32_t>::max());
+    } catch (const fg::ProgramEnd&) {
+      return 0;
+    }
+  } catch (const fg::HostError& e) {
+    std::fprintf(stderr, "fenzogobbix: %s\n", e.what());
+    return 1;
+  }
+  return 0;
+}

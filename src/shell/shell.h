@@ -1,0 +1,33 @@
+// The game window's handlers: start-up and shut-down, keyboard and mouse.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+namespace fg {
+
+struct Game;
+
+// The maker's home page, shown on the title and opened by the link.
+inline constexpr std::string_view kHomePage = "https://fenzogobbix.example/";
+
+// "Fenzo Gobbix v" + major + "." + minor.
+inline constexpr int kVersionMajor = 1;
+inline constexpr int kVersionMinor = 0;
+
+void Form_Load(Game& g);
+[[noreturn]] void Form_Unload(Game& g);  // closes the music and ends the program at once
+
+void Form_KeyDown(Game& g, int16_t keyCode, int16_t shift);
+void Form_KeyUp(Game& g, int16_t keyCode, int16_t shift);
+void Form_MouseMove(Game& g, int16_t button, int16_t shift, float x, float y);
+void Form_MouseDown(Game& g, int16_t button, int16_t shift, float x, float y);
+
+// Work that waits for the current sequence to finish: a Space held back during a title reveal.
+void RunPending(Game& g);
+
+// The program's message loop on any host: block until something is due, dispatch, repeat,
+// until the clock reaches `until` (the real program passes no end).
+void RunMessageLoop(Game& g, int32_t until);
+
+}  // namespace fg

@@ -1,0 +1,58 @@
+// Start-up and shut-down of the game window, and the message loop.
+#include <string>
+
+#include "gfx/buffer_frm.h"
+#include "gfx/embedded.h"
+#include "gfx/picture.h"
+#include "gfx/title.h"
+#include "play/play.h"
+#include "shell/game.h"
+#include "shell/shell.h"
+#include "sound/music.h"
+
+namespace fg {
+
+void Form_Load(Game& g) {
+  GameState& s = g.State;
+  g.MainForm.Caption =
+      "Fenzo Gobbix v" + std::to_string(kVersionMajor) + "." + std::to_string(kVersionMinor);
+  g.Machine.SetCaption(g.MainForm.Caption);
+  g.Machine.SetIcon(DecodePictureWithAlpha(EmbeddedAsset("icon32.png")));
+  s.MusicPath = g.Machine.ExecutableDir() + "/FenzoGobbix.snd";
+  InitMusic(g);
+  s.SoundOn = kTrue;
+  s.MusicOn = kTrue;
+  s.InGame = kFalse;
+  s.Busy = kFalse;
+  LoadBufferFrm(g);
+  PlayMusic(g, true);
+  // Drawn into the persistent image while the window is still hidden: it appears complete.
+  ShowTitle(g);
+}
+
+void Form_Unload(Game& g) {
+  GameState& s = g.State;
+  if (s.MusicModule > 0) StopMusic(g, true);
+  g.Midas->MIDAScloseChannels();
+  g.Midas->MIDASstopBackgroundPlay();
+  g.Midas->MIDASclose();
+  // Unwinds whatever sequence is waiting; none of them resumes.
+  throw ProgramEnd{};
+}
+
+void RunPending(Game& g) {
+  if (!g.StartPending || g.Revealing || g.Starting) return;
+  g.StartPending = false;
+  if (g.State.InGame == 0 && g.State.Busy == 0) StartGame(g);
+}
+
+void RunMessageLoop(Game& g, int32_t until) {
+  for (;;) {
+    g.Machine.DoEvents();
+    RunPending(g);
+    if (g.Machine.Clock() >= until) return;
+    g.Machine.BlockUntil(until);
+  }
+}
+
+}  // namespace fg

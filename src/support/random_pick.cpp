@@ -1,0 +1,29 @@
+// RandomPick: five draws a call, the last one kept, with the event pump between them.
+#include "support/random_pick.h"
+
+#include <cmath>
+
+#include "platform/host.h"
+
+namespace fg {
+
+float RandomSource::Next() {
+  x_ = (x_ * 0x43FD43FDu + 0xC39EC3u) & 0xFFFFFFu;
+  return static_cast<float>(x_) / 16777216.0f;  // exact: 24 bits fit a float's mantissa
+}
+
+int16_t RoundHalfEven(double v) { return static_cast<int16_t>(std::nearbyint(v)); }
+
+int16_t RandomPick(Host& host, RandomRounds& rounds, int16_t n) {
+  rounds.DrawCount = 0;
+  while (rounds.DrawCount <= 4) {
+    const float r = rounds.Source.Next();
+    // The product of two floats is exact in double precision, so ties are real ties.
+    rounds.Picked = RoundHalfEven(static_cast<double>(r) * static_cast<double>(static_cast<float>(n)));
+    host.DoEvents();
+    ++rounds.DrawCount;
+  }
+  return rounds.Picked;
+}
+
+}  // namespace fg

@@ -1,0 +1,35 @@
+// The random source and RandomPick, which places and chooses the items.
+#pragma once
+
+#include <cstdint>
+
+namespace fg {
+
+class Host;
+
+// The classic 24-bit linear congruential generator. It is never seeded, so every run of the
+// game sees the same sequence of items.
+class RandomSource {
+ public:
+  float Next();  // 0 <= r < 1
+  uint32_t Seed() const { return x_; }
+
+ private:
+  uint32_t x_ = 0x50000;
+};
+
+// The draw counter and picked value of RandomPick, shared by every call (a pick started inside
+// another pick's event pump restarts the counter the outer one is using), and the generator.
+struct RandomRounds {
+  int16_t DrawCount = 0;
+  int16_t Picked = 0;
+  RandomSource Source;
+};
+
+// Rounds to the nearest integer, ties to the even neighbour (2.5 -> 2, 3.5 -> 4).
+int16_t RoundHalfEven(double v);
+
+// Five draws, pumping events after each; returns the fifth, 0..n.
+int16_t RandomPick(Host& host, RandomRounds& rounds, int16_t n);
+
+}  // namespace fg

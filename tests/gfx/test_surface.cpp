@@ -1,0 +1,109 @@
+// Raster copies bit for bit, clipping at every edge, and the masked sprite convention.
+#include <gtest/gtest.h>
+
+#include "gfx/surface.h"
+
+namespace fg {
+namespace {
+
+Surface Pattern(int w, int h, uint32_t seed) {
+  Surface s(w, h);
+  uint32_t x = seed;
+  for (uint32_t& p : s.Pixels) {
+    x = x * 1664525u + 1013904223u;
+    p = x >> 8;
+  }
+  return s;
+}
+
+TEST(BitBlt, OperationsWorkBitForBitOnPixelValues) {
+  const Surface src = Pattern(8, 8, 1);
+  const Surface before = Pattern(8, 8, 2);
+  for (RasterOp op : {SRCCOPY, SRCAND, SRCPAINT}) {
+    Surface dst = before;
+    EXPECT_TRUE(BitBlt(dst, 0, 0, 8, 8, src, 0, 0, op));
+    for (size_t i = 0; i < dst.Pixels.size(); ++i) {
+      const uint32_t d = before.Pixels[i];
+      const uint32_t s = src.Pixels[i];
+      const uint32_t want = op == SRCCOPY ? s : op == SRCAND ? (d & s) : (d | s);
+      ASSERT_EQ(dst.Pixels[i], want) << "op " << std::hex << op << " pixel " << i;
+    }
+  }
+}
+
+TEST(BitBlt, CopiesTheRightRectangleAndNothingElse) {
+  const Surface src = Pattern(20, 20, 3);
+  Surface dst(30, 30, 0x123456);
+  BitBlt(dst, 10, 12, 5, 4, src, 3, 7, SRCCOPY);
+  for (int y = 0; y < 30; ++y) {
+    for (int x = 0; x < 30; ++x) {
+      const bool inside = x >= 10 && x < 15 && y >= 12 && y < 16;
+      ASSERT_EQ(dst.At(x, y), inside ? src.At(x - 10 + 3, y - 12 + 7) : 0x123456u) << x << "," << y;
+    }
+  }
+}
+
+// Compares every clipped copy against a pixel-by-pixel reference that skips what lies outside
+// either surface.
+TEST(BitBlt, ClipsAgainstBothSurfacesAtEveryEdge) {
+  const Surface src = Pattern(10, 10, 4);
+  for (int x : {-12, -5, -1, 0, 3, 7, 9, 10, 15}) {
+    for (int y : {-12, -5, -1, 0, 4, 9, 10}) {
+      for (int sx : {-6, -1, 0, 2, 9, 10}) {
+        for (int sy : {-6, 0, 5, 11}) {
+          Surface dst(10, 10, 0xABCDEF);
+          Surface want = dst;
+          bool any = false;
+          for (int r = 0; r < 7; ++r) {
+            for (int c = 0; c < 8; ++c) {
+              const int dx = x + c, dy = y + r, px = sx + c, py = sy + r;
+              if (dx < 0 || dy < 0 || dx >= 10 || dy >= 10) continue;
+              if (px < 0 || py < 0 || px >= 10 || py >= 10) continue;
+              want.At(dx, dy) = src.At(px, py);
+              any = true;
+            }
+          }
+          EXPECT_EQ(BitBlt(dst, x, y, 8, 7, src, sx, sy, SRCCOPY), any);
+          ASSERT_EQ(dst.Pixels, want.Pixels) << x << " " << y << " " << sx << " " << sy;
+        }
+      }
+    }
+  }
+}
+
+TEST(BitBlt, EmptyOrNegativeSizesDrawNothing) {
+  const Surface src = Pattern(4, 4, 5);
+  Surface dst(4, 4, 7);
+  EXPECT_FALSE(BitBlt(dst, 0, 0, 0, 4, src, 0, 0, SRCCOPY));
+  EXPECT_FALSE(BitBlt(dst, 0, 0, 4, -3, src, 0, 0, SRCCOPY));
+  EXPECT_EQ(dst.Pixels, Surface(4, 4, 7).Pixels);
+}
+
+// A sheet with a ball: mask black inside a disc, white outside; picture black outside.
+Surface BallSheet(uint32_t colour) {
+  Surface sheet(32, 16, kBlack);
+  for (int y = 0; y < 16; ++y) {
+    for (int x = 0; x < 16; ++x) {
+      const bool in = (x - 7.5) * (x - 7.5) + (y - 7.5) * (y - 7.5) < 36;
+      sheet.At(x, y) = in ? (x == 8 && y == 8 ? kBlack : colour) : kBlack;  // one black pixel inside
+      sheet.At(16 + x, y) = in ? kBlack : kWhite;
+    }
+  }
+  return sheet;
+}
+
+TEST(DrawSprite, TransparentCornersKeepWhatLiesBelowAndOpaqueBlackDrawsBlack) {
+  Surface window(40, 40, 0x2b2b2e);
+  const Surface blue = BallSheet(0x2f6fe0);
+  const Surface green = BallSheet(0x3fd04f);
+  DrawSprite(window, 10, 10, 16, 16, blue, 16, 0, 0, 0);
+  DrawSprite(window, 16, 10, 16, 16, green, 16, 0, 0, 0);  // overlaps the first ball
+  EXPECT_EQ(window.At(10, 10), 0x2b2b2eu);                 // corner of the first: background
+  EXPECT_EQ(window.At(17, 18), 0x2f6fe0u);  // blue shows through the green ball's corner
+  EXPECT_EQ(window.At(26, 18), 0x3fd04fu);  // green where the second ball is opaque
+  EXPECT_EQ(window.At(16 + 8, 10 + 8), kBlack);  // a black pixel inside the sprite is drawn
+  EXPECT_EQ(window.At(39, 39), 0x2b2b2eu);
+}
+
+}  // namespace
+}  // namespace fg

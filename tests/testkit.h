@@ -1,0 +1,56 @@
+// A game on the headless host, with helpers to script and run it.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "gfx/surface.h"
+#include "platform/headless/headless_host.h"
+#include "shell/game.h"
+
+namespace fg::test {
+
+constexpr int16_t kEsc = 27;
+constexpr int16_t kSpace = 32;
+constexpr int16_t kLeftKey = 37;
+constexpr int16_t kUpKey = 38;
+constexpr int16_t kRightKey = 39;
+constexpr int16_t kDownKey = 40;
+constexpr int16_t kMKey = 77;
+constexpr int16_t kSKey = 83;
+
+struct TestGame {
+  HeadlessHost Host;
+  std::vector<std::string> MidasLog;
+  std::unique_ptr<Game> G;
+
+  // A fresh game whose module player records its calls (a load succeeds for a readable file).
+  TestGame();
+  // Same, with the given player behind the recorder.
+  explicit TestGame(std::unique_ptr<ModulePlayer> player);
+
+  GameState& S() { return G->State; }
+  Surface& Image() { return G->MainForm.Image; }
+
+  // Runs start-up as the program does, then shows the window.
+  void Load();
+  // The message loop until the virtual clock reaches `until`; returns true when the program
+  // ended (Escape on the title, a close request) on the way.
+  bool RunUntil(int32_t until);
+  // Loads, presses Space and runs until the game's tick is about to start; returns the clock.
+  int32_t LoadAndStart();
+  // Runs exactly one tick of play now.
+  void Tick();
+  // Ids of the effects played so far, in order.
+  std::vector<int> Effects() const;
+};
+
+// The field positions an item spawns at are fixed by the generator; put an item somewhere.
+void PlaceItem(GameState& s, int slot, int x, int y, int16_t kind);
+
+// True when the 16 x 16 cell at (x, y) of a equals that of b.
+bool SameCell(const Surface& a, const Surface& b, int x, int y, int w = 16, int h = 16);
+
+}  // namespace fg::test
