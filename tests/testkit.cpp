@@ -39,6 +39,10 @@ bool TestGame::RunUntil(int32_t until) {
 
 int32_t TestGame::LoadAndStart() {
   Load();
+  return StartFromTitle();
+}
+
+int32_t TestGame::StartFromTitle() {
   const int32_t t = Host.Clock();
   Host.KeyPress(t, kSpace);
   // Run until the game is on and before its first tick.

@@ -41,6 +41,8 @@ struct TestGame {
   bool RunUntil(int32_t until);
   // Loads, presses Space and runs until the game's tick is about to start; returns the clock.
   int32_t LoadAndStart();
+  // Presses Space now and runs until the new game is on, before its first tick.
+  int32_t StartFromTitle();
   // Runs exactly one tick of play now.
   void Tick();
   // Ids of the effects played so far, in order.

@@ -4,13 +4,15 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace fg {
 
+// Not thread-safe by itself: the player that owns it serialises every call.
 class XmpModule {
  public:
   // Loads the module file at `path`; nullptr when the file is missing, unreadable, too large,
-  // not a module, or otherwise broken.
+  // not a module, cut short, or otherwise broken.
   static std::unique_ptr<XmpModule> Load(const std::string& path, int rate);
   ~XmpModule();
   XmpModule(const XmpModule&) = delete;
@@ -20,7 +22,8 @@ class XmpModule {
   void Stop();                           // silence at once
   bool Playing() const { return playing_; }
   // Adds `frames` stereo frames of the playing module, scaled by `volume` (1.0 = unity), to
-  // `out`; writes nothing while stopped. Loops at the end of the song.
+  // `out`; writes nothing while stopped. Loops at the end of the song. Never allocates, so it
+  // is safe to call from the audio callback.
   void MixInto(int16_t* out, int frames, float volume);
 
  private:
@@ -28,6 +31,7 @@ class XmpModule {
   void* ctx_ = nullptr;  // xmp_context
   int rate_ = 44100;
   bool playing_ = false;
+  std::vector<int16_t> scratch_;  // one chunk of rendered frames, sized once at load
 };
 
 }  // namespace fg

@@ -1,0 +1,523 @@
+#!/usr/bin/python3
+"""Builds the game's illustrated pictures from assets/src/illustration/:
+
+  assets/png/Playground.png   400x400  clean playfield: grey ground, the rider on
+                                       the rearing horse darkened, bronze frame
+  assets/png/picTitle.png     400x400  title: blue woven ground, gold logo, link
+                                       address, the rider in colour, key lines
+  assets/png/sprLink.png      141x20   link label: normal (a crop of the title)
+                                       and highlighted (yellow lettering)
+  assets/png/icon{16,32,128,256}.png   the toy-duck program icon (RGBA)
+
+Vector art is rendered by rsvg-convert at four times the final size (or more),
+lit here, and reduced with a box filter; the small lettering is pixel art from
+smallfont.txt and is never scaled by a fractional amount.  Everything is
+deterministic, so a regeneration reproduces the committed files bit for bit.
+Run from the repository root: /usr/bin/python3 assets/tools/make_pictures.py
+"""
+
+import io
+import os
+import subprocess
+import sys
+import xml.etree.ElementTree as ET
+
+import numpy as np
+from PIL import Image
+
+ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+SRC = os.path.join(ROOT, "assets", "src", "illustration")
+OUT = os.path.join(ROOT, "assets", "png")
+SVG_NS = "http://www.w3.org/2000/svg"
+
+# Colours and places the game's code relies on.
+PLAY_GROUND_DARK = (0x2B, 0x2B, 0x2E)
+PLAY_GROUND_LIGHT = (0x3A, 0x3A, 0x3F)
+BRONZE_BASE = (0x8C, 0x5A, 0x2B)
+BRONZE_LIGHT = (0xC8, 0x8A, 0x4A)
+BRONZE_DARK = (0x4A, 0x2E, 0x14)
+FRAME = 8                                  # frame width along every window edge
+SCORE_PANEL = (170, 8, 235, 20)            # x0, y0, x1, y1 inclusive: flat ground
+TITLE_NAVY = (0x0D, 0x1F, 0x5C)
+TITLE_ROYAL = (0x1D, 0x3F, 0xA8)
+LINK_RECT = (132, 52, 141, 10)             # x, y, w, h of the link label
+LINK_URL_TEXT = "HTTPS://FENZOGOBBIX.EXAMPLE/"
+LINK_WHITE = (0xFF, 0xFF, 0xFF)
+LINK_YELLOW = (0xFF, 0xE0, 0x40)
+TEXT_SHADOW = (0x04, 0x0A, 0x24)
+SCROLL_LANE_TOP = 376                      # title rows from here down: plain ground
+KEY_LINES = [("M", " - MUSIC ON/OFF"), ("S", " - SOUND ON/OFF"), ("SPACE", " - START GAME")]
+
+# Where the rider goes.  The drawing's box is 310 x 310 units (see rider.svg).
+TITLE_ART_BOX = (80, 68, 240)              # x, y, size on the title
+PLAY_ART_BOX = (35, 44, 330)               # x, y, size on the playground
+ART_SUPERSAMPLE = 4
+
+
+def rgb(c):
+    return np.array(c, dtype=np.float64)
+
+
+# ---------------------------------------------------------------- raster helpers
+
+def render_svg(svg_bytes, w, h):
+    """Renders SVG source to a float RGBA array (straight alpha, 0..1)."""
+    png = subprocess.run(["rsvg-convert", "-w", str(w), "-h", str(h)],
+                         input=svg_bytes, stdout=subprocess.PIPE, check=True).stdout
+    img = Image.open(io.BytesIO(png)).convert("RGBA")
+    assert img.size == (w, h), img.size
+    return np.asarray(img, dtype=np.float64) / 255.0
+
+
+def box_blur(a, r):
+    """Three passes of a box blur of radius r: close to a gaussian, no scipy needed."""
+    r = int(max(1, round(r)))
+    out = a
+    for axis in (0, 1):
+        for _ in range(3):
+            pad = [(0, 0), (0, 0)]
+            pad[axis] = (r + 1, r)
+            c = np.cumsum(np.pad(out, pad, mode="edge"), axis=axis)
+            hi = np.take(c, np.arange(2 * r + 1, c.shape[axis]), axis=axis)
+            lo = np.take(c, np.arange(0, c.shape[axis] - 2 * r - 1), axis=axis)
+            out = (hi - lo) / (2 * r + 1)
+    return out
+
+
+def shift(a, dx, dy):
+    """Result(x, y) = a(x - dx, y - dy); zero where that falls outside."""
+    out = np.zeros_like(a)
+    h, w = a.shape[:2]
+    out[max(dy, 0):h + min(dy, 0), max(dx, 0):w + min(dx, 0)] = \
+        a[max(-dy, 0):h + min(-dy, 0), max(-dx, 0):w + min(-dx, 0)]
+    return out
+
+
+def grow(mask, steps):
+    """Binary dilation by an octagon of the given radius (alternating 4/8 neighbours)."""
+    m = mask.copy()
+    for i in range(steps):
+        n = m | shift(m, 1, 0) | shift(m, -1, 0) | shift(m, 0, 1) | shift(m, 0, -1)
+        if i % 2:
+            n |= shift(m, 1, 1) | shift(m, -1, -1) | shift(m, 1, -1) | shift(m, -1, 1)
+        m = n
+    return m
+
+
+def inside_distance(mask, limit):
+    """Approximate distance (in pixels, capped at limit) from each inside pixel to the edge."""
+    d = np.zeros(mask.shape)
+    m = mask.copy()
+    for i in range(limit):
+        d += m
+        n = m & shift(m, 1, 0) & shift(m, -1, 0) & shift(m, 0, 1) & shift(m, 0, -1)
+        if i % 2:
+            n &= shift(m, 1, 1) & shift(m, -1, -1) & shift(m, 1, -1) & shift(m, -1, 1)
+        m = n
+    return d
+
+
+def reduce_rgba(rgba, w, h):
+    """Box-filter reduction with premultiplied alpha, so edges do not pick up dark fringes."""
+    a = rgba[..., 3]
+    chans = [rgba[..., i] * a for i in range(3)] + [a]
+    small = [np.asarray(Image.fromarray(c.astype(np.float32), "F").resize((w, h), Image.BOX))
+             for c in chans]
+    sa = small[3]
+    safe = np.where(sa > 1e-6, sa, 1.0)
+    out = np.stack([small[i] / safe for i in range(3)] + [sa], axis=-1)
+    return np.clip(out, 0.0, 1.0)
+
+
+def over(dst_rgb, src_rgba, x, y):
+    """Composites a float RGBA picture (0..1) onto a float RGB canvas (0..255) at (x, y)."""
+    h, w = src_rgba.shape[:2]
+    a = src_rgba[..., 3:4]
+    region = dst_rgb[y:y + h, x:x + w]
+    region[:] = region * (1.0 - a) + src_rgba[..., :3] * 255.0 * a
+
+
+def to_u8(a):
+    return np.clip(np.rint(a), 0, 255).astype(np.uint8)
+
+
+# ---------------------------------------------------------------- pixel font
+
+def load_small_font():
+    """Reads smallfont.txt into {char: bool array of 7 rows}."""
+    glyphs = {}
+    with open(os.path.join(SRC, "smallfont.txt"), encoding="ascii") as f:
+        lines = f.read().split("\n")
+    i = 0
+    while i < len(lines):
+        line = lines[i]
+        if line.startswith("glyph "):
+            ch = line[6:7]
+            rows = lines[i + 1:i + 8]
+            assert len(rows) == 7 and len({len(r) for r in rows}) == 1, "bad glyph %r" % ch
+            glyphs[ch] = np.array([[c == "#" for c in r] for r in rows], dtype=bool)
+            i += 8
+        else:
+            i += 1
+    return glyphs
+
+
+def text_mask(font, text, scale=1):
+    """Ink mask of a text line: 1-pixel gaps between glyphs, everything scaled by scale."""
+    parts = []
+    for n, ch in enumerate(text):
+        if n:
+            parts.append(np.zeros((7, 1), dtype=bool))
+        parts.append(font[ch])
+    m = np.concatenate(parts, axis=1)
+    return np.kron(m, np.ones((scale, scale), dtype=bool)).astype(bool)
+
+
+def stamp(canvas, mask, x, y, colour):
+    """Paints colour (RGB tuple, or an h x w x 3 array) where mask is set."""
+    h, w = mask.shape
+    region = canvas[y:y + h, x:x + w]
+    col = np.broadcast_to(np.asarray(colour, dtype=np.float64), (h, w, 3)) \
+        if np.ndim(colour) == 1 else colour
+    region[mask] = col[mask]
+
+
+# ---------------------------------------------------------------- the rider
+
+def rider_layers(px):
+    """Renders every top-level group of rider.svg alone, at px x px."""
+    ET.register_namespace("", SVG_NS)
+    tree = ET.parse(os.path.join(SRC, "rider.svg"))
+    root = tree.getroot()
+    groups = [g for g in root if g.tag == "{%s}g" % SVG_NS and g.get("id")]
+    layers = []
+    for g in groups:
+        for other in groups:
+            other.set("style", "" if other is g else "display:none")
+        layers.append((g.get("id"), render_svg(ET.tostring(root), px, px)))
+    for g in groups:
+        g.set("style", "")
+    return layers
+
+
+def light_rider(px):
+    """The rider in colour at px x px, lit from the upper left with a sky rim light.
+
+    Each layer gets a soft relief (its silhouette blurred into a height field,
+    the slope facing the light brightened, the far slope darkened), a rim of
+    sky-blue light where its upper-left edge meets the sky, and casts a soft
+    shadow down-right onto the layers drawn before it."""
+    unit = px / 310.0                           # master pixels per drawing unit
+    layers = rider_layers(px)
+    silhouette = np.zeros((px, px))
+    for _, lay in layers:
+        silhouette = np.maximum(silhouette, lay[..., 3])
+    light = np.array([-0.55, -0.75, 0.62])
+    light /= np.linalg.norm(light)
+    sky = rgb((0xCF, 0xE6, 0xFF)) / 255.0
+    rim_d = int(round(2.0 * unit))
+    top_light = 1.12 - 0.3 * np.linspace(0, 1, px)[:, None]     # the sky is above
+    sky_edge = 1.0 - box_blur(shift(silhouette, rim_d, rim_d), 0.6 * unit)
+
+    acc = np.zeros((px, px, 4))                 # premultiplied
+    for name, lay in layers:
+        a = lay[..., 3]
+        col = lay[..., :3].copy()
+        # soft relief: a tight rounding of the edges plus the swell of the whole form
+        d = 0.0
+        for radius, gain, weight in ((2.2, 5.0, 0.6), (8.0, 14.0, 0.5), (20.0, 40.0, 0.9)):
+            height = box_blur(a, radius * unit)
+            gy, gx = np.gradient(height)
+            n = np.stack([-gx * gain * unit, -gy * gain * unit, np.ones_like(a)], axis=-1)
+            n /= np.linalg.norm(n, axis=-1, keepdims=True)
+            d = d + weight * (n @ light - light[2])
+        f = np.where(d > 0, 1.0 + 0.5 * d, 1.0 + 0.7 * d) * top_light
+        col *= np.clip(f, 0.4, 1.5)[..., None]
+        # rim light: strong against the sky, faint where it overlaps another part
+        own_edge = 1.0 - box_blur(shift(a, rim_d, rim_d), 0.6 * unit)
+        rim = a * (0.95 * sky_edge + 0.3 * np.clip(own_edge - sky_edge, 0, 1))
+        rim = np.clip(rim, 0, 1)[..., None]
+        col = col * (1 - rim) + sky * rim
+        col = np.clip(col, 0, 1)
+        # this layer's shadow falls on what is already drawn
+        cast = box_blur(shift(a, int(2.5 * unit), int(3 * unit)), 2.0 * unit)
+        acc[..., :3] *= (1.0 - 0.45 * cast)[..., None]
+        acc[..., :3] = acc[..., :3] * (1 - a[..., None]) + col * a[..., None]
+        acc[..., 3] = acc[..., 3] * (1 - a) + a
+    alpha = acc[..., 3]
+    safe = np.where(alpha > 1e-6, alpha, 1.0)
+    return np.concatenate([acc[..., :3] / safe[..., None], alpha[..., None]], axis=-1)
+
+
+# ---------------------------------------------------------------- the title
+
+def title_ground():
+    """Navy-to-royal blue with a fine basket weave and faint marble veins."""
+    rng = np.random.default_rng(1997)
+    y, x = np.mgrid[0:400, 0:400].astype(np.float64)
+    glow = np.exp(-((x - 200) ** 2 + ((y - 185) * 1.15) ** 2) / (2 * 125.0 ** 2))
+    t = np.clip(0.10 + 0.35 * (y / 399.0) + 0.60 * glow, 0, 1)
+    base = rgb(TITLE_NAVY) * (1 - t[..., None]) + rgb(TITLE_ROYAL) * t[..., None]
+
+    # basket weave: 4 x 4 cells, threads alternating horizontal and vertical
+    cell = 4
+    cx, cy = (x // cell), (y // cell)
+    horiz = ((cx + cy) % 2) == 0
+    across = np.where(horiz, (y % cell + 0.5) / cell, (x % cell + 0.5) / cell)
+    along = np.where(horiz, (x % cell + 0.5) / cell, (y % cell + 0.5) / cell)
+    thread = np.sin(np.pi * across) * (0.75 + 0.25 * np.sin(np.pi * along))
+    weave = (thread - 0.55) * 15.0
+
+    # marble: smooth value noise bent into thin veins
+    def smooth_noise(n):
+        small = rng.random((n, n)).astype(np.float32)
+        return np.asarray(Image.fromarray(small, "F").resize((400, 400), Image.BICUBIC))
+    turb = smooth_noise(6) * 0.6 + smooth_noise(13) * 0.3 + smooth_noise(29) * 0.1
+    veins = np.abs(np.sin((x * 0.012 + y * 0.02 + turb * 6.0) * np.pi))
+    marble = (0.12 - veins) * 40.0
+    marble = np.clip(marble, -2.0, 6.0)
+    grain = rng.normal(0.0, 1.2, (400, 400))
+
+    shade = (weave + marble + grain)[..., None]
+    # the texture lives mostly in the blue so the ground stays blue everywhere
+    tint = np.array([0.45, 0.65, 1.0])
+    return np.clip(base + shade * tint, 0, 255)
+
+
+def make_logo():
+    """The gold bevelled logo as a float RGBA picture of 400 x 50."""
+    s = 4
+    with open(os.path.join(SRC, "logo.svg"), "rb") as f:
+        shape = render_svg(f.read(), 400 * s, 50 * s)[..., 3]
+    mask = shape > 0.5
+    h, w = mask.shape
+    y = np.mgrid[0:h, 0:w][0] / s
+
+    # bevel: height rises over 3 px from the edge, then the flat face
+    bevel = 12
+    height = box_blur(inside_distance(mask, bevel) / bevel, 2)
+    gy, gx = np.gradient(height)
+    n = np.stack([-gx * 14.0, -gy * 14.0, np.ones_like(height)], axis=-1)
+    n /= np.linalg.norm(n, axis=-1, keepdims=True)
+    light = np.array([-0.5, -0.8, 0.55])
+    light /= np.linalg.norm(light)
+    d = n @ light - light[2]
+
+    # gold face: pale at the top of the letters, deep amber at the foot
+    ty = np.clip((y - 6.0) / 38.0, 0, 1)
+    top, mid, foot = rgb((0xFF, 0xF3, 0xB0)), rgb((0xFF, 0xD2, 0x4A)), rgb((0xB8, 0x86, 0x0B))
+    k = np.clip(ty / 0.5, 0, 1)[..., None]
+    k2 = np.clip((ty - 0.5) / 0.5, 0, 1)[..., None]
+    face = top * (1 - k) + mid * k
+    face = face * (1 - k2) + foot * k2
+    # a bright band across the middle, like polished metal
+    band = np.exp(-((ty - 0.42) / 0.07) ** 2)[..., None]
+    face = face * (1 - 0.35 * band) + rgb((0xFF, 0xFA, 0xE0)) * 0.35 * band
+    lit = np.where(d[..., None] > 0,
+                   face + (rgb((0xFF, 0xFF, 0xF0)) - face) * np.clip(d * 2.6, 0, 0.9)[..., None],
+                   face + (rgb((0x6A, 0x36, 0x00)) - face) * np.clip(-d * 2.0, 0, 0.8)[..., None])
+
+    outline = grow(mask, 9)
+    shadow = box_blur(shift(grow(mask, 10).astype(np.float64), 3 * s, 3 * s), 3)
+    out = np.zeros((h, w, 4))
+    out[..., 3] = shadow * 0.7
+    ol = outline.astype(np.float64)
+    out[..., :3] = np.where(ol[..., None] > 0, rgb((0x1A, 0x0C, 0x04)), 0.0)
+    out[..., 3] = np.maximum(out[..., 3], ol)
+    out[..., :3] = np.where(mask[..., None], lit, out[..., :3])
+    out[..., :3] /= 255.0
+    return reduce_rgba(out, 400, 50)
+
+
+def key_line_colours(h, gold):
+    ramp = np.linspace(0, 1, h)[:, None]
+    if gold:
+        top, foot = rgb((0xFF, 0xE8, 0x80)), rgb((0xE0, 0x9A, 0x1A))
+    else:
+        top, foot = rgb((0xFF, 0xFF, 0xFF)), rgb((0xA8, 0xC4, 0xF0))
+    return top * (1 - ramp) + foot * ramp
+
+
+def make_title(font, rider):
+    """Returns (finished title, title without the address lettering)."""
+    img = title_ground()
+
+    # a soft pool of shadow where the hooves meet the ground
+    x0, y0, size = TITLE_ART_BOX
+    yy, xx = np.mgrid[0:400, 0:400].astype(np.float64)
+    pool = np.exp(-(((xx - 190) / 62.0) ** 2 + ((yy - 305) / 6.5) ** 2))
+    img *= (1 - 0.55 * pool)[..., None]
+
+    art = reduce_rgba(rider, size, size)
+    over(img, art, x0, y0)
+    over(img, make_logo(), 0, 0)
+
+    # the key lines: the key in gold, the rest in pale blue-white, 2x pixel font
+    line_h = 14
+    for n, (key, rest) in enumerate(KEY_LINES):
+        m_all = text_mask(font, key + rest, 2)
+        m_key = text_mask(font, key, 2)
+        lx = (400 - m_all.shape[1]) // 2
+        ly = 316 + n * 18
+        stamp(img, m_all, lx + 2, ly + 2, TEXT_SHADOW)
+        colours = key_line_colours(line_h, False)[:, None, :] * np.ones((1, m_all.shape[1], 1))
+        colours[:, :m_key.shape[1]] = key_line_colours(line_h, True)[:, None, :]
+        stamp(img, m_all, lx, ly, colours)
+        assert ly + line_h + 2 <= SCROLL_LANE_TOP
+
+    bare = img.copy()
+    lx, ly, lw, lh = LINK_RECT
+    label = link_lettering(font, LINK_WHITE)
+    region = img[ly:ly + lh, lx:lx + lw]
+    region[label[1]] = TEXT_SHADOW
+    region[label[0]] = LINK_WHITE
+    return img, bare
+
+
+def link_lettering(font, colour):
+    """(ink mask, shadow mask) of the address inside the 141 x 10 label."""
+    lx, ly, lw, lh = LINK_RECT
+    m = text_mask(font, LINK_URL_TEXT, 1)
+    tw = m.shape[1]
+    assert tw + 2 <= lw, "address %d px does not fit the %d px label" % (tw, lw)
+    ink = np.zeros((lh, lw), dtype=bool)
+    ox = (lw - tw - 1) // 2
+    ink[1:8, ox:ox + tw] = m
+    ink[9, ox:ox + tw] = True                       # underline: it is a link
+    shadow = shift(ink, 1, 1) & ~ink
+    return ink, shadow
+
+
+def make_link_sheet(font, bare_title, title):
+    lx, ly, lw, lh = LINK_RECT
+    sheet = np.zeros((2 * lh, lw, 3))
+    sheet[:lh] = title[ly:ly + lh, lx:lx + lw]
+    hi = bare_title[ly:ly + lh, lx:lx + lw].copy()
+    ink, shadow = link_lettering(font, LINK_YELLOW)
+    hi[shadow] = TEXT_SHADOW
+    hi[ink] = LINK_YELLOW
+    sheet[lh:] = hi
+    return sheet
+
+
+# ---------------------------------------------------------------- the playground
+
+def bronze_frame(img):
+    """8-pixel bronze frame: 2-pixel light edge top and left, dark bottom and right."""
+    y, x = np.mgrid[0:400, 0:400]
+    edge = np.minimum(np.minimum(x, y), np.minimum(399 - x, 399 - y))
+    frame = edge < FRAME
+    img[frame] = BRONZE_BASE
+    # which outer side a pixel belongs to: mitred at the corners
+    near_tl = np.minimum(x, y) <= np.minimum(399 - x, 399 - y)
+    near_tl = np.where((x + y == 399), x < y, near_tl)        # corner diagonals
+    outer = edge < 2
+    img[outer & near_tl] = BRONZE_LIGHT
+    img[outer & ~near_tl] = BRONZE_DARK
+    return frame
+
+
+def make_playground(rider):
+    rng = np.random.default_rng(2024)
+    y, x = np.mgrid[0:400, 0:400].astype(np.float64)
+    r = np.sqrt((x - 200) ** 2 + (y - 215) ** 2) / 200.0
+    t = np.clip(1.05 - r ** 1.6, 0, 1)
+    ground = rgb(PLAY_GROUND_DARK) * (1 - t[..., None]) + rgb(PLAY_GROUND_LIGHT) * t[..., None]
+    ground = np.rint(ground) + rng.integers(-4, 5, (400, 400))[..., None]
+    img = ground.astype(np.float64)
+
+    x0, y0, size = PLAY_ART_BOX
+    art = reduce_rgba(rider, size, size)
+    luma = art[..., :3] @ np.array([0.299, 0.587, 0.114])
+    grey = luma[..., None] + 0.18 * (art[..., :3] - luma[..., None])   # almost no colour
+    art[..., :3] = np.clip(grey * 0.35, 0, 1)
+    over(img, art, x0, y0)
+
+    bronze_frame(img)
+    px0, py0, px1, py1 = SCORE_PANEL
+    img[py0:py1 + 1, px0:px1 + 1] = PLAY_GROUND_DARK
+    return img
+
+
+# ---------------------------------------------------------------- the icon
+
+def make_icons():
+    with open(os.path.join(SRC, "duck.svg"), "rb") as f:
+        duck = f.read()
+    icons = {}
+    # at 16 px the outline and the eye would fade to nothing: thicken them there
+    small = duck.replace(b'stroke-width="2"', b'stroke-width="2.8"') \
+                .replace(b'r="1.8"', b'r="2.3"') \
+                .replace(b'stroke="#a86400" stroke-width="1"', b'stroke="#c07800" stroke-width="0.6"')
+    assert small.count(b"2.8") and small.count(b"2.3"), "duck.svg no longer has the tuned parts"
+    for s in (16, 32, 128, 256):
+        src = small if s == 16 else duck
+        rgba = reduce_rgba(render_svg(src, s * 4, s * 4), s, s)
+        icons[s] = np.clip(np.rint(rgba * 255), 0, 255).astype(np.uint8)
+    return icons
+
+
+# ---------------------------------------------------------------- checks
+
+def check(play, title, link, icons):
+    assert play.shape == (400, 400, 3) and title.shape == (400, 400, 3)
+    assert link.shape == (20, 141, 3)
+    # the normal label is the title's own pixels, so drawing it restores the title
+    lx, ly, lw, lh = LINK_RECT
+    assert np.array_equal(link[:10], title[ly:ly + lh, lx:lx + lw]), "label differs from title"
+    diff = np.any(link[:10] != link[10:], axis=-1)
+    yellow = np.all(link[10:] == LINK_YELLOW, axis=-1)
+    assert diff.any() and np.array_equal(diff, yellow), "highlight must only recolour the ink"
+    # the scroller lane and everything below it is plain blue ground
+    lane = title[SCROLL_LANE_TOP:].astype(int)
+    assert np.all((lane[..., 2] > lane[..., 0]) & (lane[..., 2] > lane[..., 1])), "lane not blue"
+    # bronze frame, exact colours, 8 px
+    y, x = np.mgrid[0:400, 0:400]
+    edge = np.minimum(np.minimum(x, y), np.minimum(399 - x, 399 - y))
+    allowed = [BRONZE_BASE, BRONZE_LIGHT, BRONZE_DARK]
+    fp = play[edge < FRAME]
+    assert all(np.any(np.all(fp == c, axis=-1)) for c in allowed)
+    assert np.all(np.any(np.stack([np.all(fp == c, axis=-1) for c in allowed]), axis=0))
+    assert tuple(play[0, 200]) == BRONZE_LIGHT and tuple(play[399, 200]) == BRONZE_DARK
+    assert not np.any(np.all(play[edge >= FRAME] == BRONZE_BASE, axis=-1))
+    px0, py0, px1, py1 = SCORE_PANEL
+    panel = play[py0:py1 + 1, px0:px1 + 1].reshape(-1, 3)
+    assert np.all(panel == PLAY_GROUND_DARK), "score panel must be flat"
+    # the ground margin between frame and field stays ground-grey
+    margin = play[(edge >= FRAME) & (edge < 16)].astype(int)
+    assert margin.max() <= 0x3F + 4 and np.ptp(margin, axis=-1).max() <= 6
+    for s, ic in icons.items():
+        assert ic.shape == (s, s, 4)
+    i32 = icons[32].astype(int)
+    yellowish = (i32[..., 0] > 200) & (i32[..., 1] > 160) & (i32[..., 2] < 120) & (i32[..., 3] > 200)
+    assert yellowish.sum() > 150 and (i32[..., 3] == 0).sum() > 100, "icon is not a duck"
+
+
+def main():
+    os.makedirs(OUT, exist_ok=True)
+    font = load_small_font()
+    rider = light_rider(TITLE_ART_BOX[2] * ART_SUPERSAMPLE)
+
+    title_f, bare_f = make_title(font, rider)
+    title = to_u8(title_f)
+    # the link sheet is cut from the rounded title so the two agree to the bit
+    bare = to_u8(bare_f)
+    link = to_u8(make_link_sheet(font, bare, title))
+    play = to_u8(make_playground(rider))
+    icons = make_icons()
+
+    check(play, title, link, icons)
+
+    Image.fromarray(play, "RGB").save(os.path.join(OUT, "Playground.png"), optimize=True)
+    Image.fromarray(title, "RGB").save(os.path.join(OUT, "picTitle.png"), optimize=True)
+    Image.fromarray(link, "RGB").save(os.path.join(OUT, "sprLink.png"), optimize=True)
+    for s, ic in icons.items():
+        Image.fromarray(ic, "RGBA").save(os.path.join(OUT, "icon%d.png" % s), optimize=True)
+    print("make_pictures: Playground 400x400, picTitle 400x400, sprLink 141x20, "
+          "icons 16/32/128/256; label = title crop, lane %d..399 blue, checks passed"
+          % SCROLL_LANE_TOP)
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
