@@ -60,9 +60,16 @@ void XmpModulePlayer::MIDASstopModule(int32_t playback) {
 }
 
 void XmpModulePlayer::MIDASfreeModule(int32_t module) {
-  std::lock_guard<std::mutex> hold(lock_);
-  std::erase_if(playbacks_, [module](const auto& p) { return p.second == module; });
-  modules_.erase(module);
+  std::unique_ptr<XmpModule> released;
+  {
+    std::lock_guard<std::mutex> hold(lock_);
+    std::erase_if(playbacks_, [module](const auto& p) { return p.second == module; });
+    auto it = modules_.find(module);
+    if (it == modules_.end()) return;
+    released = std::move(it->second);
+    modules_.erase(it);
+  }
+  // Released outside the lock: the audio thread need not wait for libxmp to tidy up.
 }
 
 void XmpModulePlayer::MIDAScloseChannels() {
@@ -79,9 +86,12 @@ void XmpModulePlayer::MIDASstopBackgroundPlay() {
 
 void XmpModulePlayer::MIDASclose() {
   MIDASstopBackgroundPlay();
-  std::lock_guard<std::mutex> hold(lock_);
-  playbacks_.clear();
-  modules_.clear();
+  std::map<int32_t, std::unique_ptr<XmpModule>> released;
+  {
+    std::lock_guard<std::mutex> hold(lock_);
+    playbacks_.clear();
+    released.swap(modules_);
+  }
 }
 
 void XmpModulePlayer::Render(uint8_t* stream, int bytes) {

@@ -1,0 +1,1 @@
+# Installation layout, desktop integration and the Debian package.
