@@ -1,0 +1,129 @@
+// Start-up and shut-down: their order, the caption, the window appearing with the title
+// complete, and every way of closing ending cleanly.
+#include <gtest/gtest.h>
+
+#include "shell/shell.h"
+#include "testkit.h"
+
+namespace fg::test {
+namespace {
+
+bool SameOutsideScroller(const Surface& a, const Surface& b) {
+  for (int y = 0; y < 400; ++y) {
+    if (y >= 380 && y <= 396) continue;
+    for (int x = 0; x < 400; ++x) {
+      if (a.At(x, y) != b.At(x, y)) return false;
+    }
+  }
+  return true;
+}
+
+TEST(Startup, RunsInOrderAndTheWindowAppearsWithTheTitleComplete) {
+  TestGame t;
+  t.Host.ExeDir = FG_ASSETS_DIR;
+  Surface atShow;
+  t.Host.OnRefresh = nullptr;
+  Form_Load(*t.G);
+  atShow = t.Host.Screen;
+  EXPECT_FALSE(t.Host.Shown);  // start-up draws while the window is hidden
+  t.Host.ShowWindow();
+  EXPECT_EQ(t.Host.Caption, "Fenzo Gobbix v1.0");
+  EXPECT_EQ(t.S().MusicPath, std::string(FG_ASSETS_DIR) + "/FenzoGobbix.snd");
+  const std::vector<std::string> want = {
+      "MIDASstartup",
+      "MIDASinit",
+      "MIDASstartBackgroundPlay 100",
+      "MIDASopenChannels 50",
+      "MIDASloadModule " + t.S().MusicPath + " -> 1",
+      "MIDASsetAmplification 90",
+      "MIDASplayModule 1 -1 -> 2",
+  };
+  EXPECT_EQ(t.MidasLog, want);
+  EXPECT_NE(t.S().SoundOn, 0);
+  EXPECT_NE(t.S().MusicOn, 0);
+  EXPECT_EQ(t.S().InGame, 0);
+  EXPECT_EQ(t.S().Busy, 0);
+  EXPECT_TRUE(t.G->BufferFrm.Loaded);
+  EXPECT_GE(t.Host.Clock(), 500);  // the reveal's ten 50 ms waits
+  EXPECT_TRUE(SameOutsideScroller(atShow, t.G->BufferFrm.picTitle));
+  EXPECT_TRUE(t.G->MainForm.tmrScrollText.Enabled);
+  EXPECT_EQ(t.Host.Icon.Width, 32);
+}
+
+TEST(Startup, WithoutTheModuleFileTheGameRunsSilently) {
+  TestGame t;  // its executable directory does not exist
+  t.Load();
+  EXPECT_EQ(t.S().MusicModule, 0);
+  EXPECT_EQ(t.S().MusicPlayback, 0);
+  EXPECT_EQ(t.MidasLog.size(), 6u);  // no play without a module
+  EXPECT_NE(t.S().MusicOn, 0);
+}
+
+TEST(Shutdown, StopsAndFreesALoadedModuleThenClosesTheLibraryInOrder) {
+  TestGame t;
+  t.Host.ExeDir = FG_ASSETS_DIR;
+  t.Load();
+  t.MidasLog.clear();
+  EXPECT_THROW(Form_Unload(*t.G), ProgramEnd);
+  EXPECT_EQ(t.MidasLog, (std::vector<std::string>{"MIDASstopModule 2", "MIDASfreeModule 1",
+                                                  "MIDAScloseChannels", "MIDASstopBackgroundPlay",
+                                                  "MIDASclose"}));
+  EXPECT_EQ(t.S().MusicModule, 0);
+}
+
+TEST(Shutdown, WithMusicSwitchedOffTheModuleIsStillFreed) {
+  TestGame t;
+  t.Host.ExeDir = FG_ASSETS_DIR;
+  t.Load();
+  const int32_t now = t.Host.Clock();
+  t.Host.KeyPress(now + 10, kMKey);
+  t.Host.KeyPress(now + 20, kEsc);
+  t.MidasLog.clear();
+  EXPECT_TRUE(t.RunUntil(now + 100));
+  EXPECT_EQ(t.MidasLog, (std::vector<std::string>{"MIDASstopModule 2", "MIDASfreeModule 1",
+                                                  "MIDAScloseChannels", "MIDASstopBackgroundPlay",
+                                                  "MIDASclose"}));
+}
+
+// A close request at `when` after start-up, with Space pressed at `space` (or never).
+struct CloseCase {
+  const char* Mode;
+  int32_t Space;
+  int32_t When;
+};
+
+TEST(Shutdown, ACloseRequestEndsTheProgramAtOnceInEveryMode) {
+  const CloseCase cases[] = {
+      {"title", -1, 100},  {"wipe", 10, 300},   {"play", 10, 1500},
+      {"reveal after Escape", 10, 2100},  // Escape at 2000 starts a reveal
+  };
+  for (const CloseCase& c : cases) {
+    TestGame t;
+    t.Load();
+    const int32_t now = t.Host.Clock();
+    if (c.Space >= 0) t.Host.KeyPress(now + c.Space, kSpace);
+    if (c.When > 2000) t.Host.KeyPress(now + 2000, kEsc);
+    t.Host.At(now + c.When, ScriptedEvent::kClose);
+    EXPECT_TRUE(t.RunUntil(now + 10000)) << c.Mode;
+    EXPECT_EQ(t.Host.Clock(), now + c.When) << c.Mode;  // nothing waited after the close
+    EXPECT_EQ(t.MidasLog.back(), "MIDASclose") << c.Mode;
+  }
+}
+
+TEST(Shutdown, EscapeDuringTheWipeOrTheRevealEndsTheProgramAtOnce) {
+  for (int32_t when : {200, 2100}) {
+    TestGame t;
+    t.Load();
+    const int32_t now = t.Host.Clock();
+    t.Host.KeyPress(now + 10, kSpace);
+    if (when > 2000) t.Host.KeyPress(now + 2000, kEsc);  // back to the title: a reveal
+    t.Host.KeyPress(now + when, kEsc);
+    const int refreshesBefore = t.Host.Refreshes;
+    EXPECT_TRUE(t.RunUntil(now + 10000)) << when;
+    EXPECT_EQ(t.Host.Clock(), now + when);
+    EXPECT_GT(t.Host.Refreshes, refreshesBefore);
+  }
+}
+
+}  // namespace
+}  // namespace fg::test
