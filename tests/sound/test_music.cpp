@@ -1,0 +1,150 @@
+// The music procedures as the game drives them: the order of the player calls at start-up and
+// shut-down, the M key, and a game without its module file.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "shell/shell.h"
+#include "sound/music.h"
+#include "testkit.h"
+
+namespace fg {
+namespace {
+
+using Log = std::vector<std::string>;
+
+// The recorder loads any readable file, so the tune's own folder stands in for the program's.
+std::string TuneDir() { return std::filesystem::path(FG_TUNE).parent_path().string(); }
+
+Log From(const Log& log, size_t first) { return {log.begin() + static_cast<long>(first), log.end()}; }
+
+// Runs the scripted input until the program ends; false if it did not.
+bool CloseNow(test::TestGame& t) {
+  t.Host.At(t.Host.Clock(), ScriptedEvent::kClose);
+  return t.RunUntil(t.Host.Clock() + 100);
+}
+
+void PressM(test::TestGame& t) {
+  t.Host.KeyPress(t.Host.Clock(), test::kMKey);
+  ASSERT_FALSE(t.RunUntil(t.Host.Clock() + 50));
+}
+
+TEST(MusicCalls, StartUpOpensLoadsAndLoopsThenShutDownFreesAndCloses) {
+  test::TestGame t;
+  t.Host.ExeDir = TuneDir();
+  t.Load();
+  const std::string path = TuneDir() + "/FenzoGobbix.snd";
+  EXPECT_EQ(t.S().MusicPath, path);
+  EXPECT_EQ(t.MidasLog, (Log{"MIDASstartup", "MIDASinit", "MIDASstartBackgroundPlay 100",
+                             "MIDASopenChannels 50", "MIDASloadModule " + path + " -> 1",
+                             "MIDASsetAmplification 90", "MIDASplayModule 1 -1 -> 2"}));
+  EXPECT_EQ(t.S().MusicModule, 1);
+  EXPECT_EQ(t.S().MusicPlayback, 2);
+  EXPECT_NE(t.S().MusicOn, 0);
+
+  // The title, a game, and nothing more is asked of the player until the end.
+  t.StartFromTitle();
+  EXPECT_FALSE(t.RunUntil(t.Host.Clock() + 300));
+  ASSERT_EQ(t.MidasLog.size(), 7u);
+
+  EXPECT_TRUE(CloseNow(t)) << "a close request during play ends the program";
+  EXPECT_EQ(From(t.MidasLog, 7), (Log{"MIDASstopModule 2", "MIDASfreeModule 1",
+                                      "MIDAScloseChannels", "MIDASstopBackgroundPlay",
+                                      "MIDASclose"}));
+  EXPECT_EQ(t.S().MusicModule, 0);
+  EXPECT_EQ(t.S().MusicPlayback, 0);
+}
+
+TEST(MusicCalls, UnloadEndsTheProgramEvenWhenCalledDirectly) {
+  test::TestGame t;
+  t.Host.ExeDir = TuneDir();
+  t.Load();
+  EXPECT_THROW(Form_Unload(*t.G), ProgramEnd);
+  EXPECT_EQ(t.MidasLog.back(), "MIDASclose");
+}
+
+TEST(MusicCalls, MOffThenOnStartsANewPlaybackOfTheStillLoadedModule) {
+  test::TestGame t;
+  t.Host.ExeDir = TuneDir();
+  t.Load();
+  const size_t start = t.MidasLog.size();
+
+  PressM(t);
+  EXPECT_EQ(From(t.MidasLog, start), (Log{"MIDASstopModule 2"}));
+  EXPECT_EQ(t.S().MusicOn, 0);
+  EXPECT_EQ(t.S().MusicPlayback, 0);
+  EXPECT_EQ(t.S().MusicModule, 1) << "switching off keeps the module";
+
+  PressM(t);  // nothing to stop any more
+  EXPECT_EQ(From(t.MidasLog, start), (Log{"MIDASstopModule 2", "MIDASplayModule 1 -1 -> 3"}));
+  EXPECT_NE(t.S().MusicOn, 0);
+  EXPECT_EQ(t.S().MusicPlayback, 3);
+
+  // Off again, then the program closes: the module is still freed, with no playback to stop.
+  PressM(t);
+  const size_t beforeClose = t.MidasLog.size();
+  EXPECT_TRUE(CloseNow(t));
+  EXPECT_EQ(From(t.MidasLog, beforeClose),
+            (Log{"MIDASfreeModule 1", "MIDAScloseChannels", "MIDASstopBackgroundPlay",
+                 "MIDASclose"}));
+}
+
+TEST(MusicCalls, WithoutTheModuleFileNothingPlaysAndMOnlyFlipsTheFlag) {
+  test::TestGame t;  // its executable folder does not exist
+  t.Load();
+  EXPECT_EQ(t.MidasLog,
+            (Log{"MIDASstartup", "MIDASinit", "MIDASstartBackgroundPlay 100",
+                 "MIDASopenChannels 50", "MIDASloadModule /nonexistent-dir/FenzoGobbix.snd -> 0",
+                 "MIDASsetAmplification 90"}));
+  EXPECT_EQ(t.S().MusicModule, 0);
+  EXPECT_TRUE(t.Host.Shown) << "the window opens all the same";
+
+  PressM(t);
+  EXPECT_EQ(t.S().MusicOn, 0);
+  PressM(t);
+  EXPECT_NE(t.S().MusicOn, 0);
+  EXPECT_EQ(t.MidasLog.size(), 6u) << "M calls nothing in the player";
+
+  EXPECT_TRUE(CloseNow(t));
+  EXPECT_EQ(From(t.MidasLog, 6),
+            (Log{"MIDAScloseChannels", "MIDASstopBackgroundPlay", "MIDASclose"}));
+}
+
+TEST(MusicCalls, ProceduresSkipEveryCallWithoutAValidHandle) {
+  test::TestGame t;
+  t.Host.ExeDir = TuneDir();
+  t.Load();
+  t.MidasLog.clear();
+
+  // Music off: PlayMusic does nothing, whatever is loaded.
+  t.S().MusicOn = 0;
+  StopMusic(*t.G, false);
+  PlayMusic(*t.G, true);
+  EXPECT_EQ(t.MidasLog, (Log{"MIDASstopModule 2"}));
+  EXPECT_EQ(t.S().MusicPlayback, 0);
+
+  // Stopping twice and freeing twice calls the player once each.
+  StopMusic(*t.G, false);
+  StopMusic(*t.G, true);
+  StopMusic(*t.G, true);
+  EXPECT_EQ(t.MidasLog, (Log{"MIDASstopModule 2", "MIDASfreeModule 1"}));
+  t.S().MusicOn = -1;
+  PlayMusic(*t.G, true);
+  EXPECT_EQ(t.MidasLog.size(), 2u) << "no module, no play";
+
+  // A second InitMusic with a module loaded frees it first.
+  InitMusic(*t.G);
+  PlayMusic(*t.G, true);
+  t.MidasLog.clear();
+  InitMusic(*t.G);
+  ASSERT_GE(t.MidasLog.size(), 3u);
+  EXPECT_EQ(t.MidasLog[0], "MIDASstopModule 4");
+  EXPECT_EQ(t.MidasLog[1], "MIDASfreeModule 3");
+  EXPECT_EQ(t.MidasLog[2], "MIDASstartup");
+  EXPECT_GT(t.S().MusicModule, 0);
+}
+
+}  // namespace
+}  // namespace fg
