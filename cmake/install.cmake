@@ -1,1 +1,105 @@
 # Installation layout, desktop integration and the Debian package.
+#
+#   bin/fenzogobbix                          launcher: execs the game from its private directory
+#   lib/fenzogobbix/fenzogobbix              the game
+#   lib/fenzogobbix/FenzoGobbix.snd          the music, which the game looks for beside itself
+#   share/applications/fenzogobbix.desktop   menu entry
+#   share/icons/hicolor/*/apps/fenzogobbix.* icon at 16, 32, 128, 256 and as SVG
+#   share/metainfo/<id>.metainfo.xml         software-centre entry
+#   share/fenzogobbix/screenshots/title.png  the screenshot that entry shows
+#   share/man/man6/fenzogobbix.6[.gz]        manual page
+#
+# The game and its music form one private directory, lib/fenzogobbix, fixed rather than
+# CMAKE_INSTALL_LIBDIR: on Debian that is the multiarch lib/x86_64-linux-gnu, meant for shared
+# libraries, while lib/<package> is where Debian keeps a program's private executables and the
+# files they load. The music must lie beside the binary (the game finds it through its own
+# executable's directory), so both go there together and bin/ only holds a launcher.
+include(GNUInstallDirs)
+
+set(FG_PRIVATE_DIR "lib/fenzogobbix" CACHE STRING
+    "Directory under the prefix for the game and its music (kept together)")
+set(FG_APP_ID "example.fenzogobbix.FenzoGobbix")
+set(FG_PACKAGING_DIR ${PROJECT_SOURCE_DIR}/packaging)
+
+# The launcher reaches the game by a path relative to its own location, so the installed tree
+# can be moved anywhere (a --prefix, a DESTDIR, an unpacked .deb) and still runs.
+file(RELATIVE_PATH FG_LAUNCHER_TO_GAME
+     "/prefix/${CMAKE_INSTALL_BINDIR}" "/prefix/${FG_PRIVATE_DIR}")
+configure_file(${FG_PACKAGING_DIR}/fenzogobbix.sh.in
+               ${PROJECT_BINARY_DIR}/packaging/fenzogobbix @ONLY)
+
+install(TARGETS fenzogobbix RUNTIME DESTINATION ${FG_PRIVATE_DIR})
+install(FILES ${PROJECT_SOURCE_DIR}/assets/FenzoGobbix.snd DESTINATION ${FG_PRIVATE_DIR})
+install(PROGRAMS ${PROJECT_BINARY_DIR}/packaging/fenzogobbix
+        DESTINATION ${CMAKE_INSTALL_BINDIR})
+
+install(FILES ${FG_PACKAGING_DIR}/fenzogobbix.desktop
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+foreach(size 16 32 128 256)
+  install(FILES ${PROJECT_SOURCE_DIR}/assets/png/icon${size}.png
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps
+          RENAME fenzogobbix.png)
+endforeach()
+install(FILES ${PROJECT_SOURCE_DIR}/assets/src/illustration/duck.svg
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps
+        RENAME fenzogobbix.svg)
+install(FILES ${FG_PACKAGING_DIR}/${FG_APP_ID}.metainfo.xml
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+install(FILES ${FG_PACKAGING_DIR}/screenshots/title.png
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/fenzogobbix/screenshots)
+
+# Debian wants manual pages compressed (gzip -n keeps the file reproducible); without gzip
+# the page is installed as it is, which man reads just as well.
+find_program(FG_GZIP gzip)
+if(FG_GZIP)
+  set(FG_MANPAGE ${PROJECT_BINARY_DIR}/packaging/fenzogobbix.6.gz)
+  add_custom_command(
+    OUTPUT ${FG_MANPAGE}
+    COMMAND ${FG_GZIP} -9 -n -c ${FG_PACKAGING_DIR}/fenzogobbix.6 > ${FG_MANPAGE}
+    DEPENDS ${FG_PACKAGING_DIR}/fenzogobbix.6
+    COMMENT "Compressing the manual page")
+else()
+  set(FG_MANPAGE ${FG_PACKAGING_DIR}/fenzogobbix.6)
+endif()
+add_custom_target(fg_manpage ALL DEPENDS ${FG_MANPAGE})
+install(FILES ${FG_MANPAGE} DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
+
+# ---------------------------------------------------------------- the Debian package
+set(CPACK_GENERATOR "DEB")
+set(CPACK_PACKAGE_NAME "fenzogobbix")
+# CPack builds its version from major.minor.patch only; the game's fourth number counts too.
+set(CPACK_PACKAGE_VERSION "${PROJECT_VERSION}")
+set(CPACK_PACKAGE_VENDOR "The Fenzo Gobbix developers")
+set(CPACK_PACKAGE_CONTACT "The Fenzo Gobbix developers <dev@fenzogobbix.example>")
+set(CPACK_PACKAGE_HOMEPAGE_URL "https://fenzogobbix.example/")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "small arcade game of the snake family")
+set(CPACK_PACKAGE_DESCRIPTION
+    "Steer a snake with the arrow keys over a 400 x 400 field. Gold stars appear at
+random places: each one eaten makes the snake longer and scores a point. Running
+over a skull, or into the snake's own body, ends the game with an explosion.
+The border is not deadly: the snake waits there until it is turned.
+.
+The game comes with a title screen, a scrolling message, background music from
+a tracker module and three sound effects; M and S switch music and effects.")
+set(CPACK_PACKAGING_INSTALL_PREFIX "/usr")
+set(CPACK_STRIP_FILES ON)
+set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
+    OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
+
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION "games")
+set(CPACK_DEBIAN_PACKAGE_PRIORITY "optional")
+set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${CPACK_PACKAGE_CONTACT}")
+set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+# The home-page link runs xdg-open; the shared libraries come from dpkg-shlibdeps when it is
+# there (with the versions the binary was really built against), from this list otherwise.
+find_program(FG_DPKG_SHLIBDEPS dpkg-shlibdeps)
+if(FG_DPKG_SHLIBDEPS)
+  set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+  set(CPACK_DEBIAN_PACKAGE_DEPENDS "xdg-utils")
+else()
+  set(CPACK_DEBIAN_PACKAGE_DEPENDS
+      "libc6, libstdc++6, libgcc-s1, libsdl2-2.0-0, libsdl2-mixer-2.0-0, libxmp4, xdg-utils")
+endif()
+
+include(CPack)

@@ -53,7 +53,9 @@ int32_t TestGame::StartFromTitle() {
   return Host.Clock();
 }
 
-void TestGame::Tick() { tmrMain_Timer(*G); }
+void TestGame::Tick() {
+  tmrMain_Timer(*G);
+}
 
 std::vector<int> TestGame::Effects() const {
   std::vector<int> ids;
@@ -61,7 +63,8 @@ std::vector<int> TestGame::Effects() const {
     int id = 0;
     for (int candidate : {101, 102, 103}) {
       const auto bytes = EmbeddedAsset(std::to_string(candidate) + ".wav");
-      if (bytes.size() == w.Image.size() && std::equal(bytes.begin(), bytes.end(), w.Image.begin())) {
+      if (bytes.size() == w.Image.size() &&
+          std::equal(bytes.begin(), bytes.end(), w.Image.begin())) {
         id = candidate;
       }
     }

@@ -17,8 +17,8 @@ Surface Decode(std::span<const uint8_t> png, bool keepAlpha) {
   int w = 0;
   int h = 0;
   int channels = 0;
-  stbi_uc* rgba = stbi_load_from_memory(png.data(), static_cast<int>(png.size()), &w, &h,
-                                        &channels, 4);
+  stbi_uc* rgba =
+      stbi_load_from_memory(png.data(), static_cast<int>(png.size()), &w, &h, &channels, 4);
   if (rgba == nullptr) return {};
   Surface s(w, h);
   for (size_t i = 0; i < s.Pixels.size(); ++i) {
@@ -33,13 +33,18 @@ Surface Decode(std::span<const uint8_t> png, bool keepAlpha) {
 
 }  // namespace
 
-Surface DecodePicture(std::span<const uint8_t> png) { return Decode(png, false); }
+Surface DecodePicture(std::span<const uint8_t> png) {
+  return Decode(png, false);
+}
 
-Surface DecodePictureWithAlpha(std::span<const uint8_t> png) { return Decode(png, true); }
+Surface DecodePictureWithAlpha(std::span<const uint8_t> png) {
+  return Decode(png, true);
+}
 
 Surface LoadPicture(std::string_view name) {
   Surface s = DecodePicture(EmbeddedAsset(name));
-  if (s.Width == 0) throw std::runtime_error("embedded picture missing or broken: " + std::string(name));
+  if (s.Width == 0)
+    throw std::runtime_error("embedded picture missing or broken: " + std::string(name));
   return s;
 }
 

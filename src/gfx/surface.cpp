@@ -9,10 +9,26 @@ namespace fg {
 bool BitBlt(Surface& dst, int x, int y, int w, int h, const Surface& src, int sx, int sy,
             RasterOp op) {
   // Clip the left/top edges of both rectangles together, then the right/bottom edges.
-  if (x < 0) { w += x; sx -= x; x = 0; }
-  if (y < 0) { h += y; sy -= y; y = 0; }
-  if (sx < 0) { w += sx; x -= sx; sx = 0; }
-  if (sy < 0) { h += sy; y -= sy; sy = 0; }
+  if (x < 0) {
+    w += x;
+    sx -= x;
+    x = 0;
+  }
+  if (y < 0) {
+    h += y;
+    sy -= y;
+    y = 0;
+  }
+  if (sx < 0) {
+    w += sx;
+    x -= sx;
+    sx = 0;
+  }
+  if (sy < 0) {
+    h += sy;
+    y -= sy;
+    sy = 0;
+  }
   w = std::min({w, dst.Width - x, src.Width - sx});
   h = std::min({h, dst.Height - y, src.Height - sy});
   if (w <= 0 || h <= 0) return false;
@@ -35,7 +51,9 @@ bool BitBlt(Surface& dst, int x, int y, int w, int h, const Surface& src, int sx
   return true;
 }
 
-void Clear(Surface& s, uint32_t colour) { std::fill(s.Pixels.begin(), s.Pixels.end(), colour); }
+void Clear(Surface& s, uint32_t colour) {
+  std::fill(s.Pixels.begin(), s.Pixels.end(), colour);
+}
 
 void DrawSprite(Surface& dst, int x, int y, int w, int h, const Surface& sheet, int maskX,
                 int maskY, int picX, int picY) {

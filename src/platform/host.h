@@ -18,11 +18,11 @@ struct Surface;
 class EventSink {
  public:
   virtual ~EventSink() = default;
-  virtual void KeyDown(int16_t keyCode) = 0;                  // every press, auto-repeats too
-  virtual void KeyUp(int16_t keyCode) = 0;                    // every release
-  virtual void MouseMove(float x, float y) = 0;               // client-area pixels
+  virtual void KeyDown(int16_t keyCode) = 0;     // every press, auto-repeats too
+  virtual void KeyUp(int16_t keyCode) = 0;       // every release
+  virtual void MouseMove(float x, float y) = 0;  // client-area pixels
   virtual void MouseDown(int16_t button, float x, float y) = 0;
-  virtual void CloseRequest() = 0;                            // close box, window manager
+  virtual void CloseRequest() = 0;  // close box, window manager
 };
 
 // Fills `bytes` of signed 16-bit stereo at the host's music rate; runs on the audio thread.
@@ -32,20 +32,24 @@ class Host {
  public:
   virtual ~Host() = default;
 
-  virtual int32_t Clock() = 0;                                 // milliseconds, only goes forward
-  virtual void DoEvents() = 0;                                 // dispatch all pending input and due timer ticks, then return
-  virtual void BlockUntil(int32_t deadline) = 0;               // sleep until input arrives, a timer is due or the clock reaches deadline
-  virtual void SetSink(EventSink* sink) = 0;                   // who receives input
-  virtual void AddTimer(Timer* timer) = 0;                     // a timer fired from DoEvents
-  virtual void Refresh(const Surface& image) = 0;              // put the window's persistent image on screen
-  virtual void ShowWindow() = 0;                               // first appearance of the window, after start-up
-  virtual void SetCaption(const std::string& caption) = 0;     // window title
-  virtual void SetIcon(const Surface& icon) = 0;               // window icon (32 x 32)
-  virtual void PlayWave(std::span<const uint8_t> image) = 0;   // start a WAVE image, cutting off the one playing
-  virtual void SetMusicHook(MusicHook hook) = 0;               // music source mixed under the effects; empty to remove
-  virtual int MusicRate() = 0;                                 // sample rate the music hook must produce
-  virtual void OpenUrl(const std::string& url) = 0;            // hand an address to the desktop's browser
-  virtual std::string ExecutableDir() = 0;                     // directory of the running executable, no trailing separator
+  virtual int32_t Clock() = 0;  // milliseconds, only goes forward
+  virtual void DoEvents() = 0;  // dispatch all pending input and due timer ticks, then return
+  virtual void BlockUntil(int32_t deadline) = 0;   // sleep until input arrives, a timer is due or
+                                                   // the clock reaches deadline
+  virtual void SetSink(EventSink* sink) = 0;       // who receives input
+  virtual void AddTimer(Timer* timer) = 0;         // a timer fired from DoEvents
+  virtual void Refresh(const Surface& image) = 0;  // put the window's persistent image on screen
+  virtual void ShowWindow() = 0;                   // first appearance of the window, after start-up
+  virtual void SetCaption(const std::string& caption) = 0;  // window title
+  virtual void SetIcon(const Surface& icon) = 0;            // window icon (32 x 32)
+  virtual void PlayWave(
+      std::span<const uint8_t> image) = 0;  // start a WAVE image, cutting off the one playing
+  virtual void SetMusicHook(
+      MusicHook hook) = 0;      // music source mixed under the effects; empty to remove
+  virtual int MusicRate() = 0;  // sample rate the music hook must produce
+  virtual void OpenUrl(const std::string& url) = 0;  // hand an address to the desktop's browser
+  virtual std::string
+  ExecutableDir() = 0;  // directory of the running executable, no trailing separator
 };
 
 // Thrown by the unload handler: unwinds every suspended sequence and ends the program cleanly.

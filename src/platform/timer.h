@@ -9,10 +9,10 @@
 namespace fg {
 
 struct Timer {
-  int32_t Interval = 0;           // milliseconds between ticks
-  bool Enabled = false;           // ticks are delivered only while enabled
-  int32_t Due = 0;                // clock reading at which the next tick is due
-  bool Running = false;           // its handler is on the stack right now
+  int32_t Interval = 0;          // milliseconds between ticks
+  bool Enabled = false;          // ticks are delivered only while enabled
+  int32_t Due = 0;               // clock reading at which the next tick is due
+  bool Running = false;          // its handler is on the stack right now
   std::function<void()> OnTick;  // the handler, e.g. tmrMain_Timer
 
   // Switching a timer on starts a fresh interval from `now`, as a window timer does.

@@ -23,7 +23,7 @@ void ItemStep(Game& g);
 void Steer(Game& g);
 bool Move(Game& g);  // true when the head moved
 void ShiftTrail(Game& g);
-bool EatTest(Game& g);            // false when the game ended (skull, or inside the sound's pump)
+bool EatTest(Game& g);             // false when the game ended (skull, or inside the sound's pump)
 bool SelfCollides(const Game& g);  // the probe test alone, no side effects
 
 }  // namespace fg

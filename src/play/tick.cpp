@@ -41,16 +41,28 @@ bool Move(Game& g) {
   // The border is not deadly: the head simply stops there until it is turned.
   switch (s.Direction) {
     case kDown:
-      if (s.HeadY < 368) { s.HeadY = static_cast<Integer>(s.HeadY + s.Speed); return true; }
+      if (s.HeadY < 368) {
+        s.HeadY = static_cast<Integer>(s.HeadY + s.Speed);
+        return true;
+      }
       break;
     case kLeft:
-      if (s.HeadX > 16) { s.HeadX = static_cast<Integer>(s.HeadX - s.Speed); return true; }
+      if (s.HeadX > 16) {
+        s.HeadX = static_cast<Integer>(s.HeadX - s.Speed);
+        return true;
+      }
       break;
     case kRight:
-      if (s.HeadX < 368) { s.HeadX = static_cast<Integer>(s.HeadX + s.Speed); return true; }
+      if (s.HeadX < 368) {
+        s.HeadX = static_cast<Integer>(s.HeadX + s.Speed);
+        return true;
+      }
       break;
     case kUp:
-      if (s.HeadY > 16) { s.HeadY = static_cast<Integer>(s.HeadY - s.Speed); return true; }
+      if (s.HeadY > 16) {
+        s.HeadY = static_cast<Integer>(s.HeadY - s.Speed);
+        return true;
+      }
       break;
     default:
       break;

@@ -15,9 +15,7 @@ class FormEvents : public EventSink {
   void KeyDown(int16_t keyCode) override { Form_KeyDown(g_, keyCode, 0); }
   void KeyUp(int16_t keyCode) override { Form_KeyUp(g_, keyCode, 0); }
   void MouseMove(float x, float y) override { Form_MouseMove(g_, 0, 0, x, y); }
-  void MouseDown(int16_t button, float x, float y) override {
-    Form_MouseDown(g_, button, 0, x, y);
-  }
+  void MouseDown(int16_t button, float x, float y) override { Form_MouseDown(g_, button, 0, x, y); }
   void CloseRequest() override { Form_Unload(g_); }
 
  private:
@@ -37,6 +35,8 @@ Game::Game(Host& host, std::unique_ptr<ModulePlayer> midas)
   host.SetSink(Events.get());
 }
 
-Game::~Game() { Machine.SetSink(nullptr); }
+Game::~Game() {
+  Machine.SetSink(nullptr);
+}
 
 }  // namespace fg

@@ -69,17 +69,21 @@ struct Game {
   std::unique_ptr<ModulePlayer> Midas;
 
   // Guards that keep sequences from running into each other (see the key handler).
-  bool Starting = false;       // a game start's wipe is under way
-  bool Revealing = false;      // the title is being revealed
-  bool StartPending = false;   // Space came during a reveal; start once it has finished
-  uint32_t GameSerial = 0;     // changes whenever a game begins or ends
+  bool Starting = false;      // a game start's wipe is under way
+  bool Revealing = false;     // the title is being revealed
+  bool StartPending = false;  // Space came during a reveal; start once it has finished
+  uint32_t GameSerial = 0;    // changes whenever a game begins or ends
 
   std::unique_ptr<EventSink> Events;  // forwards the host's input to the form handlers
 };
 
 // Shows the persistent image: the window's refresh.
-inline void Refresh(Game& g) { g.Machine.Refresh(g.MainForm.Image); }
+inline void Refresh(Game& g) {
+  g.Machine.Refresh(g.MainForm.Image);
+}
 
-inline void SetTimer(Game& g, Timer& t, bool on) { t.SetEnabled(on, g.Machine.Clock()); }
+inline void SetTimer(Game& g, Timer& t, bool on) {
+  t.SetEnabled(on, g.Machine.Clock());
+}
 
 }  // namespace fg

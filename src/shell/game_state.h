@@ -15,7 +15,9 @@ using Long = int32_t;     // music handles
 
 constexpr Flag kTrue = -1;
 constexpr Flag kFalse = 0;
-constexpr Flag ToFlag(bool b) { return b ? kTrue : kFalse; }
+constexpr Flag ToFlag(bool b) {
+  return b ? kTrue : kFalse;
+}
 
 // Headings of the snake.
 enum Heading : Integer { kDown = 1, kLeft = 2, kRight = 3, kUp = 4 };

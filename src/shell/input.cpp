@@ -20,15 +20,22 @@ constexpr int16_t kKeyM = 77;
 constexpr int16_t kKeyS = 83;
 
 // The link label's hot zone; every bound is strict.
-bool InLinkZone(float x, float y) { return 132 < x && x < 273 && 52 < y && y < 62; }
+bool InLinkZone(float x, float y) {
+  return 132 < x && x < 273 && 52 < y && y < 62;
+}
 
 Flag* HoldFlag(GameState& s, int16_t keyCode) {
   switch (keyCode) {
-    case kKeyLeft: return &s.HoldLeft;
-    case kKeyUp: return &s.HoldUp;
-    case kKeyRight: return &s.HoldRight;
-    case kKeyDown: return &s.HoldDown;
-    default: return nullptr;
+    case kKeyLeft:
+      return &s.HoldLeft;
+    case kKeyUp:
+      return &s.HoldUp;
+    case kKeyRight:
+      return &s.HoldRight;
+    case kKeyDown:
+      return &s.HoldDown;
+    default:
+      return nullptr;
   }
 }
 
@@ -42,7 +49,9 @@ void ToggleMusic(Game& g) {
   }
 }
 
-void ToggleSound(Game& g) { g.State.SoundOn = ToFlag(g.State.SoundOn == 0); }
+void ToggleSound(Game& g) {
+  g.State.SoundOn = ToFlag(g.State.SoundOn == 0);
+}
 
 }  // namespace
 

@@ -12,14 +12,17 @@ float RandomSource::Next() {
   return static_cast<float>(x_) / 16777216.0f;  // exact: 24 bits fit a float's mantissa
 }
 
-int16_t RoundHalfEven(double v) { return static_cast<int16_t>(std::nearbyint(v)); }
+int16_t RoundHalfEven(double v) {
+  return static_cast<int16_t>(std::nearbyint(v));
+}
 
 int16_t RandomPick(Host& host, RandomRounds& rounds, int16_t n) {
   rounds.DrawCount = 0;
   while (rounds.DrawCount <= 4) {
     const float r = rounds.Source.Next();
     // The product of two floats is exact in double precision, so ties are real ties.
-    rounds.Picked = RoundHalfEven(static_cast<double>(r) * static_cast<double>(static_cast<float>(n)));
+    rounds.Picked =
+        RoundHalfEven(static_cast<double>(r) * static_cast<double>(static_cast<float>(n)));
     host.DoEvents();
     ++rounds.DrawCount;
   }

@@ -47,8 +47,8 @@ void CheckCell(const Surface& s, const Cell& c, const std::string& what) {
       const uint32_t m = s.At(c.Mx + x, c.My + y);
       ASSERT_TRUE(m == kBlack || m == kWhite) << what << " mask pixel " << x << "," << y;
       if (m == kWhite) {
-        ASSERT_EQ(s.At(c.Px + x, c.Py + y), kBlack) << what << " picture under white " << x << ","
-                                                     << y;
+        ASSERT_EQ(s.At(c.Px + x, c.Py + y), kBlack)
+            << what << " picture under white " << x << "," << y;
       }
     }
   }
@@ -138,7 +138,9 @@ std::vector<Chunk> Chunks(const std::vector<uint8_t>& w) {
   size_t o = 12;
   while (o + 8 <= w.size()) {
     const size_t size = u32(o + 4);
-    out.push_back({std::string(w.begin() + static_cast<long>(o), w.begin() + static_cast<long>(o) + 4), o + 8, size});
+    out.push_back(
+        {std::string(w.begin() + static_cast<long>(o), w.begin() + static_cast<long>(o) + 4), o + 8,
+         size});
     o += 8 + size + (size & 1);
   }
   return out;
@@ -163,8 +165,8 @@ TEST(Artwork, TheThreeEffectsHaveTheirFormatsAndSizes) {
     for (const Chunk& c : chunks) {
       if (c.Id != "fmt ") continue;
       const uint8_t* f = &w[c.Offset];
-      EXPECT_EQ(f[0] | (f[1] << 8), 1);                        // PCM
-      EXPECT_EQ(f[2] | (f[3] << 8), 1);                        // mono
+      EXPECT_EQ(f[0] | (f[1] << 8), 1);                         // PCM
+      EXPECT_EQ(f[2] | (f[3] << 8), 1);                         // mono
       EXPECT_EQ(f[4] | (f[5] << 8) | (f[6] << 16), want.Rate);  // sample rate
       EXPECT_EQ(f[14] | (f[15] << 8), want.Bits);
     }

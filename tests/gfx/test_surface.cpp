@@ -85,7 +85,8 @@ Surface BallSheet(uint32_t colour) {
   for (int y = 0; y < 16; ++y) {
     for (int x = 0; x < 16; ++x) {
       const bool in = (x - 7.5) * (x - 7.5) + (y - 7.5) * (y - 7.5) < 36;
-      sheet.At(x, y) = in ? (x == 8 && y == 8 ? kBlack : colour) : kBlack;  // one black pixel inside
+      sheet.At(x, y) =
+          in ? (x == 8 && y == 8 ? kBlack : colour) : kBlack;  // one black pixel inside
       sheet.At(16 + x, y) = in ? kBlack : kWhite;
     }
   }
@@ -99,8 +100,8 @@ TEST(DrawSprite, TransparentCornersKeepWhatLiesBelowAndOpaqueBlackDrawsBlack) {
   DrawSprite(window, 10, 10, 16, 16, blue, 16, 0, 0, 0);
   DrawSprite(window, 16, 10, 16, 16, green, 16, 0, 0, 0);  // overlaps the first ball
   EXPECT_EQ(window.At(10, 10), 0x2b2b2eu);                 // corner of the first: background
-  EXPECT_EQ(window.At(17, 18), 0x2f6fe0u);  // blue shows through the green ball's corner
-  EXPECT_EQ(window.At(26, 18), 0x3fd04fu);  // green where the second ball is opaque
+  EXPECT_EQ(window.At(17, 18), 0x2f6fe0u);       // blue shows through the green ball's corner
+  EXPECT_EQ(window.At(26, 18), 0x3fd04fu);       // green where the second ball is opaque
   EXPECT_EQ(window.At(16 + 8, 10 + 8), kBlack);  // a black pixel inside the sprite is drawn
   EXPECT_EQ(window.At(39, 39), 0x2b2b2eu);
 }

@@ -45,9 +45,9 @@ TEST(Timers, KeepTheirRateWhenLateAndDropTicksThatWereMissedEntirely) {
   t.SetEnabled(true, 0);
   Timer* list[] = {&t};
   EXPECT_EQ(FireDueTimers(list, 14), 0);
-  EXPECT_EQ(FireDueTimers(list, 17), 1);  // 2 ms late...
-  EXPECT_EQ(t.Due, 30);                   // ...the next is still due on the 15 ms grid
-  EXPECT_EQ(FireDueTimers(list, 100), 1); // long stall: one tick, not a burst
+  EXPECT_EQ(FireDueTimers(list, 17), 1);   // 2 ms late...
+  EXPECT_EQ(t.Due, 30);                    // ...the next is still due on the 15 ms grid
+  EXPECT_EQ(FireDueTimers(list, 100), 1);  // long stall: one tick, not a burst
   EXPECT_EQ(t.Due, 115);
   t.SetEnabled(false, 100);
   EXPECT_EQ(FireDueTimers(list, 200), 0);

@@ -80,9 +80,7 @@ TEST(GameOver, ExplodesEveryCellInHundredMillisecondsThenPausesAndRevealsTheTitl
     Flag InGame, Busy;
   };
   std::vector<Frame> frames;
-  t.Host.OnRefresh = [&](const Surface&) {
-    frames.push_back({t.Host.Clock(), s.InGame, s.Busy});
-  };
+  t.Host.OnRefresh = [&](const Surface&) { frames.push_back({t.Host.Clock(), s.InGame, s.Busy}); };
   const int32_t start = t.Host.Clock();
   t.Tick();
   // Refreshes: the frame that met the skull, 4 per exploding cell (head + 5 segments), the one
@@ -94,8 +92,8 @@ TEST(GameOver, ExplodesEveryCellInHundredMillisecondsThenPausesAndRevealsTheTitl
     EXPECT_NE(frames[i].Busy, 0);
     EXPECT_EQ(frames[i].Time, start + 25 * static_cast<int32_t>(i - 1));
   }
-  EXPECT_EQ(frames[25].Time, start + 600);  // 6 cells x 100 ms
-  EXPECT_EQ(frames[26].Time, start + 3100); // the 2500 ms pause, then the reveal
+  EXPECT_EQ(frames[25].Time, start + 600);   // 6 cells x 100 ms
+  EXPECT_EQ(frames[26].Time, start + 3100);  // the 2500 ms pause, then the reveal
   EXPECT_EQ(frames[26].Busy, 0);
   EXPECT_EQ(t.Host.Clock(), start + 3600);
   EXPECT_FALSE(t.G->MainForm.tmrMain.Enabled);

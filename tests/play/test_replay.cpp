@@ -59,7 +59,8 @@ TEST(Replay, ATwoGameSessionEndsInTheRecordedState) {
     } else if (what == "move" || what == "click") {
       float x = 0, y = 0;
       in >> x >> y;
-      t.Host.At(time, what == "move" ? ScriptedEvent::kMouseMove : ScriptedEvent::kMouseDown, 1, x, y);
+      t.Host.At(time, what == "move" ? ScriptedEvent::kMouseMove : ScriptedEvent::kMouseDown, 1, x,
+                y);
     }
   }
   t.Load();

@@ -28,7 +28,7 @@ TEST(Tick, FirstTickOfAGameErasesTheStartPositionsMovesLeftAndDrawsTheBody) {
   EXPECT_EQ(s.TrailX[1], 158);
   for (int k = 2; k < 1000; ++k) ASSERT_EQ(s.TrailX[k], 158 + 2 * k) << k;
   for (int k = 1; k < 1000; ++k) ASSERT_EQ(s.TrailY[k], 176) << k;
-  EXPECT_EQ(s.SpawnDelay, 200);  // the first tick made its spawn attempt
+  EXPECT_EQ(s.SpawnDelay, 200);                // the first tick made its spawn attempt
   EXPECT_EQ(t.Host.Refreshes, refreshes + 1);  // one refresh per frame
   for (int y = 176; y < 192; ++y) {
     for (int x = 158; x < 256; ++x) ASSERT_NE(t.Image().At(x, y), kMarker) << x << "," << y;

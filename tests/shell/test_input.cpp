@@ -20,7 +20,7 @@ TEST(Keys, ArrowsOnlySetTheirFlagInPlayButReleasesClearItInEveryMode) {
   Form_KeyDown(*t.G, kEsc, 0);   // leave the game: flags untouched
   EXPECT_EQ(t.S().InGame, 0);
   EXPECT_NE(t.S().HoldUp, 0);
-  Form_KeyUp(*t.G, kUpKey, 0);   // released on the title
+  Form_KeyUp(*t.G, kUpKey, 0);  // released on the title
   EXPECT_EQ(t.S().HoldUp, 0);
   // So the next game does not steer itself.
   t.StartFromTitle();
@@ -103,7 +103,8 @@ int LabelShown(TestGame& t) {
   for (int look = 1; look >= 0; --look) {
     bool same = true;
     for (int y = 0; y < 10 && same; ++y) {
-      for (int x = 0; x < 141 && same; ++x) same = t.Image().At(132 + x, 52 + y) == link.At(x, y + 10 * look);
+      for (int x = 0; x < 141 && same; ++x)
+        same = t.Image().At(132 + x, 52 + y) == link.At(x, y + 10 * look);
     }
     if (same) return look;
   }
@@ -119,10 +120,9 @@ TEST(Mouse, TheLabelIsRedrawnOncePerCrossingOfTheStrictZone) {
     bool Redrawn;
   };
   const Step steps[] = {
-      {10, 10, 0, false},      {132, 57, 0, false},     {132.5f, 57, 1, true},
-      {200, 57, 1, false},     {272.9f, 57, 1, false},  {273, 57, 0, true},
-      {200, 52, 0, false},     {200, 52.01f, 1, true},  {200, 62, 0, true},
-      {200, 61.99f, 1, true},
+      {10, 10, 0, false},     {132, 57, 0, false},    {132.5f, 57, 1, true}, {200, 57, 1, false},
+      {272.9f, 57, 1, false}, {273, 57, 0, true},     {200, 52, 0, false},   {200, 52.01f, 1, true},
+      {200, 62, 0, true},     {200, 61.99f, 1, true},
   };
   for (const Step& s : steps) {
     const int before = t.Host.Refreshes;
@@ -142,7 +142,7 @@ TEST(Mouse, HoverIsInertInPlayDuringTheWipeAndDuringTheGameOver) {
   t.RunUntil(now + 830);
   EXPECT_EQ(t.S().LinkHover, 0);
   EXPECT_EQ(t.Image().Pixels, t.G->BufferFrm.Playground.Pixels);  // no label on the field
-  Form_MouseMove(*t.G, 0, 0, 200, 57);  // in play
+  Form_MouseMove(*t.G, 0, 0, 200, 57);                            // in play
   EXPECT_EQ(t.S().LinkHover, 0);
 }
 
@@ -155,7 +155,7 @@ TEST(Mouse, AClickInTheZoneOpensTheHomePageWithAnyButtonOutsidePlay) {
   Form_MouseDown(*t.G, 3, 0, 133, 53);
   Form_MouseDown(*t.G, 2, 0, 272, 61);
   EXPECT_EQ(t.Host.Urls, (std::vector<std::string>{"https://fenzogobbix.example/",
-                                                    "https://fenzogobbix.example/"}));
+                                                   "https://fenzogobbix.example/"}));
   t.StartFromTitle();
   Form_MouseDown(*t.G, 1, 0, 200, 57);
   EXPECT_EQ(t.Host.Urls.size(), 2u);  // not during play

@@ -94,7 +94,9 @@ struct CloseCase {
 
 TEST(Shutdown, ACloseRequestEndsTheProgramAtOnceInEveryMode) {
   const CloseCase cases[] = {
-      {"title", -1, 100},  {"wipe", 10, 300},   {"play", 10, 1500},
+      {"title", -1, 100},
+      {"wipe", 10, 300},
+      {"play", 10, 1500},
       {"reveal after Escape", 10, 2100},  // Escape at 2000 starts a reveal
   };
   for (const CloseCase& c : cases) {

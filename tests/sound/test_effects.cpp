@@ -63,7 +63,7 @@ constexpr Expected kEffects[] = {
     {103, 22050, 8, 1728, 0.075},
 };
 
-TEST(EffectImages, AreMonoPcmWaveFilesOfTheExpectedShape) {
+TEST(SoundEffectImages, AreMonoPcmWaveFilesOfTheExpectedShape) {
   for (const Expected& e : kEffects) {
     SCOPED_TRACE(e.Id);
     const std::span<const uint8_t> b = Image(e.Id);
@@ -97,7 +97,7 @@ TEST(EffectImages, AreMonoPcmWaveFilesOfTheExpectedShape) {
   }
 }
 
-TEST(EffectImages, LoadIntoSdlMixer) {
+TEST(SoundEffectImages, LoadIntoSdlMixer) {
   setenv("SDL_AUDIODRIVER", "dummy", 1);
   ASSERT_EQ(SDL_Init(SDL_INIT_AUDIO), 0) << SDL_GetError();
   ASSERT_EQ(Mix_OpenAudio(44100, AUDIO_S16SYS, 2, 1024), 0) << Mix_GetError();
@@ -119,7 +119,7 @@ TEST(EffectImages, LoadIntoSdlMixer) {
   SDL_Quit();
 }
 
-TEST(PlayEffect, PumpsOnceThenPlaysOnlyWhenSoundIsOn) {
+TEST(SoundPlayEffect, PumpsOnceThenPlaysOnlyWhenSoundIsOn) {
   test::TestGame t;
   t.S().SoundOn = 0;
   t.S().EffectData = {1, 2, 3};
@@ -141,7 +141,7 @@ TEST(PlayEffect, PumpsOnceThenPlaysOnlyWhenSoundIsOn) {
   EXPECT_EQ(t.S().EffectData, Bytes(103));
 }
 
-TEST(PlayEffect, HandsTheHostTheEmbeddedImageAndKeepsIt) {
+TEST(SoundPlayEffect, HandsTheHostTheEmbeddedImageAndKeepsIt) {
   test::TestGame t;
   t.S().SoundOn = -1;
   for (const Expected& e : kEffects) {

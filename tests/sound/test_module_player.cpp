@@ -76,7 +76,7 @@ struct TempDir {
   }
 };
 
-class TunePlayer : public testing::Test {
+class SoundTunePlayer : public testing::Test {
  protected:
   void SetUp() override {
     player.MIDASstartup();
@@ -89,7 +89,7 @@ class TunePlayer : public testing::Test {
   XmpModulePlayer player{host};
 };
 
-TEST_F(TunePlayer, PlaysTheTuneInAnEndlessLoop) {
+TEST_F(SoundTunePlayer, PlaysTheTuneInAnEndlessLoop) {
   const int32_t module = player.MIDASloadModule(FG_TUNE);
   ASSERT_GT(module, 0);
   player.MIDASsetAmplification(90);
@@ -112,7 +112,7 @@ TEST_F(TunePlayer, PlaysTheTuneInAnEndlessLoop) {
   RecordProperty("QuietestHalfSecondRms", static_cast<int>(quietest));
 }
 
-TEST_F(TunePlayer, StopSilencesAtOnceAndALaterPlayStartsFromTheTop) {
+TEST_F(SoundTunePlayer, StopSilencesAtOnceAndALaterPlayStartsFromTheTop) {
   const int32_t module = player.MIDASloadModule(FG_TUNE);
   ASSERT_GT(module, 0);
   const int32_t first = player.MIDASplayModule(module, -1);
@@ -139,7 +139,7 @@ TEST_F(TunePlayer, StopSilencesAtOnceAndALaterPlayStartsFromTheTop) {
   EXPECT_TRUE(AllZero(Pull(host, 256)));
 }
 
-TEST_F(TunePlayer, AmplificationScalesTheOutputRelativeToHundred) {
+TEST_F(SoundTunePlayer, AmplificationScalesTheOutputRelativeToHundred) {
   const int32_t module = player.MIDASloadModule(FG_TUNE);
   ASSERT_GT(module, 0);
   player.MIDASsetAmplification(100);
@@ -160,7 +160,7 @@ TEST_F(TunePlayer, AmplificationScalesTheOutputRelativeToHundred) {
   EXPECT_EQ(off, 0u) << "every sample scaled, not just the average";
 }
 
-TEST_F(TunePlayer, FreeAndCloseReleaseTheModule) {
+TEST_F(SoundTunePlayer, FreeAndCloseReleaseTheModule) {
   const int32_t a = player.MIDASloadModule(FG_TUNE);
   const int32_t b = player.MIDASloadModule(FG_TUNE);
   ASSERT_GT(a, 0);
@@ -216,7 +216,10 @@ const BadModule kBadModules[] = {
     {"directory", [](const fs::path& f) { fs::create_directory(f); }},
     {"fifo", [](const fs::path& f) { ASSERT_EQ(mkfifo(f.c_str(), 0644), 0); }},
     {"first 1000 bytes",
-     [](const fs::path& f) { WriteAll(f, std::span(Tune()).first(1000)); }},
+     [](const fs::path& f) {
+       const auto t = Tune();
+       WriteAll(f, std::span(t).first(1000));
+     }},
     {"first half",
      [](const fs::path& f) {
        const auto t = Tune();
@@ -242,7 +245,7 @@ const BadModule kBadModules[] = {
     {"huge sparse file", [](const fs::path& f) { MakeSparse(f, {}, 1L << 32); }},
 };
 
-TEST(BadModuleFile, LoadGivesHandleZero) {
+TEST(SoundBadModuleFile, LoadGivesHandleZero) {
   TempDir dir;
   HeadlessHost host;
   XmpModulePlayer player(host);
@@ -263,7 +266,7 @@ TEST(BadModuleFile, LoadGivesHandleZero) {
 }
 
 // The whole game over a bad module file: no music, nothing played, a normal game and shut-down.
-TEST(BadModuleFile, GameRunsSilentlyAndShutsDownCleanly) {
+TEST(SoundBadModuleFile, GameRunsSilentlyAndShutsDownCleanly) {
   for (const BadModule& bad : kBadModules) {
     SCOPED_TRACE(bad.Name);
     TempDir dir;
@@ -292,7 +295,7 @@ TEST(BadModuleFile, GameRunsSilentlyAndShutsDownCleanly) {
   }
 }
 
-TEST(BadModuleFile, TheIntactTuneBesideTheGamePlays) {
+TEST(SoundBadModuleFile, TheIntactTuneBesideTheGamePlays) {
   TempDir dir;
   WriteAll(dir.Path / "FenzoGobbix.snd", Tune());
   HeadlessHost audio;
@@ -310,7 +313,7 @@ TEST(BadModuleFile, TheIntactTuneBesideTheGamePlays) {
 
 // Real SDL output through the disk audio driver, which writes the mixed stream to a file in real
 // time; the video driver is the dummy one, asked for by name as the host requires.
-class SdlDiskOutput : public testing::Test {
+class SoundSdlDiskOutput : public testing::Test {
  protected:
   void SetUp() override {
     out = dir.Path / "audio.raw";
@@ -337,7 +340,7 @@ class SdlDiskOutput : public testing::Test {
   fs::path out;
 };
 
-TEST_F(SdlDiskOutput, MusicPlaysUntilStopped) {
+TEST_F(SoundSdlDiskOutput, MusicPlaysUntilStopped) {
   int rate = 0;
   {
     SdlHost host;
@@ -376,7 +379,7 @@ TEST_F(SdlDiskOutput, MusicPlaysUntilStopped) {
   EXPECT_GT(Rms(std::span(s).subspan(begin, probe)), 500.0);
 }
 
-TEST_F(SdlDiskOutput, EffectsPlayOneAtATime) {
+TEST_F(SoundSdlDiskOutput, EffectsPlayOneAtATime) {
   int rate = 0;
   {
     SdlHost host;

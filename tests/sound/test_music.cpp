@@ -31,7 +31,7 @@ void PressM(test::TestGame& t) {
   ASSERT_FALSE(t.RunUntil(t.Host.Clock() + 50));
 }
 
-TEST(MusicCalls, StartUpOpensLoadsAndLoopsThenShutDownFreesAndCloses) {
+TEST(SoundMusicCalls, StartUpOpensLoadsAndLoopsThenShutDownFreesAndCloses) {
   test::TestGame t;
   t.Host.ExeDir = TuneDir();
   t.Load();
@@ -57,7 +57,7 @@ TEST(MusicCalls, StartUpOpensLoadsAndLoopsThenShutDownFreesAndCloses) {
   EXPECT_EQ(t.S().MusicPlayback, 0);
 }
 
-TEST(MusicCalls, UnloadEndsTheProgramEvenWhenCalledDirectly) {
+TEST(SoundMusicCalls, UnloadEndsTheProgramEvenWhenCalledDirectly) {
   test::TestGame t;
   t.Host.ExeDir = TuneDir();
   t.Load();
@@ -65,7 +65,7 @@ TEST(MusicCalls, UnloadEndsTheProgramEvenWhenCalledDirectly) {
   EXPECT_EQ(t.MidasLog.back(), "MIDASclose");
 }
 
-TEST(MusicCalls, MOffThenOnStartsANewPlaybackOfTheStillLoadedModule) {
+TEST(SoundMusicCalls, MOffThenOnStartsANewPlaybackOfTheStillLoadedModule) {
   test::TestGame t;
   t.Host.ExeDir = TuneDir();
   t.Load();
@@ -91,7 +91,7 @@ TEST(MusicCalls, MOffThenOnStartsANewPlaybackOfTheStillLoadedModule) {
                  "MIDASclose"}));
 }
 
-TEST(MusicCalls, WithoutTheModuleFileNothingPlaysAndMOnlyFlipsTheFlag) {
+TEST(SoundMusicCalls, WithoutTheModuleFileNothingPlaysAndMOnlyFlipsTheFlag) {
   test::TestGame t;  // its executable folder does not exist
   t.Load();
   EXPECT_EQ(t.MidasLog,
@@ -112,7 +112,7 @@ TEST(MusicCalls, WithoutTheModuleFileNothingPlaysAndMOnlyFlipsTheFlag) {
             (Log{"MIDAScloseChannels", "MIDASstopBackgroundPlay", "MIDASclose"}));
 }
 
-TEST(MusicCalls, ProceduresSkipEveryCallWithoutAValidHandle) {
+TEST(SoundMusicCalls, ProceduresSkipEveryCallWithoutAValidHandle) {
   test::TestGame t;
   t.Host.ExeDir = TuneDir();
   t.Load();

@@ -10,10 +10,9 @@ namespace fg {
 void HeadlessHost::At(int32_t time, ScriptedEvent::Kind what, int16_t code, float x, float y) {
   ScriptedEvent e{time, what, code, x, y};
   // Keep the script ordered by time; events at the same time keep the order they were added.
-  auto pos = std::upper_bound(script_.begin() + static_cast<long>(next_), script_.end(), e,
-                              [](const ScriptedEvent& a, const ScriptedEvent& b) {
-                                return a.Time < b.Time;
-                              });
+  auto pos = std::upper_bound(
+      script_.begin() + static_cast<long>(next_), script_.end(), e,
+      [](const ScriptedEvent& a, const ScriptedEvent& b) { return a.Time < b.Time; });
   script_.insert(pos, e);
 }
 
@@ -23,11 +22,21 @@ void HeadlessHost::DoEvents() {
     const ScriptedEvent e = script_[next_++];
     if (sink_ == nullptr) continue;
     switch (e.What) {
-      case ScriptedEvent::kKeyDown: sink_->KeyDown(e.Code); break;
-      case ScriptedEvent::kKeyUp: sink_->KeyUp(e.Code); break;
-      case ScriptedEvent::kMouseMove: sink_->MouseMove(e.X, e.Y); break;
-      case ScriptedEvent::kMouseDown: sink_->MouseDown(e.Code, e.X, e.Y); break;
-      case ScriptedEvent::kClose: sink_->CloseRequest(); break;
+      case ScriptedEvent::kKeyDown:
+        sink_->KeyDown(e.Code);
+        break;
+      case ScriptedEvent::kKeyUp:
+        sink_->KeyUp(e.Code);
+        break;
+      case ScriptedEvent::kMouseMove:
+        sink_->MouseMove(e.X, e.Y);
+        break;
+      case ScriptedEvent::kMouseDown:
+        sink_->MouseDown(e.Code, e.X, e.Y);
+        break;
+      case ScriptedEvent::kClose:
+        sink_->CloseRequest();
+        break;
     }
   }
   FireDueTimers(timers_, now_);
@@ -84,8 +93,8 @@ void RecordingModulePlayer::MIDASsetAmplification(int32_t amplification) {
 }
 int32_t RecordingModulePlayer::MIDASplayModule(int32_t module, int32_t loop) {
   const int32_t handle = inner_ ? inner_->MIDASplayModule(module, loop) : nextHandle_++;
-  log_.push_back("MIDASplayModule " + std::to_string(module) + " " + std::to_string(loop) +
-                 " -> " + std::to_string(handle));
+  log_.push_back("MIDASplayModule " + std::to_string(module) + " " + std::to_string(loop) + " -> " +
+                 std::to_string(handle));
   return handle;
 }
 void RecordingModulePlayer::MIDASstopModule(int32_t playback) {

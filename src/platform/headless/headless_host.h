@@ -44,7 +44,10 @@ class HeadlessHost : public Host {
   void SetSink(EventSink* sink) override { sink_ = sink; }
   void AddTimer(Timer* timer) override { timers_.push_back(timer); }
   void Refresh(const Surface& image) override;
-  void ShowWindow() override { ShownAtRefresh = Refreshes; Shown = true; }
+  void ShowWindow() override {
+    ShownAtRefresh = Refreshes;
+    Shown = true;
+  }
   void SetCaption(const std::string& caption) override { Caption = caption; }
   void SetIcon(const Surface& icon) override { Icon = icon; }
   void PlayWave(std::span<const uint8_t> image) override;
@@ -55,18 +58,18 @@ class HeadlessHost : public Host {
 
   // Record.
   int Refreshes = 0;
-  Surface Screen;                                  // the image at the last refresh
-  std::function<void(const Surface&)> OnRefresh;   // optional per-refresh inspection
+  Surface Screen;                                 // the image at the last refresh
+  std::function<void(const Surface&)> OnRefresh;  // optional per-refresh inspection
   bool Shown = false;
   int ShownAtRefresh = -1;
   std::string Caption;
   Surface Icon;
   std::vector<PlayedWave> Waves;
-  bool KeepWaveImages = true;                      // soak runs switch this off
+  bool KeepWaveImages = true;  // soak runs switch this off
   std::vector<std::string> Urls;
   MusicHook Music;
   std::string ExeDir = "/opt/fenzogobbix";
-  int Pumps = 0;                                   // DoEvents calls
+  int Pumps = 0;  // DoEvents calls
 
  private:
   int32_t now_ = 0;
