@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "shell/shell.h"
-#include "sound/music.h"
 #include "testkit.h"
 
 namespace fg {
@@ -20,7 +19,7 @@ std::string TuneDir() { return std::filesystem::path(FG_TUNE).parent_path().stri
 
 Log From(const Log& log, size_t first) { return {log.begin() + static_cast<long>(first), log.end()}; }
 
-// Runs the scripted input until the program ends; false if it did not.
+// A close request now; true when it ended the program.
 bool CloseNow(test::TestGame& t) {
   t.Host.At(t.Host.Clock(), ScriptedEvent::kClose);
   return t.RunUntil(t.Host.Clock() + 100);
@@ -57,14 +56,6 @@ TEST(SoundMusicCalls, StartUpOpensLoadsAndLoopsThenShutDownFreesAndCloses) {
   EXPECT_EQ(t.S().MusicPlayback, 0);
 }
 
-TEST(SoundMusicCalls, UnloadEndsTheProgramEvenWhenCalledDirectly) {
-  test::TestGame t;
-  t.Host.ExeDir = TuneDir();
-  t.Load();
-  EXPECT_THROW(Form_Unload(*t.G), ProgramEnd);
-  EXPECT_EQ(t.MidasLog.back(), "MIDASclose");
-}
-
 TEST(SoundMusicCalls, MOffThenOnStartsANewPlaybackOfTheStillLoadedModule) {
   test::TestGame t;
   t.Host.ExeDir = TuneDir();
@@ -85,7 +76,7 @@ TEST(SoundMusicCalls, MOffThenOnStartsANewPlaybackOfTheStillLoadedModule) {
   // Off again, then the program closes: the module is still freed, with no playback to stop.
   PressM(t);
   const size_t beforeClose = t.MidasLog.size();
-  EXPECT_TRUE(CloseNow(t));
+  EXPECT_THROW(Form_Unload(*t.G), ProgramEnd);
   EXPECT_EQ(From(t.MidasLog, beforeClose),
             (Log{"MIDASfreeModule 1", "MIDAScloseChannels", "MIDASstopBackgroundPlay",
                  "MIDASclose"}));
@@ -110,40 +101,6 @@ TEST(SoundMusicCalls, WithoutTheModuleFileNothingPlaysAndMOnlyFlipsTheFlag) {
   EXPECT_TRUE(CloseNow(t));
   EXPECT_EQ(From(t.MidasLog, 6),
             (Log{"MIDAScloseChannels", "MIDASstopBackgroundPlay", "MIDASclose"}));
-}
-
-TEST(SoundMusicCalls, ProceduresSkipEveryCallWithoutAValidHandle) {
-  test::TestGame t;
-  t.Host.ExeDir = TuneDir();
-  t.Load();
-  t.MidasLog.clear();
-
-  // Music off: PlayMusic does nothing, whatever is loaded.
-  t.S().MusicOn = 0;
-  StopMusic(*t.G, false);
-  PlayMusic(*t.G, true);
-  EXPECT_EQ(t.MidasLog, (Log{"MIDASstopModule 2"}));
-  EXPECT_EQ(t.S().MusicPlayback, 0);
-
-  // Stopping twice and freeing twice calls the player once each.
-  StopMusic(*t.G, false);
-  StopMusic(*t.G, true);
-  StopMusic(*t.G, true);
-  EXPECT_EQ(t.MidasLog, (Log{"MIDASstopModule 2", "MIDASfreeModule 1"}));
-  t.S().MusicOn = -1;
-  PlayMusic(*t.G, true);
-  EXPECT_EQ(t.MidasLog.size(), 2u) << "no module, no play";
-
-  // A second InitMusic with a module loaded frees it first.
-  InitMusic(*t.G);
-  PlayMusic(*t.G, true);
-  t.MidasLog.clear();
-  InitMusic(*t.G);
-  ASSERT_GE(t.MidasLog.size(), 3u);
-  EXPECT_EQ(t.MidasLog[0], "MIDASstopModule 4");
-  EXPECT_EQ(t.MidasLog[1], "MIDASfreeModule 3");
-  EXPECT_EQ(t.MidasLog[2], "MIDASstartup");
-  EXPECT_GT(t.S().MusicModule, 0);
 }
 
 }  // namespace
