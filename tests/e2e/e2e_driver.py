@@ -1,0 +1,566 @@
+#!/usr/bin/python3
+"""Plays the real game in its own X server, as a player would, and checks what the screen,
+the speakers and the desktop get.
+
+Usage: e2e_driver.py --binary PATH --assets DIR SCENARIO
+Scenarios:
+  play            title, game, steering, back to the title, link hover and click, music
+                  switch, Escape ends the program
+  missing-module  the tune is not beside the executable: the game runs, silently
+  corrupt-module  the tune is random bytes: the game runs, silently
+  no-display      no display at all: exit status 1 and one line on standard error
+
+Only the standard library is used; screenshots come from ImageMagick's `import`, input from
+xdotool, the display from `Xvfb -displayfd` (never a fixed display number).
+"""
+
+import argparse
+import array
+import math
+import os
+import random
+import select
+import shutil
+import struct
+import subprocess
+import sys
+import tempfile
+import time
+import zlib
+
+CAPTION = "Fenzo Gobbix v1.0"
+HOME_PAGE = "https://fenzogobbix.example/"
+SIZE = 400
+SCROLLER_ROWS = range(380, 397)        # the scroller and its one-pixel shadow
+LABEL = (132, 52, 141, 10)             # the link label: x, y, w, h
+LINK_POINT = (200, 57)                 # inside the strict hot zone
+OUTSIDE_POINT = (20, 300)              # nowhere near the label
+SNAKE_ROWS = range(176, 192)           # the row a new snake starts in
+SCORE_RECT = (178, 10, 45, 9)          # five digits of 9 x 9
+AUDIO_BYTES_PER_SECOND = 44100 * 4     # 16-bit stereo at the rate the game asks for
+DEADLINE = 8.0                         # generous bound for anything that should take < 1 s
+
+
+class Failure(Exception):
+    pass
+
+
+CHECKS = 0
+
+
+def check(cond, what):
+    """Counts a check; raises with `what` when it does not hold."""
+    global CHECKS
+    CHECKS += 1
+    if not cond:
+        raise Failure(what)
+
+
+def wait_for(probe, timeout, what, interval=0.05):
+    """Polls probe() until it returns a true value (one check); raises after `timeout`
+    seconds."""
+    global CHECKS
+    end = time.monotonic() + timeout
+    last = None
+    while True:
+        last = probe()
+        if last:
+            CHECKS += 1
+            return last
+        if time.monotonic() > end:
+            raise Failure(f"timed out after {timeout:.1f} s waiting for {what}")
+        time.sleep(interval)
+
+
+# ---------------------------------------------------------------------------------------------
+# Pictures
+
+
+class Image:
+    """RGB pixels, three bytes each, row by row."""
+
+    def __init__(self, width, height, rgb):
+        self.width, self.height, self.rgb = width, height, bytes(rgb)
+
+    def px(self, x, y):
+        i = 3 * (y * self.width + x)
+        return tuple(self.rgb[i:i + 3])
+
+    def row(self, y, x=0, w=None):
+        w = self.width - x if w is None else w
+        i = 3 * (y * self.width + x)
+        return self.rgb[i:i + 3 * w]
+
+
+def read_png(path):
+    """Decodes an 8-bit, non-interlaced RGB or RGBA PNG (what the game's pictures are)."""
+    with open(path, "rb") as f:
+        data = f.read()
+    if data[:8] != b"\x89PNG\r\n\x1a\n":
+        raise Failure(f"{path}: not a PNG")
+    pos, idat, header = 8, [], None
+    while pos < len(data):
+        length, kind = struct.unpack(">I4s", data[pos:pos + 8])
+        body = data[pos + 8:pos + 8 + length]
+        if kind == b"IHDR":
+            header = struct.unpack(">IIBBBBB", body)
+        elif kind == b"IDAT":
+            idat.append(body)
+        pos += 12 + length
+    width, height, depth, colour, _, _, interlace = header
+    if depth != 8 or colour not in (2, 6) or interlace != 0:
+        raise Failure(f"{path}: unsupported PNG layout {header}")
+    bpp = 3 if colour == 2 else 4
+    raw = zlib.decompress(b"".join(idat))
+    stride = width * bpp
+    out = bytearray()
+    prev = bytearray(stride)
+    for y in range(height):
+        ftype = raw[y * (stride + 1)]
+        line = bytearray(raw[y * (stride + 1) + 1:(y + 1) * (stride + 1)])
+        for i in range(stride):
+            a = line[i - bpp] if i >= bpp else 0
+            b = prev[i]
+            c = prev[i - bpp] if i >= bpp else 0
+            if ftype == 1:
+                line[i] = (line[i] + a) & 0xFF
+            elif ftype == 2:
+                line[i] = (line[i] + b) & 0xFF
+            elif ftype == 3:
+                line[i] = (line[i] + (a + b) // 2) & 0xFF
+            elif ftype == 4:
+                p = a + b - c
+                pa, pb, pc = abs(p - a), abs(p - b), abs(p - c)
+                pred = a if pa <= pb and pa <= pc else (b if pb <= pc else c)
+                line[i] = (line[i] + pred) & 0xFF
+        prev = line
+        if bpp == 3:
+            out += line
+        else:
+            for i in range(0, stride, 4):
+                out += line[i:i + 3]
+    return Image(width, height, out)
+
+
+def mismatches(shot, ref, rows, x0=0, w=SIZE, ref_x0=None, ref_y0=None):
+    """(x, y) of every pixel in `rows` x [x0, x0+w) where shot differs from ref (ref may be
+    offset by ref_x0/ref_y0)."""
+    ref_x0 = x0 if ref_x0 is None else ref_x0
+    out = []
+    for y in rows:
+        ry = y if ref_y0 is None else ref_y0 + (y - rows[0])
+        a, b = shot.row(y, x0, w), ref.row(ry, ref_x0, w)
+        if a != b:
+            for i in range(w):
+                if a[3 * i:3 * i + 3] != b[3 * i:3 * i + 3]:
+                    out.append((x0 + i, y))
+    return out
+
+
+def describe(diff, shot, ref, limit=5):
+    parts = [f"({x},{y}) got {shot.px(x, y)} want {ref.px(x, y)}" for x, y in diff[:limit]]
+    return f"{len(diff)} pixels differ, e.g. " + "; ".join(parts)
+
+
+# ---------------------------------------------------------------------------------------------
+# The X server, the game and the input
+
+
+class Session:
+    """One Xvfb, one running game, helpers to look at it and drive it."""
+
+    def __init__(self, binary, workdir, audio_file, extra_env=None):
+        self.workdir = workdir
+        self.audio_file = audio_file
+        self.xvfb = None
+        self.game = None
+        self.display = self._start_xvfb()
+        self.env = clean_env()
+        self.env["DISPLAY"] = self.display
+        self.env["SDL_AUDIODRIVER"] = "disk"
+        self.env["SDL_DISKAUDIOFILE"] = audio_file
+        self.env.update(extra_env or {})
+        self.stderr_path = os.path.join(workdir, "game.stderr")
+        self._stderr = open(self.stderr_path, "wb")
+        self.game = subprocess.Popen([binary], env=self.env, cwd=workdir,
+                                     stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                                     stderr=self._stderr)
+        self.window = None
+
+    def _start_xvfb(self):
+        r, w = os.pipe()
+        self.xvfb = subprocess.Popen(
+            ["Xvfb", "-displayfd", str(w), "-screen", "0", "800x600x24", "-nolisten", "tcp"],
+            pass_fds=(w,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        os.close(w)
+        number = b""
+        end = time.monotonic() + DEADLINE
+        while not number.endswith(b"\n"):
+            left = end - time.monotonic()
+            if left <= 0 or not select.select([r], [], [], left)[0]:
+                raise Failure("Xvfb did not report its display")
+            chunk = os.read(r, 16)
+            if not chunk:
+                raise Failure("Xvfb ended before reporting its display")
+            number += chunk
+        os.close(r)
+        return ":" + number.decode().strip()
+
+    def close(self):
+        for p in (self.game, self.xvfb):
+            if p is not None and p.poll() is None:
+                p.kill()
+                p.wait()
+        self._stderr.close()
+
+    def x(self, *args, check_rc=True):
+        """Runs an X client against our display; returns its stdout."""
+        r = subprocess.run(list(args), env=self.env, capture_output=True, timeout=DEADLINE)
+        if check_rc and r.returncode != 0:
+            raise Failure(f"{' '.join(args)} failed: {r.stderr.decode().strip()}")
+        return r.stdout.decode()
+
+    def assert_running(self):
+        if self.game.poll() is not None:
+            raise Failure(f"the game ended early with status {self.game.returncode}: "
+                          f"{open(self.stderr_path, 'rb').read().decode(errors='replace')}")
+
+    def find_window(self):
+        def probe():
+            self.assert_running()
+            out = self.x("xdotool", "search", "--onlyvisible", "--name",
+                         "^" + CAPTION.replace(".", r"\.") + "$", check_rc=False)
+            ids = out.split()
+            return ids[0] if ids else None
+        self.window = wait_for(probe, DEADLINE, f'a visible window named "{CAPTION}"')
+        return self.window
+
+    def window_name_and_size(self):
+        info = self.x("xwininfo", "-id", self.window)
+        name = info.split('"', 2)[1] if '"' in info else ""
+        fields = {}
+        for line in info.splitlines():
+            if ":" in line:
+                k, v = line.split(":", 1)
+                fields[k.strip()] = v.strip()
+        return name, int(fields["Width"]), int(fields["Height"])
+
+    def shot(self):
+        r = subprocess.run(["import", "-window", self.window, "-depth", "8", "ppm:-"],
+                           env=self.env, capture_output=True, timeout=DEADLINE)
+        if r.returncode != 0:
+            raise Failure(f"import failed: {r.stderr.decode().strip()}")
+        data = r.stdout
+        # P6 <w> <h> <max>\n<rgb>
+        fields, pos = [], 0
+        while len(fields) < 4:
+            while data[pos:pos + 1].isspace():
+                pos += 1
+            start = pos
+            while not data[pos:pos + 1].isspace():
+                pos += 1
+            fields.append(data[start:pos])
+        pos += 1
+        if fields[0] != b"P6" or fields[3] != b"255":
+            raise Failure("import gave an unexpected picture")
+        return Image(int(fields[1]), int(fields[2]), data[pos:])
+
+    def key(self, name):
+        self.x("xdotool", "key", "--window", self.window, name)
+
+    def hold(self, name, seconds):
+        self.x("xdotool", "keydown", "--window", self.window, name)
+        time.sleep(seconds)
+        self.x("xdotool", "keyup", "--window", self.window, name)
+
+    def pointer(self, point):
+        self.x("xdotool", "mousemove", "--window", self.window, str(point[0]), str(point[1]))
+
+    def click(self):
+        self.x("xdotool", "click", "1")
+
+    def audio_size(self):
+        try:
+            return os.path.getsize(self.audio_file) & ~3
+        except FileNotFoundError:
+            return 0
+
+    def audio_window(self, seconds):
+        """Samples the game writes over the next `seconds` (the disk driver writes in real
+        time): (bytes written, RMS, largest magnitude)."""
+        start = self.audio_size()
+        time.sleep(seconds)
+        end = self.audio_size()
+        with open(self.audio_file, "rb") as f:
+            f.seek(start)
+            raw = f.read(end - start)
+        samples = array.array("h")
+        samples.frombytes(raw[:len(raw) & ~1])
+        if sys.byteorder != "little":
+            samples.byteswap()
+        if not samples:
+            return len(raw), 0.0, 0
+        rms = math.sqrt(sum(s * s for s in samples) / len(samples))
+        return len(raw), rms, max(abs(s) for s in samples)
+
+    def quit_with_escape(self):
+        """Escape on the title: the program ends at once with status 0."""
+        self.key("Escape")
+        try:
+            rc = self.game.wait(timeout=1.0)
+        except subprocess.TimeoutExpired:
+            raise Failure("Escape on the title did not end the program within a second")
+        check(rc == 0, f"exit status after Escape on the title is {rc}, want 0")
+
+
+def clean_env():
+    env = dict(os.environ)
+    for name in ("DISPLAY", "WAYLAND_DISPLAY", "SDL_VIDEODRIVER", "SDL_AUDIODRIVER",
+                 "SDL_DISKAUDIOFILE", "XAUTHORITY"):
+        env.pop(name, None)
+    return env
+
+
+# ---------------------------------------------------------------------------------------------
+# What the screen must show
+
+
+class Pictures:
+    def __init__(self, assets):
+        png = os.path.join(assets, "png")
+        self.title = read_png(os.path.join(png, "picTitle.png"))
+        self.playground = read_png(os.path.join(png, "Playground.png"))
+        self.link = read_png(os.path.join(png, "sprLink.png"))
+
+
+def title_diff(shot, pics):
+    rows = [y for y in range(SIZE) if y not in SCROLLER_ROWS]
+    return mismatches(shot, pics.title, rows)
+
+
+def wait_for_title(s, pics, what):
+    """The title once its reveal is complete: every pixel but the scroller's equals the title
+    picture."""
+    last = {}
+
+    def probe():
+        s.assert_running()
+        shot = s.shot()
+        last["diff"], last["shot"] = title_diff(shot, pics), shot
+        return not last["diff"]
+    try:
+        wait_for(probe, DEADLINE, what, interval=0.1)
+    except Failure as e:
+        raise Failure(f"{e}: {describe(last['diff'], last['shot'], pics.title)}")
+
+
+def cells_of(points):
+    return {(x // 16, y // 16) for x, y in points}
+
+
+def playground_diff(shot, pics):
+    """Pixels off the playground outside the snake's start row and the score."""
+    sx, sy, sw, sh = SCORE_RECT
+    diff = []
+    for x, y in mismatches(shot, pics.playground, range(SIZE)):
+        if y in SNAKE_ROWS or (sx <= x < sx + sw and sy <= y < sy + sh):
+            continue
+        diff.append((x, y))
+    return diff
+
+
+def wait_for_playground(s, pics):
+    """The playground after the wipe: equal to its picture except the snake's row, the score
+    and at most two item cells (the first item spawns on the first tick)."""
+    last = {}
+
+    def probe():
+        s.assert_running()
+        shot = s.shot()
+        diff = playground_diff(shot, pics)
+        last.update(diff=diff, shot=shot)
+        return shot if len(cells_of(diff)) <= 2 else None
+    try:
+        shot = wait_for(probe, DEADLINE, "the playground", interval=0.1)
+    except Failure as e:
+        raise Failure(f"{e}: {describe(last['diff'], last['shot'], pics.playground)}")
+    # The snake: head and five segments on the start row, off the playground picture there.
+    snake = mismatches(shot, pics.playground, SNAKE_ROWS)
+    check(len(snake) > 5 * 100, f"no snake on its start row ({len(snake)} pixels differ)")
+    return shot
+
+
+def silent(s, what):
+    n, rms, peak = s.audio_window(1.0)
+    check(n >= AUDIO_BYTES_PER_SECOND // 4,
+          f"{what}: the audio device wrote only {n} bytes in a second")
+    check(peak == 0, f"{what}: sound where silence is due (RMS {rms:.1f}, peak {peak})")
+
+
+def audible(s, what):
+    n, rms, peak = s.audio_window(1.0)
+    check(n >= AUDIO_BYTES_PER_SECOND // 4,
+          f"{what}: the audio device wrote only {n} bytes in a second")
+    check(rms > 100, f"{what}: music expected, RMS only {rms:.1f} (peak {peak})")
+
+
+# ---------------------------------------------------------------------------------------------
+# Scenarios
+
+
+def start_checks(s, pics):
+    s.find_window()
+    name, w, h = s.window_name_and_size()
+    check(name == CAPTION, f'window name is "{name}", want "{CAPTION}"')
+    check((w, h) == (SIZE, SIZE), f"client area is {w}x{h}, want {SIZE}x{SIZE}")
+    # Keep the pointer away from the label so the title shows it in its normal look.
+    s.pointer(OUTSIDE_POINT)
+    wait_for_title(s, pics, "the title after start-up")
+
+
+def scenario_play(binary, pics, work):
+    urls = os.path.join(work, "urls.txt")
+    stub_dir = os.path.join(work, "bin")
+    os.mkdir(stub_dir)
+    stub = os.path.join(stub_dir, "xdg-open")
+    with open(stub, "w") as f:
+        f.write('#!/bin/sh\n# Stands in for the desktop\'s opener: records what it was asked.\n'
+                f'printf "%s\\n" "$*" >> "{urls}"\n')
+    os.chmod(stub, 0o755)
+    audio = os.path.join(work, "audio.raw")
+    env = {"PATH": stub_dir + os.pathsep + os.environ.get("PATH", "/usr/bin:/bin")}
+    s = Session(binary, work, audio, env)
+    try:
+        start_checks(s, pics)
+        audible(s, "title music")
+
+        # A game: the wipe brings the playground, the snake lies on its start row.
+        s.key("space")
+        time.sleep(1.5)
+        before = wait_for_playground(s, pics)
+
+        # The link is dead during play: no hover painted onto the playground, no click.
+        s.pointer(LINK_POINT)
+        s.click()
+        time.sleep(0.2)
+        shot = s.shot()
+        lx, ly, lw, lh = LABEL
+        label_diff = [p for p in mismatches(shot, pics.playground, range(ly, ly + lh), lx, lw)
+                      if p[1] not in SNAKE_ROWS]
+        check(len(cells_of(label_diff)) <= 2,
+              "the link label showed on the playground: " +
+              describe(label_diff, shot, pics.playground))
+        s.pointer(OUTSIDE_POINT)
+
+        # Steer up: the head leaves the start row and the body follows it upwards.
+        up_before = len(mismatches(before, pics.playground, range(16, 170)))
+        s.hold("Up", 0.3)
+        time.sleep(0.5)
+        after = s.shot()
+        up_after = len(mismatches(after, pics.playground, range(16, 170)))
+        check(up_after - up_before > 3 * 200,
+              f"the snake did not turn up ({up_before} -> {up_after} pixels above its row)")
+        check(len(mismatches(after, before, range(SIZE))) > 0, "the picture did not change")
+
+        # Escape: back to the title, revealed in full.
+        s.key("Escape")
+        wait_for_title(s, pics, "the title after Escape from a game")
+
+        # Hover: the label lights up inside the hot zone and goes back outside it.
+        s.pointer(LINK_POINT)
+        lit = pics.link
+
+        def label_is(src_y):
+            shot = s.shot()
+            return not mismatches(shot, lit, range(ly, ly + lh), lx, lw, ref_x0=0, ref_y0=src_y)
+        wait_for(lambda: label_is(10), DEADLINE, "the highlighted link label")
+        s.pointer(OUTSIDE_POINT)
+        wait_for(lambda: label_is(0), DEADLINE, "the link label in its normal look")
+
+        # Click: the desktop is asked to open the home page, once, and nothing else.
+        s.pointer(LINK_POINT)
+        wait_for(lambda: label_is(10), DEADLINE, "the highlighted link label")
+        s.click()
+        wait_for(lambda: os.path.exists(urls) and open(urls).read().endswith("\n"),
+                 DEADLINE, "xdg-open to be run")
+        time.sleep(0.3)  # a second, wrong opener call would land by now
+        lines = open(urls).read().splitlines()
+        check(lines == [HOME_PAGE], f"xdg-open was run with {lines}, want [{HOME_PAGE!r}]")
+
+        # M: the music stops, the device goes on writing silence; M again brings it back.
+        s.key("m")
+        time.sleep(0.3)
+        silent(s, "after M")
+        s.key("m")
+        time.sleep(0.3)
+        audible(s, "after M pressed again")
+
+        s.quit_with_escape()
+    finally:
+        s.close()
+
+
+def scenario_bad_module(binary, pics, work, corrupt):
+    exe_dir = os.path.join(work, "exe")
+    os.mkdir(exe_dir)
+    exe = os.path.join(exe_dir, os.path.basename(binary))
+    shutil.copy2(binary, exe)
+    if corrupt:
+        with open(os.path.join(exe_dir, "FenzoGobbix.snd"), "wb") as f:
+            f.write(random.Random(20240501).randbytes(80 * 1024))
+    s = Session(exe, work, os.path.join(work, "audio.raw"))
+    try:
+        start_checks(s, pics)
+        silent(s, "title without a playable tune")
+        s.key("space")
+        time.sleep(1.5)
+        wait_for_playground(s, pics)
+        s.key("Escape")
+        wait_for_title(s, pics, "the title after Escape from a game")
+        s.quit_with_escape()
+    finally:
+        s.close()
+
+
+def scenario_no_display(binary, work):
+    r = subprocess.run([binary], env=clean_env(), cwd=work, stdin=subprocess.DEVNULL,
+                       capture_output=True, timeout=DEADLINE * 2)
+    err = r.stderr.decode(errors="replace")
+    check(r.returncode == 1, f"exit status without a display is {r.returncode}, want 1")
+    check(err.count("\n") == 1 and err.endswith("\n") and err.strip(),
+          f"want exactly one line on standard error, got {err!r}")
+
+
+def main():
+    ap = argparse.ArgumentParser()
+    ap.add_argument("--binary", required=True)
+    ap.add_argument("--assets", required=True)
+    ap.add_argument("scenario",
+                    choices=["play", "missing-module", "corrupt-module", "no-display"])
+    args = ap.parse_args()
+    for tool in ("Xvfb", "xdotool", "xwininfo", "import"):
+        if shutil.which(tool) is None:
+            print(f"e2e: {tool} is not installed (scripts/test.sh installs it)", file=sys.stderr)
+            return 1
+    binary = os.path.abspath(args.binary)
+    work = tempfile.mkdtemp(prefix="fg-e2e-")
+    try:
+        if args.scenario == "no-display":
+            scenario_no_display(binary, work)
+        else:
+            pics = Pictures(args.assets)
+            if args.scenario == "play":
+                scenario_play(binary, pics, work)
+            else:
+                scenario_bad_module(binary, pics, work, args.scenario == "corrupt-module")
+    except Failure as e:
+        print(f"e2e {args.scenario}: FAILED after {CHECKS} checks: {e}", file=sys.stderr)
+        print(f"e2e {args.scenario}: files kept in {work}", file=sys.stderr)
+        return 1
+    shutil.rmtree(work, ignore_errors=True)
+    print(f"e2e {args.scenario}: {CHECKS} checks passed")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

@@ -1,0 +1,379 @@
+// Soak: thousands of seeded random games on the headless host, with the rules of play checked
+// after every tick, the title checked on every scroller frame and the music checked on the way.
+//
+// FG_SOAK_SEED picks the run (it is printed with any failure, so the run replays exactly) and
+// FG_SOAK_GAMES how many games to play; sanitizer builds default to fewer games.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <random>
+#include <sstream>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "gfx/buffer_frm.h"
+#include "play/play.h"
+#include "shell/game.h"
+#include "shell/shell.h"
+#include "sound/xmp_player.h"
+#include "testkit.h"
+
+#if defined(__SANITIZE_ADDRESS__)
+#define FG_SOAK_SANITIZED 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer) || __has_feature(undefined_behavior_sanitizer)
+#define FG_SOAK_SANITIZED 1
+#endif
+#endif
+#ifndef FG_SOAK_SANITIZED
+#define FG_SOAK_SANITIZED 0
+#endif
+
+namespace fg::test {
+namespace {
+
+#if FG_SOAK_SANITIZED
+constexpr long kDefaultGames = 150;
+#else
+constexpr long kDefaultGames = 1500;
+#endif
+constexpr uint64_t kDefaultSeed = 20240607;
+
+// A game played by the seeker is ended with Escape after this many ticks (about 12 virtual
+// minutes), long enough to grow the snake to its full length now and then.
+constexpr long kSeekerTickLimit = 48000;
+// A random game that has not ended by itself after this long is left with Escape.
+constexpr int32_t kRandomGameLimitMs = 120000;
+
+// What the soak checks failed on; carries a readable account.
+struct Violation : std::runtime_error {
+  using std::runtime_error::runtime_error;
+};
+
+long EnvNumber(const char* name, long fallback) {
+  const char* v = std::getenv(name);
+  if (v == nullptr || *v == '\0') return fallback;
+  char* end = nullptr;
+  const long n = std::strtol(v, &end, 0);
+  return (end != nullptr && *end == '\0') ? n : fallback;
+}
+
+struct Totals {
+  long Programs = 0;
+  long Games = 0;
+  long SeekerGames = 0;
+  long Ticks = 0;
+  long TitleFrames = 0;
+  long MusicRenders = 0;
+  long AudibleRenders = 0;
+  long UrlsOpened = 0;
+  long GamesEndedByCollision = 0;
+  int LongestSnake = 0;
+  int64_t VirtualMs = 0;
+};
+
+// One run of the program, from start-up to its end (Escape on the title) or to the soak's end:
+// the real module player over libxmp, the title and playground pictures, scripted input.
+class Program {
+ public:
+  Program(std::mt19937_64& rng, Totals& totals, long gamesWanted)
+      : rng_(rng), totals_(totals), gamesWanted_(gamesWanted) {
+    host_.ExeDir = FG_SOAK_ASSETS;
+    host_.KeepWaveImages = false;
+    game_ = std::make_unique<Game>(host_, std::make_unique<XmpModulePlayer>(host_));
+    game_->MainForm.tmrMain.OnTick = [this] { CheckedTick(); };
+    host_.OnRefresh = [this](const Surface& image) { CheckTitle(image); };
+    ++totals_.Programs;
+  }
+
+  // Plays until the program ends or enough games have been played; true when it ended.
+  bool Run() {
+    struct Clocked {
+      HeadlessHost& Host;
+      int64_t& Total;
+      ~Clocked() { Total += Host.Clock(); }
+    } clocked{host_, totals_.VirtualMs};
+    try {
+      Form_Load(*game_);
+      host_.ShowWindow();
+      for (;;) {
+        if (totals_.Games >= gamesWanted_ && s().InGame == 0 && s().Busy == 0) return false;
+        const int32_t sliceEnd = host_.Clock() + 1000;
+        ScriptSlice(sliceEnd);
+        RunMessageLoop(*game_, sliceEnd);
+        CheckUrls();
+      }
+    } catch (const ProgramEnd&) {
+      CheckUrls();
+      return true;
+    }
+  }
+
+  std::string Where() const {
+    std::ostringstream o;
+    o << "program " << totals_.Programs << ", game " << totals_.Games << ", virtual time "
+      << host_.Clock() << " ms, head (" << game_->State.HeadX << "," << game_->State.HeadY
+      << ") direction " << game_->State.Direction << " length " << game_->State.SnakeLength
+      << " score " << game_->State.Score;
+    return o.str();
+  }
+
+ private:
+  GameState& s() { return game_->State; }
+
+  void Fail(const std::string& what) { throw Violation(what + " at " + Where()); }
+
+  int Uniform(int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng_); }
+
+  // Random input for the next virtual second. In a seeker game the arrows come from the
+  // seeker instead, and Space and Escape stay away so the snake can grow.
+  void ScriptSlice(int32_t sliceEnd) {
+    const bool playing = s().InGame != 0;
+    if (playing && seeking_ && ticksThisGame_ > kSeekerTickLimit) {
+      host_.KeyPress(host_.Clock(), kEsc);
+      return;
+    }
+    if (playing && !seeking_ && host_.Clock() - gameStartedAt_ > kRandomGameLimitMs) {
+      host_.KeyPress(host_.Clock(), kEsc);
+      return;
+    }
+    static constexpr int16_t kArrows[] = {kLeftKey, kUpKey, kRightKey, kDownKey};
+    for (int32_t t = host_.Clock() + Uniform(0, 120); t < sliceEnd; t += Uniform(5, 250)) {
+      const int roll = Uniform(0, 999);
+      if (seeking_ && playing) {
+        // Only the switches and the pointer: the seeker steers.
+        if (roll < 20) host_.KeyPress(t, roll < 10 ? kMKey : kSKey);
+        if (roll >= 20 && roll < 60) MousePoint(t);
+        continue;
+      }
+      if (roll < 520) {
+        const int16_t key = kArrows[Uniform(0, 3)];
+        host_.KeyPress(t, key);
+        host_.KeyRelease(t + Uniform(10, 700), key);
+      } else if (roll < 620) {
+        host_.KeyRelease(t, kArrows[Uniform(0, 3)]);
+      } else if (roll < 760) {
+        host_.KeyPress(t, kSpace);
+        host_.KeyRelease(t + Uniform(10, 200), kSpace);
+      } else if (roll < 775) {
+        host_.KeyPress(t, kEsc);
+      } else if (roll < 800) {
+        host_.KeyPress(t, kMKey);
+      } else if (roll < 825) {
+        host_.KeyPress(t, kSKey);
+      } else if (roll < 900) {
+        MousePoint(t);
+      } else if (roll < 930) {
+        const bool link = Uniform(0, 1) == 0;
+        const float x = link ? static_cast<float>(Uniform(133, 272)) : static_cast<float>(Uniform(0, 399));
+        const float y = link ? static_cast<float>(Uniform(53, 61)) : static_cast<float>(Uniform(0, 399));
+        host_.At(t, ScriptedEvent::kMouseMove, 0, x, y);
+        host_.At(t, ScriptedEvent::kMouseDown, 1, x, y);
+        if (InZone(x, y)) ++clicksInZone_;
+      }
+    }
+  }
+
+  static bool InZone(float x, float y) { return 132 < x && x < 273 && 52 < y && y < 62; }
+
+  void MousePoint(int32_t t) {
+    // Half the moves go to the label's edges and inside it, where the hover changes.
+    if (Uniform(0, 1) == 0) {
+      host_.At(t, ScriptedEvent::kMouseMove, 0, static_cast<float>(Uniform(130, 275)),
+               static_cast<float>(Uniform(50, 64)));
+    } else {
+      host_.At(t, ScriptedEvent::kMouseMove, 0, static_cast<float>(Uniform(0, 399)),
+               static_cast<float>(Uniform(0, 399)));
+    }
+  }
+
+  // The seeker holds the arrow towards the nearest star, so some games grow long.
+  void Seek() {
+    GameState& st = s();
+    int best = -1;
+    int bestDistance = 1 << 30;
+    for (int k = 1; k <= 99; ++k) {
+      if (st.ItemKind[k] != kStar1 && st.ItemKind[k] != kStar2) continue;
+      const int d = std::abs(st.ItemX[k] - st.HeadX) + std::abs(st.ItemY[k] - st.HeadY);
+      if (d < bestDistance) {
+        bestDistance = d;
+        best = k;
+      }
+    }
+    int16_t want = 0;
+    if (best >= 0) {
+      const int dx = st.ItemX[best] - st.HeadX;
+      const int dy = st.ItemY[best] - st.HeadY;
+      if (dx != 0 && (st.Direction == kUp || st.Direction == kDown || dy == 0)) {
+        want = dx < 0 ? kLeftKey : kRightKey;
+      } else if (dy != 0) {
+        want = dy < 0 ? kUpKey : kDownKey;
+      }
+    }
+    if (want == seekerKey_) return;
+    if (seekerKey_ != 0) host_.KeyRelease(host_.Clock(), seekerKey_);
+    if (want != 0) host_.KeyPress(host_.Clock(), want);
+    seekerKey_ = want;
+  }
+
+  // The tick as the timer runs it, with the rules of play checked around it.
+  void CheckedTick() {
+    GameState& st = s();
+    if (inTick_) Fail("a tick started inside another tick");
+    if (st.InGame == 0) Fail("a tick ran while no game was being played");
+    if (game_->GameSerial != serial_) {
+      // First tick of a new game.
+      serial_ = game_->GameSerial;
+      ++totals_.Games;
+      ticksThisGame_ = 0;
+      gameStartedAt_ = host_.Clock();
+      seeking_ = Uniform(0, 9) == 0;
+      if (seeking_) ++totals_.SeekerGames;
+      seekerKey_ = 0;
+    }
+    struct Guard {
+      bool& Flag;
+      explicit Guard(bool& f) : Flag(f) { Flag = true; }
+      ~Guard() { Flag = false; }
+    } guard(inTick_);
+
+    exploded_ = false;
+    try {
+      tmrMain_Timer(*game_);
+    } catch (const std::out_of_range& e) {
+      Fail(std::string("array index out of bounds in the tick: ") + e.what());
+    }
+    ++totals_.Ticks;
+    ++ticksThisGame_;
+    CheckPlay();
+    if (st.SnakeLength > totals_.LongestSnake) totals_.LongestSnake = st.SnakeLength;
+    // A game that ended inside its tick with the explosion shown ended by a skull or a collision.
+    if (game_->GameSerial != serial_ && exploded_) ++totals_.GamesEndedByCollision;
+    if (seeking_ && st.InGame != 0) Seek();
+    if (totals_.Ticks % 16 == 0) CheckMusic();
+  }
+
+  void CheckPlay() {
+    const GameState& st = s();
+    const int x = st.HeadX;
+    const int y = st.HeadY;
+    if (x % 2 != 0 || y % 2 != 0) Fail("head on an odd position");
+    if (x < 16 || x > 368 || y < 16 || y > 368) Fail("head outside the field 16..368");
+    if (st.Direction < kDown || st.Direction > kUp) Fail("direction not one of the four");
+    const bool across = (st.Direction == kLeft || st.Direction == kRight) ? y % 16 == 0
+                                                                          : x % 16 == 0;
+    if (!across) Fail("head off the grid across its direction");
+    // With the length capped at 100 the trail is read at most at index 8 * 100 = 800.
+    if (st.SnakeLength < 5 || st.SnakeLength > 100) Fail("snake length outside 5..100");
+    if (st.Score < 0 || st.Score > 95) Fail("score outside 0..95");
+    if (st.Score != st.SnakeLength - 5) Fail("score and length disagree");
+    for (int k = 0; k < kItemSlots; ++k) {
+      const int kind = st.ItemKind[k];
+      if (kind < kFree || kind > kInvisible) Fail("item kind outside 0..4 in slot " + std::to_string(k));
+      if (k == 0 || kind == kFree) continue;
+      const int ix = st.ItemX[k];
+      const int iy = st.ItemY[k];
+      if (ix < 16 || ix > 368 || iy < 16 || iy > 368 || ix % 16 != 0 || iy % 16 != 0) {
+        Fail("item " + std::to_string(k) + " off the 23 x 23 grid");
+      }
+    }
+  }
+
+  // On the finished title every pixel but the scroller's and the link label's is the title
+  // picture; a tick or a sequence that drew on after its game ended would show up here.
+  void CheckTitle(const Surface& image) {
+    if (s().Busy != 0) exploded_ = true;
+    if (s().InGame != 0 || s().Busy != 0 || game_->Starting || game_->Revealing) return;
+    if (!game_->MainForm.tmrScrollText.Enabled) return;
+    const Surface& title = game_->BufferFrm.picTitle;
+    ++totals_.TitleFrames;
+    const int phase = static_cast<int>(totals_.TitleFrames % 7);
+    for (int y = phase; y < 380; y += 7) {
+      for (int x = 0; x < 400; ++x) {
+        if (y >= 52 && y < 62 && x >= 132 && x < 273) continue;
+        if (image.At(x, y) != title.At(x, y)) {
+          Fail("title pixel (" + std::to_string(x) + "," + std::to_string(y) +
+               ") differs from the title picture");
+        }
+      }
+    }
+  }
+
+  // What the audio device would be handed now: silence whenever music is switched off.
+  void CheckMusic() {
+    if (!host_.Music) return;
+    std::vector<int16_t> buffer(2 * 256, 0x5A5A);
+    host_.Music(reinterpret_cast<uint8_t*>(buffer.data()), static_cast<int>(buffer.size() * 2));
+    ++totals_.MusicRenders;
+    bool any = false;
+    for (int16_t v : buffer) any = any || v != 0;
+    if (any) ++totals_.AudibleRenders;
+    if (s().MusicOn == 0 && any) Fail("music heard while it is switched off");
+  }
+
+  void CheckUrls() {
+    for (size_t i = urlsChecked_; i < host_.Urls.size(); ++i) {
+      if (host_.Urls[i] != kHomePage) Fail("link opened \"" + host_.Urls[i] + "\"");
+    }
+    urlsChecked_ = host_.Urls.size();
+    if (static_cast<long>(host_.Urls.size()) > clicksInZone_) {
+      Fail("the link opened more often than it was clicked");
+    }
+    totals_.UrlsOpened += static_cast<long>(host_.Urls.size()) - urlsCounted_;
+    urlsCounted_ = static_cast<long>(host_.Urls.size());
+  }
+
+  std::mt19937_64& rng_;
+  Totals& totals_;
+  long gamesWanted_;
+  HeadlessHost host_;
+  std::unique_ptr<Game> game_;
+  uint32_t serial_ = 0;
+  bool inTick_ = false;
+  bool seeking_ = false;
+  bool exploded_ = false;  // the game-over sequence refreshed the window during this tick
+  int16_t seekerKey_ = 0;
+  long ticksThisGame_ = 0;
+  int32_t gameStartedAt_ = 0;
+  long clicksInZone_ = 0;
+  size_t urlsChecked_ = 0;
+  long urlsCounted_ = 0;
+};
+
+TEST(Soak, RandomGamesKeepEveryRuleOfPlay) {
+  const auto seed = static_cast<uint64_t>(EnvNumber("FG_SOAK_SEED", static_cast<long>(kDefaultSeed)));
+  const long games = EnvNumber("FG_SOAK_GAMES", kDefaultGames);
+  std::mt19937_64 rng(seed);
+  Totals totals;
+  std::string failure;
+  while (totals.Games < games && failure.empty()) {
+    Program program(rng, totals, games);
+    try {
+      program.Run();
+    } catch (const Violation& v) {
+      failure = v.what();
+    } catch (const std::exception& e) {
+      failure = std::string("exception: ") + e.what() + " at " + program.Where();
+    }
+  }
+  std::printf(
+      "soak: seed %llu, %ld games (%ld by the seeker), %ld ticks, %ld program runs, "
+      "%lld virtual seconds, %ld title frames checked, %ld music renders (%ld audible), "
+      "%ld links opened, longest snake %d, %ld games ended by a skull or a collision\n",
+      static_cast<unsigned long long>(seed), totals.Games, totals.SeekerGames, totals.Ticks,
+      totals.Programs, static_cast<long long>(totals.VirtualMs / 1000), totals.TitleFrames,
+      totals.MusicRenders, totals.AudibleRenders, totals.UrlsOpened, totals.LongestSnake,
+      totals.GamesEndedByCollision);
+  ASSERT_TRUE(failure.empty()) << failure << "\nreplay with FG_SOAK_SEED=" << seed
+                               << " FG_SOAK_GAMES=" << games;
+  EXPECT_EQ(totals.Games, games);
+  // The tune beside the sources loads, so with music on some renders must be heard.
+  EXPECT_GT(totals.AudibleRenders, 0);
+}
+
+}  // namespace
+}  // namespace fg::test
