@@ -55,7 +55,9 @@ struct LeReader {
       return 0;
     }
     uint32_t v = 0;
-    for (int i = width - 1; i >= 0; --i) v = (v << 8) | Bytes[static_cast<size_t>(at) + static_cast<size_t>(i)];
+    for (int i = width - 1; i >= 0; --i) {
+      v = (v << 8) | Bytes[static_cast<size_t>(at) + static_cast<size_t>(i)];
+    }
     return v;
   }
   uint32_t U16(uint64_t at) { return Field(at, 2); }

@@ -18,8 +18,8 @@ class XmpModule {
   XmpModule(const XmpModule&) = delete;
   XmpModule& operator=(const XmpModule&) = delete;
 
-  void Start();                          // a new playback from the first pattern
-  void Stop();                           // silence at once
+  void Start();  // a new playback from the first pattern
+  void Stop();   // silence at once
   bool Playing() const { return playing_; }
   // Adds `frames` stereo frames of the playing module, scaled by `volume` (1.0 = unity), to
   // `out`; writes nothing while stopped. Loops at the end of the song. Never allocates, so it

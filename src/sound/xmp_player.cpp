@@ -8,7 +8,9 @@ namespace fg {
 
 XmpModulePlayer::XmpModulePlayer(Host& host) : host_(host) {}
 
-XmpModulePlayer::~XmpModulePlayer() { MIDASclose(); }
+XmpModulePlayer::~XmpModulePlayer() {
+  MIDASclose();
+}
 
 void XmpModulePlayer::MIDASstartup() {}
 

@@ -17,7 +17,9 @@
 namespace fg {
 namespace {
 
-std::span<const uint8_t> Image(int id) { return EmbeddedAsset(std::to_string(id) + ".wav"); }
+std::span<const uint8_t> Image(int id) {
+  return EmbeddedAsset(std::to_string(id) + ".wav");
+}
 
 std::vector<uint8_t> Bytes(int id) {
   const auto s = Image(id);
@@ -75,9 +77,9 @@ TEST(SoundEffectImages, AreMonoPcmWaveFilesOfTheExpectedShape) {
     const std::vector<Chunk> chunks = Chunks(b);
     std::vector<std::string> ids;
     for (const Chunk& c : chunks) ids.push_back(c.Id);
-    const std::vector<std::string> order =
-        e.Id == 103 ? std::vector<std::string>{"LIST", "fmt ", "data"}
-                    : std::vector<std::string>{"fmt ", "data"};
+    const std::vector<std::string> order = e.Id == 103
+                                               ? std::vector<std::string>{"LIST", "fmt ", "data"}
+                                               : std::vector<std::string>{"fmt ", "data"};
     ASSERT_EQ(ids, order);
     const Chunk& fmt = chunks[chunks.size() - 2];
     const Chunk& data = chunks.back();

@@ -205,7 +205,8 @@ const BadModule kBadModules[] = {
        bytes.insert(bytes.end(), noise.begin(), noise.end());
        WriteAll(f, bytes);
      }},
-    {"the tune padded past 64 MiB", [](const fs::path& f) { MakeSparse(f, Tune(), (64L << 20) + 1); }},
+    {"the tune padded past 64 MiB",
+     [](const fs::path& f) { MakeSparse(f, Tune(), (64L << 20) + 1); }},
     {"huge sparse file", [](const fs::path& f) { MakeSparse(f, {}, 1L << 32); }},
 };
 

@@ -15,9 +15,13 @@ namespace {
 using Log = std::vector<std::string>;
 
 // The recorder loads any readable file, so the tune's own folder stands in for the program's.
-std::string TuneDir() { return std::filesystem::path(FG_TUNE).parent_path().string(); }
+std::string TuneDir() {
+  return std::filesystem::path(FG_TUNE).parent_path().string();
+}
 
-Log From(const Log& log, size_t first) { return {log.begin() + static_cast<long>(first), log.end()}; }
+Log From(const Log& log, size_t first) {
+  return {log.begin() + static_cast<long>(first), log.end()};
+}
 
 // A close request now; true when it ended the program.
 bool CloseNow(test::TestGame& t) {
@@ -49,9 +53,9 @@ TEST(SoundMusicCalls, StartUpOpensLoadsAndLoopsThenShutDownFreesAndCloses) {
   ASSERT_EQ(t.MidasLog.size(), 7u);
 
   EXPECT_TRUE(CloseNow(t)) << "a close request during play ends the program";
-  EXPECT_EQ(From(t.MidasLog, 7), (Log{"MIDASstopModule 2", "MIDASfreeModule 1",
-                                      "MIDAScloseChannels", "MIDASstopBackgroundPlay",
-                                      "MIDASclose"}));
+  EXPECT_EQ(From(t.MidasLog, 7),
+            (Log{"MIDASstopModule 2", "MIDASfreeModule 1", "MIDAScloseChannels",
+                 "MIDASstopBackgroundPlay", "MIDASclose"}));
   EXPECT_EQ(t.S().MusicModule, 0);
   EXPECT_EQ(t.S().MusicPlayback, 0);
 }
@@ -77,18 +81,17 @@ TEST(SoundMusicCalls, MOffThenOnStartsANewPlaybackOfTheStillLoadedModule) {
   PressM(t);
   const size_t beforeClose = t.MidasLog.size();
   EXPECT_THROW(Form_Unload(*t.G), ProgramEnd);
-  EXPECT_EQ(From(t.MidasLog, beforeClose),
-            (Log{"MIDASfreeModule 1", "MIDAScloseChannels", "MIDASstopBackgroundPlay",
-                 "MIDASclose"}));
+  EXPECT_EQ(From(t.MidasLog, beforeClose), (Log{"MIDASfreeModule 1", "MIDAScloseChannels",
+                                                "MIDASstopBackgroundPlay", "MIDASclose"}));
 }
 
 TEST(SoundMusicCalls, WithoutTheModuleFileNothingPlaysAndMOnlyFlipsTheFlag) {
   test::TestGame t;  // its executable folder does not exist
   t.Load();
-  EXPECT_EQ(t.MidasLog,
-            (Log{"MIDASstartup", "MIDASinit", "MIDASstartBackgroundPlay 100",
-                 "MIDASopenChannels 50", "MIDASloadModule /nonexistent-dir/FenzoGobbix.snd -> 0",
-                 "MIDASsetAmplification 90"}));
+  EXPECT_EQ(
+      t.MidasLog,
+      (Log{"MIDASstartup", "MIDASinit", "MIDASstartBackgroundPlay 100", "MIDASopenChannels 50",
+           "MIDASloadModule /nonexistent-dir/FenzoGobbix.snd -> 0", "MIDASsetAmplification 90"}));
   EXPECT_EQ(t.S().MusicModule, 0);
   EXPECT_TRUE(t.Host.Shown) << "the window opens all the same";
 
