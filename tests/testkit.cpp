@@ -42,6 +42,19 @@ int32_t TestGame::LoadAndStart() {
   return StartFromTitle();
 }
 
+int32_t TestGame::StartQuiet() {
+  const int32_t now = LoadAndStart();
+  S().SpawnDelay = 1000;
+  return now;
+}
+
+int32_t TestGame::StartOnSkull() {
+  const int32_t now = StartQuiet();
+  S().HeadX = 16;
+  PlaceItem(S(), 1, 16, 176, kSkull);
+  return now;
+}
+
 int32_t TestGame::StartFromTitle() {
   const int32_t t = Host.Clock();
   Host.KeyPress(t, kSpace);

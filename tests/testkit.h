@@ -41,6 +41,11 @@ struct TestGame {
   bool RunUntil(int32_t until);
   // Loads, presses Space and runs until the game's tick is about to start; returns the clock.
   int32_t LoadAndStart();
+  // LoadAndStart, with the next spawn put off beyond any test's horizon.
+  int32_t StartQuiet();
+  // StartQuiet, with the head parked at the left border on a skull in slot 1: the next tick
+  // ends the game.
+  int32_t StartOnSkull();
   // Presses Space now and runs until the new game is on, before its first tick.
   int32_t StartFromTitle();
   // Runs exactly one tick of play now.

@@ -45,9 +45,8 @@ TEST(SelfCollision, HitsWithinFourteenPixelsOnBothAxesAndNeverTestsSegmentsOneAn
 
 TEST(SelfCollision, AVerticalReversalFoldsTheHeadBackUntilSegmentThreeIsReached) {
   TestGame t;
-  t.LoadAndStart();
+  t.StartQuiet();
   GameState& s = t.S();
-  s.SpawnDelay = 1000;
   // Head up the lane x = 160 for a while, then hold Left and Down at a grid point.
   s.Direction = kUp;
   s.HeadX = 160;
@@ -70,11 +69,8 @@ TEST(SelfCollision, AVerticalReversalFoldsTheHeadBackUntilSegmentThreeIsReached)
 
 TEST(GameOver, ExplodesEveryCellInHundredMillisecondsThenPausesAndRevealsTheTitle) {
   TestGame t;
-  t.LoadAndStart();
+  t.StartOnSkull();
   GameState& s = t.S();
-  s.SpawnDelay = 1000;
-  s.HeadX = 16;
-  PlaceItem(s, 1, 16, 176, kSkull);
   struct Frame {
     int32_t Time;
     Flag InGame, Busy;
@@ -105,22 +101,15 @@ TEST(GameOver, ExplodesEveryCellInHundredMillisecondsThenPausesAndRevealsTheTitl
 TEST(GameOver, SpaceIsIgnoredDuringTheExplosionAndEscapeThereEndsTheProgram) {
   {
     TestGame t;
-    t.LoadAndStart();
+    t.StartOnSkull();
     GameState& s = t.S();
-    s.SpawnDelay = 1000;
-    s.HeadX = 16;
-    PlaceItem(s, 1, 16, 176, kSkull);
     t.Host.KeyPress(t.Host.Clock() + 100, kSpace);
     t.Tick();
     EXPECT_EQ(s.InGame, 0);  // no new game came of it
   }
   {
     TestGame t;
-    t.LoadAndStart();
-    GameState& s = t.S();
-    s.SpawnDelay = 1000;
-    s.HeadX = 16;
-    PlaceItem(s, 1, 16, 176, kSkull);
+    t.StartOnSkull();
     t.Host.KeyPress(t.Host.Clock() + 1000, kEsc);  // during the pause
     const int refreshes = t.Host.Refreshes;
     EXPECT_THROW(t.Tick(), ProgramEnd);

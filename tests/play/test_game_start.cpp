@@ -59,9 +59,8 @@ TEST(GameStart, EscapeHandledInsideASpawnPumpStopsTheTickBeforeItDrawsOverTheTit
 
 TEST(GameStart, EscapeInsideTheEatingSoundsPumpEndsTheTickThere) {
   TestGame t;
-  const int32_t now = t.LoadAndStart();
+  const int32_t now = t.StartQuiet();
   GameState& s = t.S();
-  s.SpawnDelay = 1000;
   PlaceItem(s, 1, 158, 176, kStar1);
   t.Host.KeyPress(now, kEsc);  // delivered by the eat click's pump, the tick's first pump
   const int refreshes = t.Host.Refreshes;

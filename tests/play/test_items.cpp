@@ -74,9 +74,8 @@ TEST(Items, WithEverySlotTakenTheDrawsLandInSlotZeroAndNothingAppears) {
 
 TEST(Items, StarsCycleFourCellsAndSkullsShowTheirSilhouetteOnlyAtFirst) {
   TestGame t;
-  t.LoadAndStart();
+  t.StartQuiet();
   GameState& s = t.S();
-  s.SpawnDelay = 1000;
   PlaceItem(s, 1, 48, 48, kStar2);
   PlaceItem(s, 2, 80, 48, kSkull);
   std::vector<int> starFrames;
@@ -102,9 +101,8 @@ TEST(Items, StarsCycleFourCellsAndSkullsShowTheirSilhouetteOnlyAtFirst) {
 
 TEST(Items, TwoItemsInOnePlaceTheLowerSlotIsEatenFirstAndTheSkullKillsLater) {
   TestGame t;
-  t.LoadAndStart();
+  t.StartQuiet();
   GameState& s = t.S();
-  s.SpawnDelay = 1000;
   s.HeadX = 16;  // standing at the left border
   PlaceItem(s, 1, 16, 176, kStar1);
   PlaceItem(s, 2, 16, 176, kSkull);
@@ -124,9 +122,8 @@ TEST(Items, TwoItemsInOnePlaceTheLowerSlotIsEatenFirstAndTheSkullKillsLater) {
 
 TEST(Items, AtHundredSegmentsAStarStillClicksButNothingGrows) {
   TestGame t;
-  t.LoadAndStart();
+  t.StartQuiet();
   GameState& s = t.S();
-  s.SpawnDelay = 1000;
   s.SnakeLength = 100;
   s.Score = 95;
   s.HeadX = 16;
@@ -143,9 +140,8 @@ TEST(Items, AtHundredSegmentsAStarStillClicksButNothingGrows) {
 
 TEST(Items, AnInvisibleItemIsNeverDrawnButEatenLikeAStar) {
   TestGame t;
-  t.LoadAndStart();
+  t.StartQuiet();
   GameState& s = t.S();
-  s.SpawnDelay = 1000;
   PlaceItem(s, 1, 128, 176, kInvisible);
   PlaceItem(s, 2, 128, 48, kInvisible);
   for (int i = 0; i < 16; ++i) t.Tick();  // 160 -> 128
@@ -164,17 +160,15 @@ TEST(Items, AnInvisibleItemIsNeverDrawnButEatenLikeAStar) {
 
 TEST(Items, ASecondGameKeepsTheItemsButResetsTheSnake) {
   TestGame t;
-  t.LoadAndStart();
+  t.StartOnSkull();
   GameState& s = t.S();
-  s.HeadX = 16;
-  PlaceItem(s, 5, 16, 176, kSkull);
   PlaceItem(s, 6, 200, 200, kStar1);
   s.Score = 7;
   t.Tick();  // runs into the skull: game over and back to the title
   ASSERT_EQ(s.InGame, 0);
   t.StartFromTitle();
   ASSERT_NE(s.InGame, 0);
-  EXPECT_EQ(s.ItemKind[5], kSkull);
+  EXPECT_EQ(s.ItemKind[1], kSkull);
   EXPECT_EQ(s.ItemKind[6], kStar1);
   EXPECT_EQ(s.Score, 0);
   EXPECT_EQ(s.SnakeLength, 5);
