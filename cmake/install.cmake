@@ -8,6 +8,7 @@
 #   share/metainfo/<id>.metainfo.xml         software-centre entry
 #   share/fenzogobbix/screenshots/title.png  the screenshot that entry shows
 #   share/man/man6/fenzogobbix.6[.gz]        manual page
+#   share/doc/fenzogobbix/                   copyright and changelog, as Debian wants them
 #
 # The game and its music form one private directory, lib/fenzogobbix, fixed rather than
 # CMAKE_INSTALL_LIBDIR: on Debian that is the multiarch lib/x86_64-linux-gnu, meant for shared
@@ -16,8 +17,7 @@
 # executable's directory), so both go there together and bin/ only holds a launcher.
 include(GNUInstallDirs)
 
-set(FG_PRIVATE_DIR "lib/fenzogobbix" CACHE STRING
-    "Directory under the prefix for the game and its music (kept together)")
+set(FG_PRIVATE_DIR "lib/fenzogobbix")
 set(FG_APP_ID "example.fenzogobbix.FenzoGobbix")
 set(FG_PACKAGING_DIR ${PROJECT_SOURCE_DIR}/packaging)
 
@@ -48,21 +48,31 @@ install(FILES ${FG_PACKAGING_DIR}/${FG_APP_ID}.metainfo.xml
 install(FILES ${FG_PACKAGING_DIR}/screenshots/title.png
         DESTINATION ${CMAKE_INSTALL_DATADIR}/fenzogobbix/screenshots)
 
-# Debian wants manual pages compressed (gzip -n keeps the file reproducible); without gzip
-# the page is installed as it is, which man reads just as well.
+# Debian wants manual pages and changelogs compressed (gzip -n keeps them reproducible);
+# without gzip they are installed as they are, which man and dpkg read just as well.
 find_program(FG_GZIP gzip)
-if(FG_GZIP)
-  set(FG_MANPAGE ${PROJECT_BINARY_DIR}/packaging/fenzogobbix.6.gz)
-  add_custom_command(
-    OUTPUT ${FG_MANPAGE}
-    COMMAND ${FG_GZIP} -9 -n -c ${FG_PACKAGING_DIR}/fenzogobbix.6 > ${FG_MANPAGE}
-    DEPENDS ${FG_PACKAGING_DIR}/fenzogobbix.6
-    COMMENT "Compressing the manual page")
-else()
-  set(FG_MANPAGE ${FG_PACKAGING_DIR}/fenzogobbix.6)
-endif()
-add_custom_target(fg_manpage ALL DEPENDS ${FG_MANPAGE})
-install(FILES ${FG_MANPAGE} DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
+function(fg_install_gzipped source destination)
+  get_filename_component(name ${source} NAME)
+  if(FG_GZIP)
+    set(out ${PROJECT_BINARY_DIR}/packaging/${name}.gz)
+    add_custom_command(
+      OUTPUT ${out}
+      COMMAND ${FG_GZIP} -9 -n -c ${source} > ${out}
+      DEPENDS ${source}
+      COMMENT "Compressing ${name}")
+  else()
+    set(out ${source})
+  endif()
+  add_custom_target(fg_gzip_${name} ALL DEPENDS ${out})
+  install(FILES ${out} DESTINATION ${destination})
+endfunction()
+fg_install_gzipped(${FG_PACKAGING_DIR}/fenzogobbix.6 ${CMAKE_INSTALL_MANDIR}/man6)
+
+# The package's own papers: the licence and the release history, where Debian looks for them.
+# (Not CMAKE_INSTALL_DOCDIR, which is named after the CMake project, FenzoGobbix.)
+set(FG_DOC_DIR ${CMAKE_INSTALL_DATADIR}/doc/fenzogobbix)
+install(FILES ${FG_PACKAGING_DIR}/copyright DESTINATION ${FG_DOC_DIR})
+fg_install_gzipped(${FG_PACKAGING_DIR}/changelog ${FG_DOC_DIR})
 
 # ---------------------------------------------------------------- the Debian package
 set(CPACK_GENERATOR "DEB")
@@ -74,13 +84,14 @@ set(CPACK_PACKAGE_CONTACT "The Fenzo Gobbix developers <dev@fenzogobbix.example>
 set(CPACK_PACKAGE_HOMEPAGE_URL "https://fenzogobbix.example/")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "small arcade game of the snake family")
 set(CPACK_PACKAGE_DESCRIPTION
-    "Steer a snake with the arrow keys over a 400 x 400 field. Gold stars appear at
-random places: each one eaten makes the snake longer and scores a point. Running
-over a skull, or into the snake's own body, ends the game with an explosion.
-The border is not deadly: the snake waits there until it is turned.
+    "Steer a snake with the arrow keys over a 400 x 400 field. Gold stars appear
+at random places: each one eaten makes the snake longer and scores a point.
+Running over a skull, or into the snake's own body, ends the game with an
+explosion. The border is not deadly: the snake waits there until it is turned.
 .
-The game comes with a title screen, a scrolling message, background music from
-a tracker module and three sound effects; M and S switch music and effects.")
+The game comes with a title screen, a scrolling message, background music
+from a tracker module and three sound effects; M and S switch music and
+effects.")
 set(CPACK_PACKAGING_INSTALL_PREFIX "/usr")
 set(CPACK_STRIP_FILES ON)
 set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS

@@ -1,0 +1,335 @@
+#!/usr/bin/env bash
+# Checks the game as it is shipped: the installed tree, its desktop integration, the Debian
+# package, and the installed game itself running in a real window with its music.
+#
+# Usage: packaging/check.sh [BUILD_DIR]
+#   BUILD_DIR  an existing build (for instance the one scripts/test.sh made); without it the
+#              game is configured and built in a temporary directory under /tmp.
+#   FG_CHECK_DEB_INSTALL=1  also installs the .deb with apt-get, plays the game from PATH and
+#              removes the package again (needs root; changes the machine for a while).
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+src=$(cd "$here/.." && pwd)
+
+fail() { echo "check.sh: FAIL: $*" >&2; exit 1; }
+step() { echo "== $*"; }
+ok() { echo "   ok: $*"; }
+
+# ---------------------------------------------------------------- tools
+step "tools"
+"$src/scripts/deps.sh" desktop-file-utils appstream dpkg-dev imagemagick xvfb xdotool \
+  groff-base man-db python3 libx11-6
+for tool in desktop-file-validate appstreamcli dpkg-deb dpkg-shlibdeps identify xvfb-run \
+            xdotool groff lexgrog python3 cpack; do
+  command -v "$tool" >/dev/null || fail "$tool is missing and could not be installed"
+done
+ok "all present"
+
+work=$(mktemp -d /tmp/fg-pkgcheck.XXXXXX)
+cleanup() { rm -rf "$work"; }
+trap cleanup EXIT
+
+# ---------------------------------------------------------------- build
+build=${1:-}
+if [ -z "$build" ]; then
+  build=$work/build
+  step "configure and build in $build"
+  cmake -S "$src" -B "$build" -DFG_TESTS=OFF -DFG_BENCH=OFF >/dev/null
+  cmake --build "$build" -j"$(nproc)" >/dev/null
+else
+  [ -f "$build/CMakeCache.txt" ] || fail "$build is not a configured build directory"
+  build=$(cd "$build" && pwd)
+  step "bring $build up to date"
+  cmake --build "$build" -j"$(nproc)" >/dev/null
+fi
+version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
+[ -n "$version" ] || fail "no project version in $build/CMakeCache.txt"
+
+# ---------------------------------------------------------------- install and layout
+# Installed into one prefix, then moved elsewhere: everything below runs from the moved tree,
+# so a path baked in at install time shows up as a failure.
+step "install, then move the installed tree"
+cmake --install "$build" --prefix "$work/first" >/dev/null
+mkdir -p "$work/moved"
+mv "$work/first" "$work/moved/prefix"
+root=$work/moved/prefix
+ok "installed and moved to $root"
+
+step "layout"
+launcher=$root/bin/fenzogobbix
+game=$root/lib/fenzogobbix/fenzogobbix
+[[ -f $launcher && -x $launcher ]] || fail "bin/fenzogobbix is missing or not executable"
+[ "$(head -c 9 "$launcher")" = '#!/bin/sh' ] || fail "bin/fenzogobbix is not a sh launcher"
+sh -n "$launcher" || fail "bin/fenzogobbix is not valid sh"
+[[ -f $game && -x $game ]] || fail "lib/fenzogobbix/fenzogobbix is missing or not executable"
+[ "$(head -c 4 "$game" | od -An -c | tr -d ' ')" = '177ELF' ] || fail "lib/fenzogobbix/fenzogobbix is not an ELF executable"
+cmp -s "$root/lib/fenzogobbix/FenzoGobbix.snd" "$src/assets/FenzoGobbix.snd" \
+  || fail "lib/fenzogobbix/FenzoGobbix.snd is missing or differs from assets/FenzoGobbix.snd"
+ok "launcher, game and music"
+
+desktop=$root/share/applications/fenzogobbix.desktop
+[ -f "$desktop" ] || fail "share/applications/fenzogobbix.desktop is missing"
+for size in 16 32 128 256; do
+  icon=$root/share/icons/hicolor/${size}x${size}/apps/fenzogobbix.png
+  [ -f "$icon" ] || fail "no ${size}x${size} icon"
+  got=$(identify -format '%m %wx%h' "$icon") || fail "cannot read the ${size}x${size} icon"
+  [ "$got" = "PNG ${size}x${size}" ] || fail "the ${size}x${size} icon is a $got picture"
+done
+grep -q '<svg' "$root/share/icons/hicolor/scalable/apps/fenzogobbix.svg" \
+  || fail "no scalable icon"
+ok "icons 16, 32, 128, 256 and scalable"
+
+metainfo=$(ls "$root"/share/metainfo/*.metainfo.xml 2>/dev/null) || fail "no metainfo file"
+[ "$(echo "$metainfo" | wc -l)" = 1 ] || fail "more than one metainfo file: $metainfo"
+appid=$(basename "$metainfo" .metainfo.xml)
+grep -q "<id>$appid</id>" "$metainfo" || fail "the metainfo's <id> is not its file name, $appid"
+shot=$root/share/fenzogobbix/screenshots/title.png
+[ "$(identify -format '%m %wx%h' "$shot" 2>/dev/null)" = "PNG 400x400" ] \
+  || fail "the installed screenshot is missing or not a 400x400 PNG"
+ok "metainfo $appid and its screenshot"
+
+manpage=$(ls "$root"/share/man/man6/fenzogobbix.6* 2>/dev/null) || fail "no manual page in man6"
+case $manpage in
+  *.gz) manread() { gzip -dc "$manpage"; } ;;
+  *) manread() { cat "$manpage"; } ;;
+esac
+warnings=$(manread | groff -man -ww -z 2>&1) || fail "groff cannot format the manual page"
+[ -z "$warnings" ] || fail "the manual page has formatting warnings: $warnings"
+# lexgrog reads the NAME line the way mandb does for whatis and apropos.
+whatis=$(lexgrog "$manpage" 2>&1) || fail "the manual page has no NAME section mandb can read: $whatis"
+case $whatis in
+  *'"fenzogobbix - '*) ;;
+  *) fail "the manual page's NAME line is not about fenzogobbix: $whatis" ;;
+esac
+ok "manual page $(basename "$manpage")"
+
+doc=$root/share/doc/fenzogobbix
+grep -q '^License: ' "$doc/copyright" 2>/dev/null || fail "share/doc/fenzogobbix/copyright is missing or names no licence"
+[ -f "$doc/changelog.gz" ] || fail "share/doc/fenzogobbix/changelog.gz is missing"
+gzip -dc "$doc/changelog.gz" >"$work/changelog"
+ok "copyright and changelog"
+
+# Every place that states the version has to follow project() in CMakeLists.txt.
+step "version $version everywhere"
+got=$(dpkg-parsechangelog -l "$work/changelog" -S Version) || fail "the changelog does not parse"
+[ "$got" = "$version" ] || fail "the changelog's newest entry is $got, not $version (packaging/changelog)"
+got=$(sed -n 's/.*<release version="\([^"]*\)".*/\1/p' "$metainfo" | head -n1)
+[ "$got" = "$version" ] || fail "the metainfo's newest release is '$got', not $version"
+manread | grep -q "^\.TH FENZOGOBBIX 6 .* \"Fenzo Gobbix $version\"" \
+  || fail "the manual page's .TH line does not name version $version"
+ok "changelog, metainfo release, manual page"
+
+# ---------------------------------------------------------------- validation
+step "desktop-file-validate"
+out=$(desktop-file-validate "$desktop" 2>&1) || fail "desktop entry: $out"
+[ -z "$out" ] || echo "$out"
+for key in 'Exec=fenzogobbix' 'Icon=fenzogobbix' 'Categories=Game;ArcadeGame;'; do
+  grep -qx "$key" "$desktop" || fail "the desktop entry lacks $key"
+done
+ok "desktop entry"
+
+step "appstreamcli validate --no-net"
+out=$(appstreamcli validate --no-net "$metainfo" 2>&1) || fail "metainfo: $out"
+printf '   %s\n' "${out//$'\n'/$'\n'   }"
+# The whole tree: the launchable desktop entry and the icons must be found where they are.
+out=$(appstreamcli validate-tree --no-net "$root" 2>&1) || fail "installed tree: $out"
+ok "metainfo and installed tree"
+
+# ---------------------------------------------------------------- the Debian package
+step "cpack -G DEB"
+(cd "$work" && cpack -G DEB --config "$build/CPackConfig.cmake" -B "$work/deb" >"$work/cpack.log" 2>&1) \
+  || { cat "$work/cpack.log" >&2; fail "cpack could not build the package"; }
+arch=$(dpkg --print-architecture)
+deb=$work/deb/fenzogobbix_${version}_${arch}.deb
+[ -f "$deb" ] || fail "cpack made no $(basename "$deb"), but: $(cd "$work/deb" && ls -- *.deb 2>/dev/null)"
+ok "$(basename "$deb")"
+
+step "control fields"
+dpkg-deb -f "$deb" | sed 's/^/   /'
+field() { dpkg-deb -f "$deb" "$1"; }
+[ "$(field Package)" = fenzogobbix ] || fail "Package is '$(field Package)'"
+[ "$(field Version)" = "$version" ] || fail "Version is '$(field Version)', not $version"
+[ "$(field Architecture)" = "$arch" ] || fail "Architecture is '$(field Architecture)'"
+[ "$(field Section)" = games ] || fail "Section is '$(field Section)', not games"
+[ -n "$(field Maintainer)" ] || fail "no Maintainer"
+[ -n "$(field Homepage)" ] || fail "no Homepage"
+[ "$(field Description | wc -l)" -gt 2 ] || fail "the Description has no long text"
+depends=$(field Depends)
+for dep in libc6 libstdc++6 libsdl2-2.0-0 libsdl2-mixer-2.0-0 libxmp4 xdg-utils; do
+  echo "$depends" | tr ',' '\n' | grep -q "^ *$dep\( \|$\)" || fail "Depends lacks $dep: $depends"
+done
+ok "package, version, section, maintainer, description, dependencies"
+
+step "file list"
+dpkg-deb -c "$deb" >"$work/list"
+awk '{print $6}' "$work/list" | grep -v '/$' | sort >"$work/files"
+sort >"$work/expected" <<EOF
+./usr/bin/fenzogobbix
+./usr/lib/fenzogobbix/FenzoGobbix.snd
+./usr/lib/fenzogobbix/fenzogobbix
+./usr/share/applications/fenzogobbix.desktop
+./usr/share/doc/fenzogobbix/changelog.gz
+./usr/share/doc/fenzogobbix/copyright
+./usr/share/fenzogobbix/screenshots/title.png
+./usr/share/icons/hicolor/128x128/apps/fenzogobbix.png
+./usr/share/icons/hicolor/16x16/apps/fenzogobbix.png
+./usr/share/icons/hicolor/256x256/apps/fenzogobbix.png
+./usr/share/icons/hicolor/32x32/apps/fenzogobbix.png
+./usr/share/icons/hicolor/scalable/apps/fenzogobbix.svg
+./usr/share/man/man6/$(basename "$manpage")
+./usr/share/metainfo/$appid.metainfo.xml
+EOF
+diff -u "$work/expected" "$work/files" >&2 || fail "the package's files are not the expected ones (diff above)"
+awk '$2 != "root/root" {print}' "$work/list" | grep . >&2 && fail "files not owned by root/root (above)"
+for exe in ./usr/bin/fenzogobbix ./usr/lib/fenzogobbix/fenzogobbix; do
+  awk -v f="$exe" '$6 == f {print $1}' "$work/list" | grep -qx -- '-rwxr-xr-x' || fail "$exe is not 0755"
+done
+awk '$1 ~ /^-/ && $6 !~ /bin\/fenzogobbix$|fenzogobbix\/fenzogobbix$/ && $1 != "-rw-r--r--" {print}' \
+  "$work/list" | grep . >&2 && fail "data files that are not 0644 (above)"
+awk '$1 ~ /^d/ && $1 != "drwxr-xr-x" {print}' "$work/list" | grep . >&2 && fail "directories that are not 0755 (above)"
+ok "$(wc -l <"$work/files") files, owners and modes"
+
+# apt-get's dry run against an empty package database: what a clean machine would have to
+# fetch. It fails when a dependency names a package or a version Debian does not have.
+step "dependencies resolve on a clean machine (apt-get --simulate)"
+: >"$work/empty-status"
+simulate() {
+  apt-get --simulate -o Dir::State::status="$work/empty-status" install "$deb" >"$work/simulate.log" 2>&1
+}
+resolved=0
+if simulate; then
+  resolved=1
+elif [ "$(id -u)" = 0 ]; then
+  # Perhaps only the package lists are missing or stale.
+  apt-get update -qq && simulate && resolved=1
+fi
+[ "$resolved" = 1 ] || { cat "$work/simulate.log" >&2; fail "apt-get cannot resolve the package's dependencies"; }
+grep -q '^Inst fenzogobbix ' "$work/simulate.log" || fail "apt-get would not install the package: $(tail -n 3 "$work/simulate.log")"
+ok "$(grep -c '^Inst ' "$work/simulate.log") packages from an empty system"
+
+# ---------------------------------------------------------------- the game itself
+# One run of the game in a window on a virtual X server, sound written to a file by SDL's disk
+# driver. HOW is "close" (the window manager's close request, WM_DELETE_WINDOW, sent as a
+# window manager would) or "escape" (the Escape key on the title screen).
+# Prints the game's exit status; its standard error goes to $work/<name>.err.
+cat >"$work/play.sh" <<'PLAY'
+set -u
+launcher=$1 how=$2 audio=$3 err=$4
+SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE=$audio "$launcher" 2>"$err" & pid=$!
+win=$(timeout 20 xdotool search --sync --name '^Fenzo Gobbix' | head -n1)
+if [ -z "$win" ]; then
+  kill "$pid" 2>/dev/null; echo "no game window appeared" >>"$err"; exit 90
+fi
+sleep 2
+case $how in
+  close)
+    python3 - "$win" <<'PY' || { kill "$pid"; exit 92; }
+import ctypes, sys
+x = ctypes.CDLL("libX11.so.6")
+x.XOpenDisplay.restype = ctypes.c_void_p
+x.XOpenDisplay.argtypes = [ctypes.c_char_p]
+x.XInternAtom.restype = ctypes.c_ulong
+x.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
+x.XSendEvent.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_long, ctypes.c_void_p]
+x.XFlush.argtypes = x.XCloseDisplay.argtypes = [ctypes.c_void_p]
+
+class ClientMessage(ctypes.Structure):
+    _fields_ = [("type", ctypes.c_int), ("serial", ctypes.c_ulong), ("send_event", ctypes.c_int),
+                ("display", ctypes.c_void_p), ("window", ctypes.c_ulong),
+                ("message_type", ctypes.c_ulong), ("format", ctypes.c_int),
+                ("data", ctypes.c_long * 5)]
+
+class XEvent(ctypes.Union):
+    _fields_ = [("xclient", ClientMessage), ("pad", ctypes.c_long * 24)]
+
+d = x.XOpenDisplay(None)
+if not d:
+    sys.exit("cannot open the display")
+win = int(sys.argv[1])
+ev = XEvent()
+ev.xclient.type = 33  # ClientMessage
+ev.xclient.window = win
+ev.xclient.message_type = x.XInternAtom(d, b"WM_PROTOCOLS", 0)
+ev.xclient.format = 32
+ev.xclient.data[0] = x.XInternAtom(d, b"WM_DELETE_WINDOW", 0)
+ev.xclient.data[1] = 0  # CurrentTime
+if not x.XSendEvent(d, win, 0, 0, ctypes.byref(ev)):
+    sys.exit("XSendEvent failed")
+x.XFlush(d)
+x.XCloseDisplay(d)
+PY
+    ;;
+  escape) xdotool windowfocus --sync "$win" key Escape ;;
+esac
+for _ in $(seq 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+if kill -0 "$pid" 2>/dev/null; then
+  kill "$pid"; echo "the game did not quit within 10 s" >>"$err"; exit 91
+fi
+wait "$pid"
+PLAY
+
+# play NAME LAUNCHER HOW: runs the game, fails unless it quit with status 0.
+play() {
+  local name=$1 launcher=$2 how=$3 status=0
+  rm -f "$work/$name.raw"
+  timeout 60 xvfb-run -a bash "$work/play.sh" "$launcher" "$how" "$work/$name.raw" "$work/$name.err" \
+    || status=$?
+  if [ "$status" != 0 ]; then
+    cat "$work/$name.err" >&2 2>/dev/null || true
+    fail "$name: the game ended with status $status after a '$how' request"
+  fi
+}
+
+# loudness NAME: the peak of the sound the game wrote (signed 16-bit samples), 0 for silence.
+loudness() {
+  python3 - "$work/$1.raw" <<'PY'
+import array, sys
+a = array.array("h")
+with open(sys.argv[1], "rb") as f:
+    data = f.read()
+a.frombytes(data[: len(data) // 2 * 2])
+print(max((abs(s) for s in a), default=-1))
+PY
+}
+
+step "run the installed game: title screen, music, close request"
+play installed "$launcher" close
+peak=$(loudness installed)
+[ "$peak" -ge 0 ] || fail "the game wrote no sound at all (was the audio device opened?)"
+[ "$peak" -gt 1000 ] || fail "the installed game is silent (peak $peak): it did not find its music"
+ok "exit status 0, music playing (peak $peak)"
+
+# The same from the unpacked .deb, without the music file: it must still run, now silently.
+# This is what makes the loudness test above worth something: the title screen's only sound
+# is the music.
+step "run the packaged game without its music: silent, Escape quits"
+dpkg-deb -x "$deb" "$work/unpacked"
+rm "$work/unpacked/usr/lib/fenzogobbix/FenzoGobbix.snd"
+play unpacked "$work/unpacked/usr/bin/fenzogobbix" escape
+peak=$(loudness unpacked)
+[ "$peak" -ge 0 ] || fail "the packaged game wrote no sound at all"
+[ "$peak" -lt 100 ] || fail "the game makes sound (peak $peak) with no music file: the music check above proves nothing"
+ok "exit status 0, silent (peak $peak)"
+
+# ---------------------------------------------------------------- a real installation
+if [ "${FG_CHECK_DEB_INSTALL:-0}" = 1 ]; then
+  step "apt-get install the package"
+  [ "$(id -u)" = 0 ] || fail "FG_CHECK_DEB_INSTALL=1 needs root"
+  remove() { DEBIAN_FRONTEND=noninteractive apt-get remove -y -qq fenzogobbix >/dev/null 2>&1 || true; }
+  trap 'remove; cleanup' EXIT
+  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "$deb" >"$work/apt.log" 2>&1 \
+    || { cat "$work/apt.log" >&2; fail "apt-get could not install $(basename "$deb")"; }
+  [ "$(command -v fenzogobbix)" = /usr/bin/fenzogobbix ] || fail "fenzogobbix is not /usr/bin/fenzogobbix on PATH"
+  man -w 6 fenzogobbix >/dev/null || fail "man does not find fenzogobbix(6)"
+  play system fenzogobbix close
+  peak=$(loudness system)
+  [ "$peak" -gt 1000 ] || fail "the installed package is silent (peak $peak)"
+  ok "installed, started from PATH, music playing (peak $peak), closed with status 0"
+  remove
+  trap cleanup EXIT
+  dpkg-query -W -f='${Status}' fenzogobbix 2>/dev/null | grep -q 'install ok installed' \
+    && fail "apt-get remove left the package installed"
+  ok "removed again"
+fi
+
+echo "check.sh: all packaging checks passed"
