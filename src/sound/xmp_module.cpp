@@ -78,6 +78,8 @@ bool XmLayoutComplete(const std::vector<uint8_t>& bytes) {
   if (r.U16(58) != 0x0104) return !r.Short;
   const uint32_t patterns = r.U16(70);
   const uint32_t instruments = r.U16(72);
+  // The format's own limits; past them the walk below could take billions of steps.
+  if (patterns > 256 || instruments > 128) return false;
   uint64_t pos = 60 + static_cast<uint64_t>(r.U32(60));  // the header size counts from 60
   for (uint32_t p = 0; p < patterns && !r.Short; ++p) {
     // Header length (counting its own four bytes), packing, rows, packed data size.
@@ -86,6 +88,7 @@ bool XmLayoutComplete(const std::vector<uint8_t>& bytes) {
   for (uint32_t i = 0; i < instruments && !r.Short; ++i) {
     const uint64_t size = r.U32(pos);
     const uint32_t samples = r.U16(pos + 27);
+    if (size == 0 || samples > 16) return false;  // an instrument holds at most 16 samples
     if (samples == 0) {
       pos += size;
       continue;
@@ -108,6 +111,17 @@ std::unique_ptr<XmpModule> XmpModule::Load(const std::string& path, int rate) {
   xmp_context ctx = xmp_create_context();
   if (ctx == nullptr) return nullptr;
   if (xmp_load_module_from_memory(ctx, bytes.data(), static_cast<long>(bytes.size())) != 0) {
+    xmp_free_context(ctx);
+    return nullptr;
+  }
+  // libxmp accepts some songs it cannot play: with no channel, pattern or order, or no speed,
+  // rendering never returns, and it would spin on the audio thread holding the audio lock.
+  xmp_module_info info{};
+  xmp_get_module_info(ctx, &info);
+  const xmp_module* mod = info.mod;
+  if (mod == nullptr || mod->chn < 1 || mod->pat < 1 || mod->len < 1 || mod->spd < 1 ||
+      mod->bpm < 1) {
+    xmp_release_module(ctx);
     xmp_free_context(ctx);
     return nullptr;
   }

@@ -8,6 +8,8 @@ Scenarios:
                   switch, Escape ends the program
   missing-module  the tune is not beside the executable: the game runs, silently
   corrupt-module  the tune is random bytes: the game runs, silently
+  hostile-module  the tune is a file libxmp accepts but cannot play (--module PATH): the game
+                  still runs, silently
   no-display      no display at all: exit status 1 and one line on standard error
 
 Only the standard library is used; screenshots come from ImageMagick's `import`, input from
@@ -16,6 +18,8 @@ xdotool, the display from `Xvfb -displayfd` (never a fixed display number).
 
 import argparse
 import array
+import contextlib
+import fcntl
 import math
 import os
 import random
@@ -43,6 +47,24 @@ DEADLINE = 8.0                         # generous bound for anything that should
 
 class Failure(Exception):
     pass
+
+
+class XServerLost(Exception):
+    """The game could not reach a freshly started X server. Under load a fresh Xvfb now and
+    then refuses the first client; a game that never reaches its display fails all three
+    tries."""
+
+
+@contextlib.contextmanager
+def x_start_lock():
+    """Held while an X server starts and the game connects to it (between our own runs)."""
+    path = os.path.join(tempfile.gettempdir(), "fg-e2e-xstart.lock")
+    with open(path, "a") as f:
+        fcntl.flock(f, fcntl.LOCK_EX)
+        try:
+            yield
+        finally:
+            fcntl.flock(f, fcntl.LOCK_UN)
 
 
 CHECKS = 0
@@ -157,6 +179,12 @@ def mismatches(shot, ref, rows, x0=0, w=SIZE, ref_x0=None, ref_y0=None):
     return out
 
 
+def save_ppm(image, path):
+    """Keeps a screenshot next to a failure's other files."""
+    with open(path, "wb") as f:
+        f.write(b"P6 %d %d 255\n" % (image.width, image.height) + image.rgb)
+
+
 def describe(diff, shot, ref, limit=5):
     parts = [f"({x},{y}) got {shot.px(x, y)} want {ref.px(x, y)}" for x, y in diff[:limit]]
     return f"{len(diff)} pixels differ, e.g. " + "; ".join(parts)
@@ -170,28 +198,50 @@ class Session:
     """One Xvfb, one running game, helpers to look at it and drive it."""
 
     def __init__(self, binary, workdir, audio_file, extra_env=None):
+        """Starts an X server and the game in it, and waits for the game's window."""
         self.workdir = workdir
         self.audio_file = audio_file
         self.xvfb = None
         self.game = None
+        self.window = None
+        self._stderr = None
+        self._xvfb_log = None
+        self.stderr_path = os.path.join(workdir, "game.stderr")
+        try:
+            for attempt in range(1, 4):
+                # X servers that start at the same moment can take each other's socket while
+                # they look for a free display; ours start one at a time.
+                with x_start_lock():
+                    self._start(binary, extra_env)
+                    try:
+                        self.find_window()
+                        return
+                    except XServerLost as e:
+                        print(f"e2e: attempt {attempt}: {e}; starting again", file=sys.stderr)
+                        self.close()
+            raise Failure("the game could not open its window on three fresh X servers")
+        except BaseException:
+            self.close()
+            raise
+
+    def _start(self, binary, extra_env):
+        self._stderr = open(self.stderr_path, "wb")
+        self._xvfb_log = open(os.path.join(self.workdir, "xvfb.log"), "wb")
         self.display = self._start_xvfb()
         self.env = clean_env()
         self.env["DISPLAY"] = self.display
         self.env["SDL_AUDIODRIVER"] = "disk"
-        self.env["SDL_DISKAUDIOFILE"] = audio_file
+        self.env["SDL_DISKAUDIOFILE"] = self.audio_file
         self.env.update(extra_env or {})
-        self.stderr_path = os.path.join(workdir, "game.stderr")
-        self._stderr = open(self.stderr_path, "wb")
-        self.game = subprocess.Popen([binary], env=self.env, cwd=workdir,
+        self.game = subprocess.Popen([binary], env=self.env, cwd=self.workdir,
                                      stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
                                      stderr=self._stderr)
-        self.window = None
 
     def _start_xvfb(self):
         r, w = os.pipe()
         self.xvfb = subprocess.Popen(
             ["Xvfb", "-displayfd", str(w), "-screen", "0", "800x600x24", "-nolisten", "tcp"],
-            pass_fds=(w,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            pass_fds=(w,), stdout=subprocess.DEVNULL, stderr=self._xvfb_log)
         os.close(w)
         number = b""
         end = time.monotonic() + DEADLINE
@@ -207,11 +257,21 @@ class Session:
         return ":" + number.decode().strip()
 
     def close(self):
+        # Politely first: an X server that is killed outright leaves its lock and socket
+        # behind for the next one to clean up.
         for p in (self.game, self.xvfb):
             if p is not None and p.poll() is None:
-                p.kill()
-                p.wait()
-        self._stderr.close()
+                p.terminate()
+                try:
+                    p.wait(timeout=5)
+                except subprocess.TimeoutExpired:
+                    p.kill()
+                    p.wait()
+        self.game = self.xvfb = None
+        for f in (self._stderr, self._xvfb_log):
+            if f is not None:
+                f.close()
+        self._stderr = self._xvfb_log = None
 
     def x(self, *args, check_rc=True):
         """Runs an X client against our display; returns its stdout."""
@@ -227,6 +287,11 @@ class Session:
 
     def find_window(self):
         def probe():
+            if self.game.poll() == 1:
+                err = open(self.stderr_path, "rb").read().decode(errors="replace")
+                if "cannot open a window" in err:
+                    raise XServerLost(f"the game found no display at {self.display}: "
+                                      f"{err.strip().splitlines()[-1]}")
             self.assert_running()
             out = self.x("xdotool", "search", "--onlyvisible", "--name",
                          "^" + CAPTION.replace(".", r"\.") + "$", check_rc=False)
@@ -351,6 +416,8 @@ def wait_for_title(s, pics, what):
     try:
         wait_for(probe, DEADLINE, what, interval=0.1)
     except Failure as e:
+        if "shot" in last:
+            save_ppm(last["shot"], os.path.join(s.workdir, "last-shot.ppm"))
         raise Failure(f"{e}: {describe(last['diff'], last['shot'], pics.title)}")
 
 
@@ -370,24 +437,25 @@ def playground_diff(shot, pics):
 
 
 def wait_for_playground(s, pics):
-    """The playground after the wipe: equal to its picture except the snake's row, the score
-    and at most two item cells (the first item spawns on the first tick)."""
+    """A game under way: the playground picture everywhere but the snake's start row, the
+    score and at most two item cells (the first item spawns on the first tick), and the
+    snake (head and five segments) on its start row."""
     last = {}
 
     def probe():
         s.assert_running()
         shot = s.shot()
         diff = playground_diff(shot, pics)
-        last.update(diff=diff, shot=shot)
-        return shot if len(cells_of(diff)) <= 2 else None
+        snake = mismatches(shot, pics.playground, SNAKE_ROWS)
+        last.update(diff=diff, shot=shot, snake=len(snake))
+        return shot if len(cells_of(diff)) <= 2 and len(snake) > 5 * 100 else None
     try:
-        shot = wait_for(probe, DEADLINE, "the playground", interval=0.1)
+        return wait_for(probe, DEADLINE, "the playground with the snake", interval=0.1)
     except Failure as e:
-        raise Failure(f"{e}: {describe(last['diff'], last['shot'], pics.playground)}")
-    # The snake: head and five segments on the start row, off the playground picture there.
-    snake = mismatches(shot, pics.playground, SNAKE_ROWS)
-    check(len(snake) > 5 * 100, f"no snake on its start row ({len(snake)} pixels differ)")
-    return shot
+        if "shot" in last:
+            save_ppm(last["shot"], os.path.join(s.workdir, "last-shot.ppm"))
+        raise Failure(f"{e}: {last['snake']} pixels off the playground on the start row; "
+                      f"elsewhere {describe(last['diff'], last['shot'], pics.playground)}")
 
 
 def silent(s, what):
@@ -409,7 +477,6 @@ def audible(s, what):
 
 
 def start_checks(s, pics):
-    s.find_window()
     name, w, h = s.window_name_and_size()
     check(name == CAPTION, f'window name is "{name}", want "{CAPTION}"')
     check((w, h) == (SIZE, SIZE), f"client area is {w}x{h}, want {SIZE}x{SIZE}")
@@ -434,9 +501,8 @@ def scenario_play(binary, pics, work):
         start_checks(s, pics)
         audible(s, "title music")
 
-        # A game: the wipe brings the playground, the snake lies on its start row.
+        # A game: the wipe brings in the playground, then the snake appears on its start row.
         s.key("space")
-        time.sleep(1.5)
         before = wait_for_playground(s, pics)
 
         # The link is dead during play: no hover painted onto the playground, no click.
@@ -500,20 +566,20 @@ def scenario_play(binary, pics, work):
         s.close()
 
 
-def scenario_bad_module(binary, pics, work, corrupt):
+def scenario_bad_module(binary, pics, work, tune):
+    """The game beside a tune that cannot be played (`tune` bytes, or none at all)."""
     exe_dir = os.path.join(work, "exe")
     os.mkdir(exe_dir)
     exe = os.path.join(exe_dir, os.path.basename(binary))
     shutil.copy2(binary, exe)
-    if corrupt:
+    if tune is not None:
         with open(os.path.join(exe_dir, "FenzoGobbix.snd"), "wb") as f:
-            f.write(random.Random(20240501).randbytes(80 * 1024))
+            f.write(tune)
     s = Session(exe, work, os.path.join(work, "audio.raw"))
     try:
         start_checks(s, pics)
         silent(s, "title without a playable tune")
         s.key("space")
-        time.sleep(1.5)
         wait_for_playground(s, pics)
         s.key("Escape")
         wait_for_title(s, pics, "the title after Escape from a game")
@@ -535,8 +601,9 @@ def main():
     ap = argparse.ArgumentParser()
     ap.add_argument("--binary", required=True)
     ap.add_argument("--assets", required=True)
-    ap.add_argument("scenario",
-                    choices=["play", "missing-module", "corrupt-module", "no-display"])
+    ap.add_argument("--module", help="the tune for hostile-module")
+    ap.add_argument("scenario", choices=["play", "missing-module", "corrupt-module",
+                                         "hostile-module", "no-display"])
     args = ap.parse_args()
     for tool in ("Xvfb", "xdotool", "xwininfo", "import"):
         if shutil.which(tool) is None:
@@ -551,8 +618,14 @@ def main():
             pics = Pictures(args.assets)
             if args.scenario == "play":
                 scenario_play(binary, pics, work)
+            elif args.scenario == "missing-module":
+                scenario_bad_module(binary, pics, work, None)
+            elif args.scenario == "corrupt-module":
+                scenario_bad_module(binary, pics, work,
+                                    random.Random(20240501).randbytes(80 * 1024))
             else:
-                scenario_bad_module(binary, pics, work, args.scenario == "corrupt-module")
+                with open(args.module, "rb") as f:
+                    scenario_bad_module(binary, pics, work, f.read())
     except Failure as e:
         print(f"e2e {args.scenario}: FAILED after {CHECKS} checks: {e}", file=sys.stderr)
         print(f"e2e {args.scenario}: files kept in {work}", file=sys.stderr)

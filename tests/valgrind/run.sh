@@ -1,0 +1,111 @@
+#!/usr/bin/env bash
+# Memcheck of the game, two ways:
+#  1. a scripted headless run: the soak test with a short game count (the rules of play, the
+#     pictures, the module player over libxmp rendering the tune);
+#  2. the real binary under Xvfb with SDL_AUDIODRIVER=dummy: start-up, a short game, back to
+#     the title, music off, Escape to quit.
+# Fails on any memory error and on any definite leak that the suppression file does not list
+# (it lists only leaks inside the system libraries, each explained there).
+#   BUILD_DIR        the build to use or make (default build)
+#   VG_SOAK_GAMES    games in the headless run (default 60)
+set -euo pipefail
+cd "$(dirname "$0")/../.."
+build=${BUILD_DIR:-build}
+supp=tests/valgrind/fenzogobbix.supp
+scripts/deps.sh valgrind xvfb xdotool
+if [ ! -f "$build/CMakeCache.txt" ]; then
+  cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+fi
+cmake --build "$build" -j"$(nproc)" --target fenzogobbix test_soak
+
+out=$(mktemp -d /tmp/fg-valgrind.XXXXXX)
+xvfb_pid=""
+game_pid=""
+cleanup() {
+  if [ -n "$game_pid" ] && kill -0 "$game_pid" 2>/dev/null; then kill "$game_pid"; fi
+  if [ -n "$xvfb_pid" ] && kill -0 "$xvfb_pid" 2>/dev/null; then kill "$xvfb_pid"; fi
+}
+trap cleanup EXIT
+
+memcheck=(valgrind --tool=memcheck --leak-check=full --show-leak-kinds=definite
+          --errors-for-leak-kinds=definite --error-exitcode=99 --num-callers=40
+          --track-origins=yes --child-silent-after-fork=yes --suppressions="$supp")
+failed=0
+
+# A log is clean when valgrind counted no error (leaks of the kinds above count as errors).
+report() {
+  local what=$1 log=$2 status=$3
+  grep -E 'ERROR SUMMARY|definitely lost|indirectly lost|suppressed:' "$log" | sed "s/^==[0-9]*==/  /"
+  if [ "$status" -ne 0 ] || ! grep -q 'ERROR SUMMARY: 0 errors' "$log"; then
+    echo "valgrind: $what FAILED (status $status); full log: $log"
+    failed=1
+  else
+    echo "valgrind: $what clean"
+  fi
+}
+
+echo "== memcheck: headless soak"
+set +e
+FG_SOAK_GAMES=${VG_SOAK_GAMES:-60} SDL_AUDIODRIVER=dummy SDL_VIDEODRIVER=dummy \
+  "${memcheck[@]}" --log-file="$out/soak.log" "$build/tests/soak/test_soak" >"$out/soak.out" 2>&1
+status=$?
+set -e
+grep -E '^soak: .*ticks' "$out/soak.out" || true
+report "headless soak" "$out/soak.log" "$status"
+
+echo "== memcheck: the game under Xvfb"
+Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp 3>"$out/display" 2>"$out/xvfb.log" &
+xvfb_pid=$!
+for _ in $(seq 1 100); do [ -s "$out/display" ] && break; sleep 0.1; done
+display=":$(tr -d '\n' <"$out/display")"
+[ "$display" != ":" ] || { echo "valgrind: Xvfb did not start"; exit 1; }
+# Without a session bus, so the run is the same on every machine (see the suppression file).
+env -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER -u DBUS_SESSION_BUS_ADDRESS \
+  DISPLAY="$display" SDL_AUDIODRIVER=dummy \
+  "${memcheck[@]}" --log-file="$out/game.%p.log" "$build/fenzogobbix" >"$out/game.out" 2>&1 &
+game_pid=$!
+x() { DISPLAY="$display" "$@"; }
+window=""
+for _ in $(seq 1 240); do
+  window=$(x xdotool search --onlyvisible --name '^Fenzo Gobbix v1\.0$' 2>/dev/null | head -1 || true)
+  [ -n "$window" ] && break
+  kill -0 "$game_pid" 2>/dev/null || break
+  sleep 0.5
+done
+if [ -z "$window" ]; then
+  echo "valgrind: the game's window did not appear"
+  cat "$out"/game.*.log 2>/dev/null | tail -40
+  exit 1
+fi
+# The title reveal, a game with a turn, Escape back to the title, music off, Escape to quit.
+# Valgrind slows everything down, so each step gets a few seconds.
+sleep 3
+x xdotool key --window "$window" space
+sleep 4
+x xdotool keydown --window "$window" Up
+sleep 0.5
+x xdotool keyup --window "$window" Up
+sleep 2
+x xdotool key --window "$window" Escape
+sleep 3
+x xdotool key --window "$window" m
+sleep 1
+x xdotool key --window "$window" Escape
+status=124
+for _ in $(seq 1 240); do
+  if ! kill -0 "$game_pid" 2>/dev/null; then
+    set +e
+    wait "$game_pid"
+    status=$?
+    set -e
+    break
+  fi
+  sleep 0.5
+done
+game_log="$out/game.$game_pid.log"
+[ -f "$game_log" ] || { echo "valgrind: no log from the game"; exit 1; }
+report "the game under Xvfb" "$game_log" "$status"
+
+if [ "$failed" -ne 0 ]; then exit 1; fi
+rm -rf "$out"
+echo "valgrind: no memory errors, no definite leaks of our own"
