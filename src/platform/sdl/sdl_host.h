@@ -11,6 +11,7 @@
 #include "platform/host.h"
 
 union SDL_Event;
+struct SDL_Surface;
 struct SDL_Window;
 struct Mix_Chunk;
 
@@ -53,8 +54,10 @@ class SdlHost : public Host {
   SDL_Window* window_ = nullptr;
   EventSink* sink_ = nullptr;
   std::vector<Timer*> timers_;
-  std::deque<SDL_Event> waiting_;  // events taken off the queue while blocking
-  Surface last_;                   // the image last refreshed, repainted on expose
+  std::deque<SDL_Event> waiting_;     // events taken off the queue while blocking
+  Surface last_;                      // the image last refreshed, repainted on expose
+  bool shown_ = false;                // nothing is sent to the display before the window is shown
+  SDL_Surface* presented_ = nullptr;  // the window surface that holds all of last_, if any
   int audioRate_ = 0;
   Mix_Chunk* playing_ = nullptr;
   MusicHook music_;
