@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstddef>
 #include <cstring>
 
 namespace fg {
@@ -164,7 +165,7 @@ void XmpModule::MixInto(int16_t* out, int frames, float volume) {
       const int v = out[i] + static_cast<int>(static_cast<float>(scratch_[i]) * volume);
       out[i] = static_cast<int16_t>(std::clamp(v, -32768, 32767));
     }
-    out += n * 2;
+    out += static_cast<ptrdiff_t>(n) * 2;
     frames -= n;
   }
 }
