@@ -57,8 +57,14 @@ void ToggleSound(Game& g) {
 
 void Form_KeyDown(Game& g, int16_t keyCode, int16_t /*shift*/) {
   GameState& s = g.State;
-  if (keyCode == kKeyM) return ToggleMusic(g);
-  if (keyCode == kKeyS) return ToggleSound(g);
+  if (keyCode == kKeyM) {
+    ToggleMusic(g);
+    return;
+  }
+  if (keyCode == kKeyS) {
+    ToggleSound(g);
+    return;
+  }
   if (s.InGame != 0) {
     if (keyCode == kKeyEscape) {
       s.InGame = kFalse;

@@ -3,7 +3,6 @@
 
 #include <algorithm>
 #include <fstream>
-#include <limits>
 
 namespace fg {
 
