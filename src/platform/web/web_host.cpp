@@ -23,10 +23,13 @@ constexpr int kDefaultRate = 44100;
 
 WebHost* active = nullptr;  // the host the page's audio output pulls from
 
+// The JavaScript halves of the host. clang-format would take them for C++.
+// clang-format off
+
 // Sleeps until `ms` have passed or input arrives, letting the browser run meanwhile. The
 // promise is settled by the timer or by fg_web_wake, whichever comes first.
 EM_ASYNC_JS(void, fg_web_sleep, (int ms), {
-  await new Promise((resolve) = > {
+  await new Promise(function(resolve) {
     const timer = setTimeout(wake, ms);
     function wake() {
       clearTimeout(timer);
@@ -50,11 +53,17 @@ EM_JS(void, fg_web_put_rows, (const uint8_t* rgba, int width, int y, int rows), 
   Module['fgContext'].putImageData(new ImageData(bytes, width, rows), 0, y);
 });
 
+EM_JS(void, fg_web_started, (), {
+  window.fgMainAt = performance.now();
+});
+
 EM_JS(void, fg_web_shown, (), {
   if (Module['fgShown']) Module['fgShown']();
 });
 
-EM_JS(void, fg_web_set_caption, (const char* caption), { document.title = UTF8ToString(caption); });
+EM_JS(void, fg_web_set_caption, (const char* caption), {
+  document.title = UTF8ToString(caption);
+});
 
 EM_JS(void, fg_web_set_icon, (const uint8_t* rgba, int width, int height), {
   const c = document.createElement('canvas');
@@ -71,14 +80,19 @@ EM_JS(void, fg_web_set_icon, (const uint8_t* rgba, int width, int height), {
   link.href = c.toDataURL('image/png');
 });
 
-EM_JS(void, fg_web_open_url, (const char* url),
-      { window.open(UTF8ToString(url), '_blank', 'noopener'); });
+EM_JS(void, fg_web_open_url, (const char* url), {
+  window.open(UTF8ToString(url), '_blank', 'noopener');
+});
 
-EM_JS(int, fg_web_audio_rate, (), { return Module['fgAudioRate'] ? Module['fgAudioRate']() : 0; });
+EM_JS(int, fg_web_audio_rate, (), {
+  return Module['fgAudioRate'] ? Module['fgAudioRate']() : 0;
+});
 
 EM_JS(void, fg_web_ended, (), {
   if (Module['fgEnded']) Module['fgEnded']();
 });
+
+// clang-format on
 
 // Canvas byte order (R, G, B, A in memory) of a 0x00RRGGBB pixel.
 uint32_t CanvasPixel(uint32_t p) {
@@ -123,6 +137,7 @@ WebHost::WebHost()
       rgba_(static_cast<size_t>(kSize) * kSize, CanvasPixel(kBlack)),
       rate_(fg_web_audio_rate()),
       effects_(rate_ > 0 ? rate_ : kDefaultRate) {
+  fg_web_started();
   emscripten_set_keydown_callback(kCanvas, this, EM_TRUE, OnKey);
   emscripten_set_keyup_callback(kCanvas, this, EM_TRUE, OnKey);
   emscripten_set_mousemove_callback(kCanvas, this, EM_TRUE, OnMouse);
