@@ -14,6 +14,12 @@ TestGame::TestGame()
   Host.ExeDir = "/nonexistent-dir";
 }
 
+TestGame::TestGame(int64_t clockStart)
+    : Host(clockStart),
+      G(std::make_unique<Game>(Host, std::make_unique<RecordingModulePlayer>(MidasLog))) {
+  Host.ExeDir = "/nonexistent-dir";
+}
+
 TestGame::TestGame(std::unique_ptr<ModulePlayer> player) {
   struct Owning : RecordingModulePlayer {
     Owning(std::vector<std::string>& log, std::unique_ptr<ModulePlayer> p)
@@ -28,7 +34,7 @@ void TestGame::Load() {
   Host.ShowWindow();
 }
 
-bool TestGame::RunUntil(int32_t until) {
+bool TestGame::RunUntil(int64_t until) {
   try {
     RunMessageLoop(*G, until);
   } catch (const ProgramEnd&) {
@@ -37,26 +43,26 @@ bool TestGame::RunUntil(int32_t until) {
   return false;
 }
 
-int32_t TestGame::LoadAndStart() {
+int64_t TestGame::LoadAndStart() {
   Load();
   return StartFromTitle();
 }
 
-int32_t TestGame::StartQuiet() {
-  const int32_t now = LoadAndStart();
+int64_t TestGame::StartQuiet() {
+  const int64_t now = LoadAndStart();
   S().SpawnDelay = 1000;
   return now;
 }
 
-int32_t TestGame::StartOnSkull() {
-  const int32_t now = StartQuiet();
+int64_t TestGame::StartOnSkull() {
+  const int64_t now = StartQuiet();
   S().HeadX = 16;
   PlaceItem(S(), 1, 16, 176, kSkull);
   return now;
 }
 
-int32_t TestGame::StartFromTitle() {
-  const int32_t t = Host.Clock();
+int64_t TestGame::StartFromTitle() {
+  const int64_t t = Host.Clock();
   Host.KeyPress(t, kSpace);
   // Run until the game is on and before its first tick.
   while (S().InGame == 0) {

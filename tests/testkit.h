@@ -30,6 +30,8 @@ struct TestGame {
   TestGame();
   // Same, with the given player behind the recorder.
   explicit TestGame(std::unique_ptr<ModulePlayer> player);
+  // A fresh game whose virtual clock starts at `clockStart` milliseconds.
+  explicit TestGame(int64_t clockStart);
 
   GameState& S() { return G->State; }
   Surface& Image() { return G->MainForm.Image; }
@@ -38,16 +40,16 @@ struct TestGame {
   void Load();
   // The message loop until the virtual clock reaches `until`; returns true when the program
   // ended (Escape on the title, a close request) on the way.
-  bool RunUntil(int32_t until);
+  bool RunUntil(int64_t until);
   // Loads, presses Space and runs until the game's tick is about to start; returns the clock.
-  int32_t LoadAndStart();
+  int64_t LoadAndStart();
   // LoadAndStart, with the next spawn put off beyond any test's horizon.
-  int32_t StartQuiet();
+  int64_t StartQuiet();
   // StartQuiet, with the head parked at the left border on a skull in slot 1: the next tick
   // ends the game.
-  int32_t StartOnSkull();
+  int64_t StartOnSkull();
   // Presses Space now and runs until the new game is on, before its first tick.
-  int32_t StartFromTitle();
+  int64_t StartFromTitle();
   // Runs exactly one tick of play now.
   void Tick();
   // Ids of the effects played so far, in order.

@@ -16,7 +16,7 @@ int main() {
     try {
       fg::Form_Load(game);
       host.ShowWindow();
-      fg::RunMessageLoop(game, std::numeric_limits<int32_t>::max());
+      fg::RunMessageLoop(game, std::numeric_limits<int64_t>::max());
     } catch (const fg::ProgramEnd&) {
       return 0;
     }

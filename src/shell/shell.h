@@ -28,6 +28,6 @@ void RunPending(Game& g);
 
 // The program's message loop on any host: block until something is due, dispatch, repeat,
 // until the clock reaches `until` (the real program passes no end).
-void RunMessageLoop(Game& g, int32_t until);
+void RunMessageLoop(Game& g, int64_t until);
 
 }  // namespace fg
