@@ -8,12 +8,12 @@
 #include <string>
 #include <vector>
 
-#include "gfx/buffer_frm.h"
-#include "gfx/scroller.h"
+#include "core/game.h"
 #include "platform/headless/headless_host.h"
 #include "platform/sdl/sdl_host.h"
 #include "play/play.h"
-#include "shell/game.h"
+#include "screens/buffer_frm.h"
+#include "screens/scroller.h"
 #include "shell/shell.h"
 #include "worst_case.h"
 
@@ -35,6 +35,7 @@ struct HeadlessGame {
   Game G{Host, std::make_unique<fg::RecordingModulePlayer>(MidasLog)};
 
   HeadlessGame() {
+    fg::AttachHandlers(G);
     Host.ExeDir = "/nonexistent-dir";  // silent: the music is not what is measured here
     fg::Form_Load(G);
     Host.ShowWindow();
@@ -199,6 +200,7 @@ SdlGame& Sdl() {
     }
     made.G = std::make_unique<Game>(*made.Host,
                                     std::make_unique<fg::RecordingModulePlayer>(made.MidasLog));
+    fg::AttachHandlers(*made.G);
     made.G->MainForm.tmrScrollText.Enabled = false;  // nothing fires unless a benchmark asks
     fg::Buffers(*made.G);
     made.Host->ShowWindow();

@@ -22,10 +22,10 @@
 #include <string>
 #include <vector>
 
-#include "gfx/buffer_frm.h"
+#include "core/game.h"
 #include "platform/sdl/sdl_host.h"
 #include "play/play.h"
-#include "shell/game.h"
+#include "screens/buffer_frm.h"
 #include "shell/shell.h"
 #include "sound/xmp_player.h"
 #include "worst_case.h"
@@ -124,6 +124,7 @@ int main(int argc, char** argv) {
     if (mode == "game") {
       interval = 15;
       fg::Game game(host, std::make_unique<fg::XmpModulePlayer>(host));
+      fg::AttachHandlers(game);
       int rc = 1;
       try {
         fg::Form_Load(game);  // the title reveal, the tune beside the executable

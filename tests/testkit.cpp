@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "gfx/embedded.h"
+#include "core/embedded.h"
 #include "play/play.h"
 #include "shell/shell.h"
 
@@ -11,12 +11,14 @@ namespace fg::test {
 
 TestGame::TestGame()
     : G(std::make_unique<Game>(Host, std::make_unique<RecordingModulePlayer>(MidasLog))) {
+  AttachHandlers(*G);
   Host.ExeDir = "/nonexistent-dir";
 }
 
 TestGame::TestGame(int64_t clockStart)
     : Host(clockStart),
       G(std::make_unique<Game>(Host, std::make_unique<RecordingModulePlayer>(MidasLog))) {
+  AttachHandlers(*G);
   Host.ExeDir = "/nonexistent-dir";
 }
 
@@ -27,6 +29,7 @@ TestGame::TestGame(std::unique_ptr<ModulePlayer> player) {
     std::unique_ptr<ModulePlayer> Inner;
   };
   G = std::make_unique<Game>(Host, std::make_unique<Owning>(MidasLog, std::move(player)));
+  AttachHandlers(*G);
 }
 
 void TestGame::Load() {

@@ -6,20 +6,21 @@
 #include <string>
 #include <vector>
 
+#include "core/game.h"
 #include "gfx/surface.h"
 #include "platform/headless/headless_host.h"
-#include "shell/game.h"
+#include "platform/keys.h"
 
 namespace fg::test {
 
-constexpr int16_t kEsc = 27;
-constexpr int16_t kSpace = 32;
-constexpr int16_t kLeftKey = 37;
-constexpr int16_t kUpKey = 38;
-constexpr int16_t kRightKey = 39;
-constexpr int16_t kDownKey = 40;
-constexpr int16_t kMKey = 77;
-constexpr int16_t kSKey = 83;
+constexpr int16_t kEsc = kKeyEscape;
+constexpr int16_t kSpace = kKeySpace;
+constexpr int16_t kLeftKey = kKeyLeft;
+constexpr int16_t kUpKey = kKeyUp;
+constexpr int16_t kRightKey = kKeyRight;
+constexpr int16_t kDownKey = kKeyDown;
+constexpr int16_t kMKey = kKeyM;
+constexpr int16_t kSKey = kKeyS;
 
 struct TestGame {
   HeadlessHost Host;

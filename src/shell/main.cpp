@@ -4,8 +4,8 @@
 #include <limits>
 #include <memory>
 
+#include "core/game.h"
 #include "platform/sdl/sdl_host.h"
-#include "shell/game.h"
 #include "shell/shell.h"
 #include "sound/xmp_player.h"
 
@@ -13,6 +13,7 @@ int main() {
   try {
     fg::SdlHost host;
     fg::Game game(host, std::make_unique<fg::XmpModulePlayer>(host));
+    fg::AttachHandlers(game);
     try {
       fg::Form_Load(game);
       host.ShowWindow();

@@ -1,12 +1,12 @@
 // Start-up and shut-down of the game window, and the message loop.
 #include <string>
 
-#include "gfx/buffer_frm.h"
-#include "gfx/embedded.h"
+#include "core/embedded.h"
+#include "core/game.h"
 #include "gfx/picture.h"
-#include "gfx/title.h"
 #include "play/play.h"
-#include "shell/game.h"
+#include "screens/buffer_frm.h"
+#include "screens/title.h"
 #include "shell/shell.h"
 #include "sound/music.h"
 

@@ -6,8 +6,8 @@
 #include <cstdlib>
 #include <limits>
 
+#include "core/game.h"
 #include "platform/sdl/sdl_host.h"
-#include "shell/game.h"
 #include "shell/shell.h"
 #include "sound/xmp_player.h"
 
@@ -64,6 +64,7 @@ TEST(SdlHost, OpensTheWindowTakesKeysAndEndsCleanlyOnACloseRequest) {
   setenv("SDL_AUDIODRIVER", "dummy", 1);
   SdlHost host;
   Game game(host, std::make_unique<XmpModulePlayer>(host));
+  AttachHandlers(game);
   Form_Load(game);
   host.ShowWindow();
   EXPECT_EQ(game.State.SoundOn, kTrue);

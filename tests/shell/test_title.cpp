@@ -1,8 +1,8 @@
 // The title reveal and the scroller.
 #include <gtest/gtest.h>
 
-#include "gfx/scroller.h"
-#include "gfx/title.h"
+#include "screens/scroller.h"
+#include "screens/title.h"
 #include "testkit.h"
 
 namespace fg::test {

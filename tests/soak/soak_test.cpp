@@ -18,9 +18,9 @@
 #include <utility>
 #include <vector>
 
-#include "gfx/buffer_frm.h"
+#include "core/game.h"
 #include "play/play.h"
-#include "shell/game.h"
+#include "screens/buffer_frm.h"
 #include "shell/shell.h"
 #include "sound/xmp_player.h"
 #include "testkit.h"
@@ -122,6 +122,7 @@ class Program {
     host_.ExeDir = FG_SOAK_ASSETS;
     host_.KeepWaveImages = false;
     game_ = std::make_unique<Game>(host_, std::make_unique<XmpModulePlayer>(host_));
+    AttachHandlers(*game_);
     sink_ = std::make_unique<Witness>(*game_, expectedOpens_);
     host_.SetSink(sink_.get());
     host_.BeforePump = [this] { InputDuringTick(); };

@@ -17,6 +17,8 @@
 #include <mutex>
 #include <thread>
 
+#include "platform/keys.h"
+
 namespace fg {
 
 namespace {
@@ -78,25 +80,25 @@ int16_t VirtualKeyFromSdl(int32_t sdlKey, uint16_t modifiers) {
   const bool numLock = (modifiers & KMOD_NUM) != 0;
   switch (sdlKey) {
     case SDLK_ESCAPE:
-      return 27;
+      return kKeyEscape;
     case SDLK_SPACE:
-      return 32;
+      return kKeySpace;
     case SDLK_LEFT:
-      return 37;
+      return kKeyLeft;
     case SDLK_UP:
-      return 38;
+      return kKeyUp;
     case SDLK_RIGHT:
-      return 39;
+      return kKeyRight;
     case SDLK_DOWN:
-      return 40;
+      return kKeyDown;
     case SDLK_KP_4:
-      return numLock ? 0 : 37;
+      return numLock ? 0 : kKeyLeft;
     case SDLK_KP_8:
-      return numLock ? 0 : 38;
+      return numLock ? 0 : kKeyUp;
     case SDLK_KP_6:
-      return numLock ? 0 : 39;
+      return numLock ? 0 : kKeyRight;
     case SDLK_KP_2:
-      return numLock ? 0 : 40;
+      return numLock ? 0 : kKeyDown;
     default:
       break;
   }
