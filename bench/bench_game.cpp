@@ -102,11 +102,11 @@ void BM_PlaySession(benchmark::State& state) {
   for (auto _ : state) {
     state.PauseTiming();
     auto hg = std::make_unique<HeadlessGame>();
-    const int32_t t0 = hg->Host.Clock();
+    const int64_t t0 = hg->Host.Clock();
     hg->Host.KeyPress(t0, 32);
     const int16_t turns[4] = {38, 39, 40, 37};  // up, right, down, left: clockwise
     for (int i = 0; i < 17; ++i) {
-      const int32_t at = t0 + 900 + 600 * i;
+      const int64_t at = t0 + 900 + 600 * i;
       hg->Host.KeyPress(at, turns[i % 4]);
       hg->Host.KeyRelease(at + 150, turns[i % 4]);
     }

@@ -48,7 +48,7 @@ struct TickLog {
 };
 
 // The loop the program runs (block until something is due, dispatch), on a bare window.
-void RunLoop(fg::SdlHost& host, int32_t until) {
+void RunLoop(fg::SdlHost& host, int64_t until) {
   for (;;) {
     host.DoEvents();
     if (host.Clock() >= until) return;
@@ -88,7 +88,9 @@ int Report(const char* mode, int interval, const TickLog& log, double cpu, doubl
     gaps.push_back(std::chrono::duration<double, std::milli>(log.At[i] - log.At[i - 1]).count());
   }
   std::sort(gaps.begin(), gaps.end());
-  const auto pick = [&](double q) { return gaps[static_cast<size_t>(q * (gaps.size() - 1))]; };
+  const auto pick = [&](double q) {
+    return gaps[static_cast<size_t>(q * static_cast<double>(gaps.size() - 1))];
+  };
   std::printf("ticks %zu\n", n);
   std::printf("ticks_per_second %.3f\n", rate);
   std::printf("nominal_per_second %.3f\n", nominal);
