@@ -8,12 +8,12 @@
 #include <string>
 #include <vector>
 
-#include "gfx/buffer_frm.h"
-#include "gfx/scroller.h"
+#include "core/game.h"
 #include "platform/headless/headless_host.h"
 #include "platform/sdl/sdl_host.h"
 #include "play/play.h"
-#include "shell/game.h"
+#include "screens/buffer_frm.h"
+#include "screens/scroller.h"
 #include "shell/shell.h"
 #include "worst_case.h"
 
@@ -35,6 +35,7 @@ struct HeadlessGame {
   Game G{Host, std::make_unique<fg::RecordingModulePlayer>(MidasLog)};
 
   HeadlessGame() {
+    fg::AttachHandlers(G);
     Host.ExeDir = "/nonexistent-dir";  // silent: the music is not what is measured here
     fg::Form_Load(G);
     Host.ShowWindow();
@@ -101,11 +102,11 @@ void BM_PlaySession(benchmark::State& state) {
   for (auto _ : state) {
     state.PauseTiming();
     auto hg = std::make_unique<HeadlessGame>();
-    const int32_t t0 = hg->Host.Clock();
+    const int64_t t0 = hg->Host.Clock();
     hg->Host.KeyPress(t0, 32);
     const int16_t turns[4] = {38, 39, 40, 37};  // up, right, down, left: clockwise
     for (int i = 0; i < 17; ++i) {
-      const int32_t at = t0 + 900 + 600 * i;
+      const int64_t at = t0 + 900 + 600 * i;
       hg->Host.KeyPress(at, turns[i % 4]);
       hg->Host.KeyRelease(at + 150, turns[i % 4]);
     }
@@ -199,6 +200,7 @@ SdlGame& Sdl() {
     }
     made.G = std::make_unique<Game>(*made.Host,
                                     std::make_unique<fg::RecordingModulePlayer>(made.MidasLog));
+    fg::AttachHandlers(*made.G);
     made.G->MainForm.tmrScrollText.Enabled = false;  // nothing fires unless a benchmark asks
     fg::Buffers(*made.G);
     made.Host->ShowWindow();

@@ -22,10 +22,10 @@
 #include <string>
 #include <vector>
 
-#include "gfx/buffer_frm.h"
+#include "core/game.h"
 #include "platform/sdl/sdl_host.h"
 #include "play/play.h"
-#include "shell/game.h"
+#include "screens/buffer_frm.h"
 #include "shell/shell.h"
 #include "sound/xmp_player.h"
 #include "worst_case.h"
@@ -48,7 +48,7 @@ struct TickLog {
 };
 
 // The loop the program runs (block until something is due, dispatch), on a bare window.
-void RunLoop(fg::SdlHost& host, int32_t until) {
+void RunLoop(fg::SdlHost& host, int64_t until) {
   for (;;) {
     host.DoEvents();
     if (host.Clock() >= until) return;
@@ -88,7 +88,9 @@ int Report(const char* mode, int interval, const TickLog& log, double cpu, doubl
     gaps.push_back(std::chrono::duration<double, std::milli>(log.At[i] - log.At[i - 1]).count());
   }
   std::sort(gaps.begin(), gaps.end());
-  const auto pick = [&](double q) { return gaps[static_cast<size_t>(q * (gaps.size() - 1))]; };
+  const auto pick = [&](double q) {
+    return gaps[static_cast<size_t>(q * static_cast<double>(gaps.size() - 1))];
+  };
   std::printf("ticks %zu\n", n);
   std::printf("ticks_per_second %.3f\n", rate);
   std::printf("nominal_per_second %.3f\n", nominal);
@@ -124,6 +126,7 @@ int main(int argc, char** argv) {
     if (mode == "game") {
       interval = 15;
       fg::Game game(host, std::make_unique<fg::XmpModulePlayer>(host));
+      fg::AttachHandlers(game);
       int rc = 1;
       try {
         fg::Form_Load(game);  // the title reveal, the tune beside the executable

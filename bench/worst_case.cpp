@@ -4,9 +4,9 @@
 #include <stdexcept>
 #include <utility>
 
-#include "gfx/buffer_frm.h"
+#include "core/game.h"
 #include "play/play.h"
-#include "shell/game.h"
+#include "screens/buffer_frm.h"
 
 namespace fg::bench {
 

@@ -1,7 +1,7 @@
 # Turns asset files into one C++ source with byte arrays, looked up by file name.
 # Run as a script: cmake -DOUT=... -DFILES="a|b|c" -P embed.cmake
 string(REPLACE "|" ";" FILES "${FILES}")
-set(body "// Generated at build time from the files in assets/: do not edit.\n#include \"gfx/embedded.h\"\n\nnamespace fg {\nnamespace {\n")
+set(body "// Generated at build time from the files in assets/: do not edit.\n#include \"core/embedded.h\"\n\nnamespace fg {\nnamespace {\n")
 set(table "")
 set(index 0)
 foreach(path IN LISTS FILES)

@@ -112,5 +112,7 @@ else()
   set(CPACK_DEBIAN_PACKAGE_DEPENDS
       "libc6, libstdc++6, libgcc-s1, libsdl2-2.0-0, libsdl2-mixer-2.0-0, libxmp4, libstb0, xdg-utils")
 endif()
+# GNOME draws no title bar for a Wayland window by itself: the libdecor plugin does.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "libdecor-0-plugin-1-cairo")
 
 include(CPack)

@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "gfx/embedded.h"
+#include "core/embedded.h"
 #include "play/play.h"
 #include "shell/shell.h"
 
@@ -11,6 +11,14 @@ namespace fg::test {
 
 TestGame::TestGame()
     : G(std::make_unique<Game>(Host, std::make_unique<RecordingModulePlayer>(MidasLog))) {
+  AttachHandlers(*G);
+  Host.ExeDir = "/nonexistent-dir";
+}
+
+TestGame::TestGame(int64_t clockStart)
+    : Host(clockStart),
+      G(std::make_unique<Game>(Host, std::make_unique<RecordingModulePlayer>(MidasLog))) {
+  AttachHandlers(*G);
   Host.ExeDir = "/nonexistent-dir";
 }
 
@@ -21,6 +29,7 @@ TestGame::TestGame(std::unique_ptr<ModulePlayer> player) {
     std::unique_ptr<ModulePlayer> Inner;
   };
   G = std::make_unique<Game>(Host, std::make_unique<Owning>(MidasLog, std::move(player)));
+  AttachHandlers(*G);
 }
 
 void TestGame::Load() {
@@ -28,7 +37,7 @@ void TestGame::Load() {
   Host.ShowWindow();
 }
 
-bool TestGame::RunUntil(int32_t until) {
+bool TestGame::RunUntil(int64_t until) {
   try {
     RunMessageLoop(*G, until);
   } catch (const ProgramEnd&) {
@@ -37,26 +46,26 @@ bool TestGame::RunUntil(int32_t until) {
   return false;
 }
 
-int32_t TestGame::LoadAndStart() {
+int64_t TestGame::LoadAndStart() {
   Load();
   return StartFromTitle();
 }
 
-int32_t TestGame::StartQuiet() {
-  const int32_t now = LoadAndStart();
+int64_t TestGame::StartQuiet() {
+  const int64_t now = LoadAndStart();
   S().SpawnDelay = 1000;
   return now;
 }
 
-int32_t TestGame::StartOnSkull() {
-  const int32_t now = StartQuiet();
+int64_t TestGame::StartOnSkull() {
+  const int64_t now = StartQuiet();
   S().HeadX = 16;
   PlaceItem(S(), 1, 16, 176, kSkull);
   return now;
 }
 
-int32_t TestGame::StartFromTitle() {
-  const int32_t t = Host.Clock();
+int64_t TestGame::StartFromTitle() {
+  const int64_t t = Host.Clock();
   Host.KeyPress(t, kSpace);
   // Run until the game is on and before its first tick.
   while (S().InGame == 0) {

@@ -6,20 +6,21 @@
 #include <string>
 #include <vector>
 
+#include "core/game.h"
 #include "gfx/surface.h"
 #include "platform/headless/headless_host.h"
-#include "shell/game.h"
+#include "platform/keys.h"
 
 namespace fg::test {
 
-constexpr int16_t kEsc = 27;
-constexpr int16_t kSpace = 32;
-constexpr int16_t kLeftKey = 37;
-constexpr int16_t kUpKey = 38;
-constexpr int16_t kRightKey = 39;
-constexpr int16_t kDownKey = 40;
-constexpr int16_t kMKey = 77;
-constexpr int16_t kSKey = 83;
+constexpr int16_t kEsc = kKeyEscape;
+constexpr int16_t kSpace = kKeySpace;
+constexpr int16_t kLeftKey = kKeyLeft;
+constexpr int16_t kUpKey = kKeyUp;
+constexpr int16_t kRightKey = kKeyRight;
+constexpr int16_t kDownKey = kKeyDown;
+constexpr int16_t kMKey = kKeyM;
+constexpr int16_t kSKey = kKeyS;
 
 struct TestGame {
   HeadlessHost Host;
@@ -30,6 +31,8 @@ struct TestGame {
   TestGame();
   // Same, with the given player behind the recorder.
   explicit TestGame(std::unique_ptr<ModulePlayer> player);
+  // A fresh game whose virtual clock starts at `clockStart` milliseconds.
+  explicit TestGame(int64_t clockStart);
 
   GameState& S() { return G->State; }
   Surface& Image() { return G->MainForm.Image; }
@@ -38,16 +41,16 @@ struct TestGame {
   void Load();
   // The message loop until the virtual clock reaches `until`; returns true when the program
   // ended (Escape on the title, a close request) on the way.
-  bool RunUntil(int32_t until);
+  bool RunUntil(int64_t until);
   // Loads, presses Space and runs until the game's tick is about to start; returns the clock.
-  int32_t LoadAndStart();
+  int64_t LoadAndStart();
   // LoadAndStart, with the next spawn put off beyond any test's horizon.
-  int32_t StartQuiet();
+  int64_t StartQuiet();
   // StartQuiet, with the head parked at the left border on a skull in slot 1: the next tick
   // ends the game.
-  int32_t StartOnSkull();
+  int64_t StartOnSkull();
   // Presses Space now and runs until the new game is on, before its first tick.
-  int32_t StartFromTitle();
+  int64_t StartFromTitle();
   // Runs exactly one tick of play now.
   void Tick();
   // Ids of the effects played so far, in order.

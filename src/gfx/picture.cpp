@@ -4,11 +4,6 @@
 
 #include <stb_image.h>
 
-#include <stdexcept>
-#include <string>
-
-#include "gfx/embedded.h"
-
 namespace fg {
 
 namespace {
@@ -39,13 +34,6 @@ Surface DecodePicture(std::span<const uint8_t> png) {
 
 Surface DecodePictureWithAlpha(std::span<const uint8_t> png) {
   return Decode(png, true);
-}
-
-Surface LoadPicture(std::string_view name) {
-  Surface s = DecodePicture(EmbeddedAsset(name));
-  if (s.Width == 0)
-    throw std::runtime_error("embedded picture missing or broken: " + std::string(name));
-  return s;
 }
 
 }  // namespace fg

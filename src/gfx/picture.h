@@ -1,9 +1,8 @@
-// Decoding the embedded PNG pictures into surfaces.
+// Decoding PNG pictures into surfaces.
 #pragma once
 
 #include <cstdint>
 #include <span>
-#include <string_view>
 
 #include "gfx/surface.h"
 
@@ -15,9 +14,5 @@ Surface DecodePicture(std::span<const uint8_t> png);
 
 // Decodes a PNG into 0xAARRGGBB pixels, alpha kept (the window icon).
 Surface DecodePictureWithAlpha(std::span<const uint8_t> png);
-
-// The embedded picture `name`; throws std::runtime_error when it is missing or broken, which
-// only a broken build can cause.
-Surface LoadPicture(std::string_view name);
 
 }  // namespace fg

@@ -32,9 +32,9 @@ class Host {
  public:
   virtual ~Host() = default;
 
-  virtual int32_t Clock() = 0;  // milliseconds, only goes forward
+  virtual int64_t Clock() = 0;  // milliseconds, only goes forward; 64 bits never wrap
   virtual void DoEvents() = 0;  // dispatch all pending input and due timer ticks, then return
-  virtual void BlockUntil(int32_t deadline) = 0;   // sleep until input arrives, a timer is due or
+  virtual void BlockUntil(int64_t deadline) = 0;   // sleep until input arrives, a timer is due or
                                                    // the clock reaches deadline
   virtual void SetSink(EventSink* sink) = 0;       // who receives input
   virtual void AddTimer(Timer* timer) = 0;         // a timer fired from DoEvents

@@ -5,12 +5,12 @@
 
 namespace fg {
 
-void Timer::SetEnabled(bool on, int32_t now) {
+void Timer::SetEnabled(bool on, int64_t now) {
   if (on && !Enabled) Due = now + Interval;
   Enabled = on;
 }
 
-int FireDueTimers(std::span<Timer* const> timers, int32_t now) {
+int FireDueTimers(std::span<Timer* const> timers, int64_t now) {
   int fired = 0;
   for (Timer* t : timers) {
     if (!t->Enabled || t->Running || now < t->Due) continue;
@@ -29,8 +29,8 @@ int FireDueTimers(std::span<Timer* const> timers, int32_t now) {
   return fired;
 }
 
-int32_t NextTimerDue(std::span<Timer* const> timers, int32_t fallback) {
-  int32_t next = fallback;
+int64_t NextTimerDue(std::span<Timer* const> timers, int64_t fallback) {
+  int64_t next = fallback;
   for (const Timer* t : timers) {
     if (t->Enabled && !t->Running) next = std::min(next, t->Due);
   }

@@ -1,8 +1,8 @@
 // The end of a game: the self-collision test, and the explosion sequence that follows a hit.
-#include "gfx/buffer_frm.h"
-#include "gfx/title.h"
+#include "core/game.h"
 #include "play/play.h"
-#include "shell/game.h"
+#include "screens/buffer_frm.h"
+#include "screens/title.h"
 #include "sound/effects.h"
 #include "support/wait.h"
 

@@ -1,7 +1,7 @@
 // Game start: the playground wiped in strip by strip, the snake reset, the tick started.
-#include "gfx/buffer_frm.h"
+#include "core/game.h"
 #include "play/play.h"
-#include "shell/game.h"
+#include "screens/buffer_frm.h"
 #include "sound/effects.h"
 #include "support/wait.h"
 

@@ -1,7 +1,7 @@
 // Items: the spawn every 200 ticks, the star and skull animations, and eating.
-#include "gfx/buffer_frm.h"
+#include "core/game.h"
 #include "play/play.h"
-#include "shell/game.h"
+#include "screens/buffer_frm.h"
 #include "sound/effects.h"
 #include "support/random_pick.h"
 

@@ -1,9 +1,9 @@
 // The game tick: erase, spawn, items, steering, movement, snake, score, eat and collision
 // tests, then one refresh.
-#include "gfx/buffer_frm.h"
-#include "gfx/score.h"
+#include "core/game.h"
 #include "play/play.h"
-#include "shell/game.h"
+#include "screens/buffer_frm.h"
+#include "screens/score.h"
 
 #include <algorithm>
 

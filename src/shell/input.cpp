@@ -1,23 +1,15 @@
 // Keyboard and mouse: what each key does depends on the mode (play, title, game over).
-#include "gfx/buffer_frm.h"
-#include "gfx/title.h"
+#include "core/game.h"
+#include "platform/keys.h"
 #include "play/play.h"
-#include "shell/game.h"
+#include "screens/buffer_frm.h"
+#include "screens/title.h"
 #include "shell/shell.h"
 #include "sound/music.h"
 
 namespace fg {
 
 namespace {
-
-constexpr int16_t kKeyEscape = 27;
-constexpr int16_t kKeySpace = 32;
-constexpr int16_t kKeyLeft = 37;
-constexpr int16_t kKeyUp = 38;
-constexpr int16_t kKeyRight = 39;
-constexpr int16_t kKeyDown = 40;
-constexpr int16_t kKeyM = 77;
-constexpr int16_t kKeyS = 83;
 
 // The link label's hot zone; every bound is strict.
 bool InLinkZone(float x, float y) {

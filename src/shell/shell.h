@@ -15,6 +15,10 @@ inline constexpr std::string_view kHomePage = "https://fenzogobbix.example/";
 inline constexpr int kVersionMajor = 1;
 inline constexpr int kVersionMinor = 0;
 
+// Connects the host's input and the window's timers to the handlers below. Every game the
+// program or a test builds gets this before its start-up.
+void AttachHandlers(Game& g);
+
 void Form_Load(Game& g);
 [[noreturn]] void Form_Unload(Game& g);  // closes the music and ends the program at once
 
@@ -28,6 +32,6 @@ void RunPending(Game& g);
 
 // The program's message loop on any host: block until something is due, dispatch, repeat,
 // until the clock reaches `until` (the real program passes no end).
-void RunMessageLoop(Game& g, int32_t until);
+void RunMessageLoop(Game& g, int64_t until);
 
 }  // namespace fg

@@ -1,12 +1,12 @@
 // Start-up and shut-down of the game window, and the message loop.
 #include <string>
 
-#include "gfx/buffer_frm.h"
-#include "gfx/embedded.h"
+#include "core/embedded.h"
+#include "core/game.h"
 #include "gfx/picture.h"
-#include "gfx/title.h"
 #include "play/play.h"
-#include "shell/game.h"
+#include "screens/buffer_frm.h"
+#include "screens/title.h"
 #include "shell/shell.h"
 #include "sound/music.h"
 
@@ -18,7 +18,10 @@ void Form_Load(Game& g) {
       "Fenzo Gobbix v" + std::to_string(kVersionMajor) + "." + std::to_string(kVersionMinor);
   g.Machine.SetCaption(g.MainForm.Caption);
   g.Machine.SetIcon(DecodePictureWithAlpha(EmbeddedAsset("icon32.png")));
-  s.MusicPath = g.Machine.ExecutableDir() + "/FenzoGobbix.snd";
+  // The tune lies beside the executable. Where that directory cannot be found the path stays
+  // empty and no music plays: never a file of that name from wherever the player stands.
+  const std::string dir = g.Machine.ExecutableDir();
+  if (!dir.empty()) s.MusicPath = dir + (dir.back() == '/' ? "" : "/") + "FenzoGobbix.snd";
   InitMusic(g);
   s.SoundOn = kTrue;
   s.MusicOn = kTrue;
@@ -46,7 +49,7 @@ void RunPending(Game& g) {
   if (g.State.InGame == 0 && g.State.Busy == 0) StartGame(g);
 }
 
-void RunMessageLoop(Game& g, int32_t until) {
+void RunMessageLoop(Game& g, int64_t until) {
   for (;;) {
     g.Machine.DoEvents();
     RunPending(g);

@@ -3,8 +3,8 @@
 
 #include <string>
 
-#include "gfx/embedded.h"
-#include "shell/game.h"
+#include "core/embedded.h"
+#include "core/game.h"
 
 namespace fg {
 

@@ -1,7 +1,7 @@
 // The music procedures. Only the two handles are ever tested: greater than 0 means valid.
 #include "sound/music.h"
 
-#include "shell/game.h"
+#include "core/game.h"
 
 namespace fg {
 

@@ -6,7 +6,7 @@
 namespace fg {
 
 void Wait(Host& host, int32_t ms) {
-  const int32_t deadline = host.Clock() + ms;
+  const int64_t deadline = host.Clock() + ms;
   if (deadline <= host.Clock()) return;
   for (;;) {
     host.DoEvents();

@@ -4,9 +4,9 @@
 
 #include <string>
 
-#include "gfx/embedded.h"
+#include "core/embedded.h"
 #include "gfx/picture.h"
-#include "gfx/scroller.h"
+#include "screens/scroller.h"
 #include "sound/effects.h"
 
 namespace fg {

@@ -102,8 +102,8 @@ TEST(BitBlt, MatchesThePixelByPixelDefinitionForAnyRectangle) {
   std::mt19937 rng(7);
   const auto pick = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
   for (int n = 0; n < 3000; ++n) {
-    const Surface a0 = Pattern(pick(1, 48), pick(1, 48), rng());
-    const Surface b0 = Pattern(pick(1, 48), pick(1, 48), rng());
+    const Surface a0 = Pattern(pick(1, 48), pick(1, 48), static_cast<uint32_t>(rng()));
+    const Surface b0 = Pattern(pick(1, 48), pick(1, 48), static_cast<uint32_t>(rng()));
     const bool same = pick(0, 4) == 0;
     const int x = pick(-20, 50), y = pick(-20, 50);
     // Onto itself, the source mostly overlaps the destination, a few pixels or rows away.

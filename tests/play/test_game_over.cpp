@@ -72,12 +72,12 @@ TEST(GameOver, ExplodesEveryCellInHundredMillisecondsThenPausesAndRevealsTheTitl
   t.StartOnSkull();
   GameState& s = t.S();
   struct Frame {
-    int32_t Time;
+    int64_t Time;
     Flag InGame, Busy;
   };
   std::vector<Frame> frames;
   t.Host.OnRefresh = [&](const Surface&) { frames.push_back({t.Host.Clock(), s.InGame, s.Busy}); };
-  const int32_t start = t.Host.Clock();
+  const int64_t start = t.Host.Clock();
   t.Tick();
   // Refreshes: the frame that met the skull, 4 per exploding cell (head + 5 segments), the one
   // before the pause, then the 10 passes of the title reveal.

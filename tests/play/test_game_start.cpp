@@ -14,9 +14,9 @@ TEST(GameStart, WipesInEightyOneStripsThenResetsPlaysTheStartEffectAndStartsTheT
   s.HoldDown = kTrue;  // a release that came outside play would have been honoured
   s.TrailX[0] = 1234;
   PlaceItem(s, 4, 64, 64, kStar1);
-  std::vector<int32_t> times;
+  std::vector<int64_t> times;
   t.Host.OnRefresh = [&](const Surface&) { times.push_back(t.Host.Clock()); };
-  const int32_t start = t.Host.Clock();
+  const int64_t start = t.Host.Clock();
   StartGame(*t.G);
   ASSERT_EQ(times.size(), 81u);
   for (size_t i = 0; i < times.size(); ++i) EXPECT_EQ(times[i], start + 10 * static_cast<int>(i));
@@ -36,7 +36,7 @@ TEST(GameStart, WipesInEightyOneStripsThenResetsPlaysTheStartEffectAndStartsTheT
 TEST(GameStart, ASecondSpaceDuringTheWipeIsIgnored) {
   TestGame t;
   t.Load();
-  const int32_t now = t.Host.Clock();
+  const int64_t now = t.Host.Clock();
   t.Host.KeyPress(now + 10, kSpace);
   t.Host.KeyPress(now + 300, kSpace);
   t.Host.KeyPress(now + 600, kSpace);
@@ -47,7 +47,7 @@ TEST(GameStart, ASecondSpaceDuringTheWipeIsIgnored) {
 
 TEST(GameStart, EscapeHandledInsideASpawnPumpStopsTheTickBeforeItDrawsOverTheTitle) {
   TestGame t;
-  const int32_t now = t.LoadAndStart();
+  const int64_t now = t.LoadAndStart();
   // The first tick's spawn pumps events: Escape is handled there, the title is revealed
   // inside the pump, and the tick must not draw the old game over it.
   t.Host.KeyPress(now, kEsc);
@@ -59,7 +59,7 @@ TEST(GameStart, EscapeHandledInsideASpawnPumpStopsTheTickBeforeItDrawsOverTheTit
 
 TEST(GameStart, EscapeInsideTheEatingSoundsPumpEndsTheTickThere) {
   TestGame t;
-  const int32_t now = t.StartQuiet();
+  const int64_t now = t.StartQuiet();
   GameState& s = t.S();
   PlaceItem(s, 1, 158, 176, kStar1);
   t.Host.KeyPress(now, kEsc);  // delivered by the eat click's pump, the tick's first pump

@@ -43,11 +43,11 @@ TEST(Replay, ATwoGameSessionEndsInTheRecordedState) {
   ASSERT_TRUE(script) << "missing script";
   TestGame t;
   std::string line;
-  int32_t last = 0;
+  int64_t last = 0;
   while (std::getline(script, line)) {
     if (line.empty() || line[0] == '#') continue;
     std::istringstream in(line);
-    int32_t time = 0;
+    int64_t time = 0;
     std::string what;
     in >> time >> what;
     last = std::max(last, time);

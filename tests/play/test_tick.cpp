@@ -104,7 +104,7 @@ TEST(Tick, SteeringTestsRunInAFixedOrderAndTheLastPassingOneDecides) {
 
 TEST(Tick, HeldKeysSteerThroughTheTimerAndTheHeadStaysInItsLane) {
   TestGame t;
-  const int32_t start = t.LoadAndStart();
+  const int64_t start = t.LoadAndStart();
   // Up is held while the head is between grid points: it turns at x = 144, the next one.
   t.Host.KeyPress(start + 20, kUpKey);
   t.Host.KeyRelease(start + 200, kUpKey);

@@ -32,8 +32,8 @@ TEST(Keys, EscapeInPlayRevealsTheTitleOverTheFieldAndRestartsTheScroller) {
   TestGame t;
   t.LoadAndStart();
   t.RunUntil(t.Host.Clock() + 300);
-  const int32_t now = t.Host.Clock();
-  std::vector<int32_t> passes;
+  const int64_t now = t.Host.Clock();
+  std::vector<int64_t> passes;
   t.Host.OnRefresh = [&](const Surface&) { passes.push_back(t.Host.Clock() - now); };
   t.S().ScrollPos = 77;
   Form_KeyDown(*t.G, kEsc, 0);
@@ -41,17 +41,17 @@ TEST(Keys, EscapeInPlayRevealsTheTitleOverTheFieldAndRestartsTheScroller) {
   EXPECT_FALSE(t.G->MainForm.tmrMain.Enabled);
   EXPECT_TRUE(t.G->MainForm.tmrScrollText.Enabled);
   EXPECT_EQ(t.S().ScrollPos, 0);
-  EXPECT_EQ(passes, (std::vector<int32_t>{0, 50, 100, 150, 200, 250, 300, 350, 400, 450}));
+  EXPECT_EQ(passes, (std::vector<int64_t>{0, 50, 100, 150, 200, 250, 300, 350, 400, 450}));
   EXPECT_EQ(t.Image().Pixels, t.G->BufferFrm.picTitle.Pixels);
   EXPECT_TRUE(t.Effects().size() == 1);  // leaving plays no sound
 }
 
 TEST(Keys, SpaceDuringARevealIsHeldBackUntilTheTitleIsComplete) {
   TestGame t;
-  int32_t now = t.LoadAndStart();
+  int64_t now = t.LoadAndStart();
   t.Host.KeyPress(now + 100, kEsc);
   t.Host.KeyPress(now + 200, kSpace);  // in the middle of the reveal (100..600)
-  int32_t wipeStart = -1;
+  int64_t wipeStart = -1;
   t.Host.OnRefresh = [&](const Surface&) {
     if (wipeStart < 0 && t.G->Starting) wipeStart = t.Host.Clock();
   };
@@ -136,7 +136,7 @@ TEST(Mouse, TheLabelIsRedrawnOncePerCrossingOfTheStrictZone) {
 TEST(Mouse, HoverIsInertInPlayDuringTheWipeAndDuringTheGameOver) {
   TestGame t;
   t.Load();
-  const int32_t now = t.Host.Clock();
+  const int64_t now = t.Host.Clock();
   t.Host.KeyPress(now + 10, kSpace);
   t.Host.At(now + 300, ScriptedEvent::kMouseMove, 0, 200, 57);  // during the wipe
   t.RunUntil(now + 830);

@@ -2,6 +2,8 @@
 // complete, and every way of closing ending cleanly.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "shell/shell.h"
 #include "testkit.h"
 
@@ -59,6 +61,25 @@ TEST(Startup, WithoutTheModuleFileTheGameRunsSilently) {
   EXPECT_NE(t.S().MusicOn, 0);
 }
 
+TEST(Startup, WithTheExecutablesDirectoryUnknownNoTuneIsTakenFromTheWorkingDirectory) {
+  // A tune lies where the player happens to stand; it must not be played.
+  const std::filesystem::path here = std::filesystem::temp_directory_path() / "fg-cwd-tune";
+  std::filesystem::create_directories(here);
+  std::filesystem::copy_file(std::string(FG_ASSETS_DIR) + "/FenzoGobbix.snd",
+                             here / "FenzoGobbix.snd",
+                             std::filesystem::copy_options::overwrite_existing);
+  const std::filesystem::path before = std::filesystem::current_path();
+  std::filesystem::current_path(here);
+  TestGame t;
+  t.Host.ExeDir = "";
+  t.Load();
+  std::filesystem::current_path(before);
+  std::filesystem::remove_all(here);
+  EXPECT_EQ(t.S().MusicPath, "");
+  EXPECT_EQ(t.S().MusicModule, 0);
+  EXPECT_EQ(t.S().MusicPlayback, 0);
+}
+
 TEST(Shutdown, StopsAndFreesALoadedModuleThenClosesTheLibraryInOrder) {
   TestGame t;
   t.Host.ExeDir = FG_ASSETS_DIR;
@@ -75,7 +96,7 @@ TEST(Shutdown, WithMusicSwitchedOffTheModuleIsStillFreed) {
   TestGame t;
   t.Host.ExeDir = FG_ASSETS_DIR;
   t.Load();
-  const int32_t now = t.Host.Clock();
+  const int64_t now = t.Host.Clock();
   t.Host.KeyPress(now + 10, kMKey);
   t.Host.KeyPress(now + 20, kEsc);
   t.MidasLog.clear();
@@ -88,8 +109,8 @@ TEST(Shutdown, WithMusicSwitchedOffTheModuleIsStillFreed) {
 // A close request at `when` after start-up, with Space pressed at `space` (or never).
 struct CloseCase {
   const char* Mode;
-  int32_t Space;
-  int32_t When;
+  int64_t Space;
+  int64_t When;
 };
 
 TEST(Shutdown, ACloseRequestEndsTheProgramAtOnceInEveryMode) {
@@ -102,7 +123,7 @@ TEST(Shutdown, ACloseRequestEndsTheProgramAtOnceInEveryMode) {
   for (const CloseCase& c : cases) {
     TestGame t;
     t.Load();
-    const int32_t now = t.Host.Clock();
+    const int64_t now = t.Host.Clock();
     if (c.Space >= 0) t.Host.KeyPress(now + c.Space, kSpace);
     if (c.When > 2000) t.Host.KeyPress(now + 2000, kEsc);
     t.Host.At(now + c.When, ScriptedEvent::kClose);
@@ -116,7 +137,7 @@ TEST(Shutdown, EscapeDuringTheWipeOrTheRevealEndsTheProgramAtOnce) {
   for (int32_t when : {200, 2100}) {
     TestGame t;
     t.Load();
-    const int32_t now = t.Host.Clock();
+    const int64_t now = t.Host.Clock();
     t.Host.KeyPress(now + 10, kSpace);
     if (when > 2000) t.Host.KeyPress(now + 2000, kEsc);  // back to the title: a reveal
     t.Host.KeyPress(now + when, kEsc);

@@ -1,8 +1,8 @@
 // The title reveal and the scroller.
 #include <gtest/gtest.h>
 
-#include "gfx/scroller.h"
-#include "gfx/title.h"
+#include "screens/scroller.h"
+#include "screens/title.h"
 #include "testkit.h"
 
 namespace fg::test {
@@ -16,7 +16,7 @@ TEST(Title, RevealsEveryTenthRowPerPassWithOneRefreshAndFiftyMillisecondsEach) {
   Clear(t.Image(), kMarker);
   const Surface& title = t.G->BufferFrm.picTitle;
   int pass = 0;
-  std::vector<int32_t> times;
+  std::vector<int64_t> times;
   t.G->MainForm.tmrScrollText.Enabled = false;  // as after a game: only the reveal draws
   t.Host.OnRefresh = [&](const Surface& image) {
     times.push_back(t.Host.Clock());
@@ -27,7 +27,7 @@ TEST(Title, RevealsEveryTenthRowPerPassWithOneRefreshAndFiftyMillisecondsEach) {
     }
     ++pass;
   };
-  const int32_t start = t.Host.Clock();
+  const int64_t start = t.Host.Clock();
   ShowTitle(*t.G);
   EXPECT_EQ(pass, 10);
   EXPECT_EQ(times.back() - times.front(), 450);
@@ -83,7 +83,7 @@ TEST(Scroller, AdvancesACharacterEverySevenTicksAndWrapsAfterPosition240) {
 
 TEST(Scroller, StopsWhenAGameStartsAndLeavesTheFieldAlone) {
   TestGame t;
-  const int32_t now = t.LoadAndStart();
+  const int64_t now = t.LoadAndStart();
   EXPECT_FALSE(t.G->MainForm.tmrScrollText.Enabled);
   t.RunUntil(now + 1000);
   // The bottom rows of the field show the playground, not the scroller.

@@ -18,9 +18,9 @@
 #include <utility>
 #include <vector>
 
-#include "gfx/buffer_frm.h"
+#include "core/game.h"
 #include "play/play.h"
-#include "shell/game.h"
+#include "screens/buffer_frm.h"
 #include "shell/shell.h"
 #include "sound/xmp_player.h"
 #include "testkit.h"
@@ -122,6 +122,7 @@ class Program {
     host_.ExeDir = FG_SOAK_ASSETS;
     host_.KeepWaveImages = false;
     game_ = std::make_unique<Game>(host_, std::make_unique<XmpModulePlayer>(host_));
+    AttachHandlers(*game_);
     sink_ = std::make_unique<Witness>(*game_, expectedOpens_);
     host_.SetSink(sink_.get());
     host_.BeforePump = [this] { InputDuringTick(); };
@@ -146,7 +147,7 @@ class Program {
         // Space comes about once a second; two minutes on the title means it no longer works.
         idleSlices = (s().InGame == 0 && s().Busy == 0) ? idleSlices + 1 : 0;
         if (idleSlices > 120) Fail("no game started in two minutes of random input");
-        const int32_t sliceEnd = host_.Clock() + 1000;
+        const int64_t sliceEnd = host_.Clock() + 1000;
         ScriptSlice(sliceEnd);
         RunMessageLoop(*game_, sliceEnd);
         CheckUrls();
@@ -175,7 +176,7 @@ class Program {
 
   // Random input for the next virtual second. In a seeker game the arrows come from the
   // seeker instead, and Space and Escape stay away so the snake can grow.
-  void ScriptSlice(int32_t sliceEnd) {
+  void ScriptSlice(int64_t sliceEnd) {
     const bool playing = s().InGame != 0;
     if (playing && seeking_ && ticksThisGame_ > kSeekerTickLimit) {
       host_.KeyPress(host_.Clock(), kEsc);
@@ -186,7 +187,7 @@ class Program {
       return;
     }
     static constexpr int16_t kArrows[] = {kLeftKey, kUpKey, kRightKey, kDownKey};
-    for (int32_t t = host_.Clock() + Uniform(0, 120); t < sliceEnd; t += Uniform(5, 250)) {
+    for (int64_t t = host_.Clock() + Uniform(0, 120); t < sliceEnd; t += Uniform(5, 250)) {
       const int roll = Uniform(0, 999);
       if (seeking_ && playing) {
         // Only the switches and the pointer: the seeker steers.
@@ -221,7 +222,7 @@ class Program {
     }
   }
 
-  void MousePoint(int32_t t) {
+  void MousePoint(int64_t t) {
     // Half the moves go to the label's edges and inside it, where the hover changes.
     if (Uniform(0, 1) == 0) {
       host_.At(t, ScriptedEvent::kMouseMove, 0, static_cast<float>(Uniform(130, 275)),
@@ -466,7 +467,7 @@ class Program {
   bool exploded_ = false;  // the game-over sequence refreshed the window during this tick
   int16_t seekerKey_ = 0;
   long ticksThisGame_ = 0;
-  int32_t gameStartedAt_ = 0;
+  int64_t gameStartedAt_ = 0;
   long expectedOpens_ = 0;
   std::unique_ptr<EventSink> sink_;
   size_t urlsChecked_ = 0;

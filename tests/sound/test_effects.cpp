@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "gfx/embedded.h"
+#include "core/embedded.h"
 #include "sound/effects.h"
 #include "testkit.h"
 

@@ -23,7 +23,7 @@
 #include <utility>
 #include <vector>
 
-#include "gfx/embedded.h"
+#include "core/embedded.h"
 #include "platform/headless/headless_host.h"
 #include "platform/sdl/sdl_host.h"
 #include "sound/xmp_player.h"

@@ -10,7 +10,7 @@ namespace {
 struct CountingSink : EventSink {
   HeadlessHost* Host = nullptr;
   int Keys = 0;
-  int32_t InnerWaitEnded = -1;
+  int64_t InnerWaitEnded = -1;
   void KeyDown(int16_t code) override {
     ++Keys;
     if (code == 1) {  // a handler that waits itself

@@ -6,7 +6,7 @@
 
 namespace fg {
 
-void HeadlessHost::At(int32_t time, ScriptedEvent::Kind what, int16_t code, float x, float y) {
+void HeadlessHost::At(int64_t time, ScriptedEvent::Kind what, int16_t code, float x, float y) {
   ScriptedEvent e{time, what, code, x, y};
   // Keep the script ordered by time; events at the same time keep the order they were added.
   auto pos = std::upper_bound(
@@ -41,8 +41,8 @@ void HeadlessHost::DoEvents() {
   FireDueTimers(timers_, now_);
 }
 
-void HeadlessHost::BlockUntil(int32_t deadline) {
-  int32_t wake = NextTimerDue(timers_, deadline);
+void HeadlessHost::BlockUntil(int64_t deadline) {
+  int64_t wake = NextTimerDue(timers_, deadline);
   if (next_ < script_.size()) wake = std::min(wake, script_[next_].Time);
   now_ = std::max(now_, wake);
 }

@@ -15,7 +15,7 @@ namespace fg {
 
 struct ScriptedEvent {
   enum Kind { kKeyDown, kKeyUp, kMouseMove, kMouseDown, kClose };
-  int32_t Time = 0;
+  int64_t Time = 0;
   Kind What = kKeyDown;
   int16_t Code = 0;  // key code or mouse button
   float X = 0;
@@ -23,24 +23,26 @@ struct ScriptedEvent {
 };
 
 struct PlayedWave {
-  int32_t Time;
+  int64_t Time;
   std::vector<uint8_t> Image;
 };
 
 class HeadlessHost : public Host {
  public:
   HeadlessHost() = default;
+  // A clock that starts elsewhere than 0, e.g. just below 2^31 ms to cross that boundary.
+  explicit HeadlessHost(int64_t start) : now_(start) {}
 
   // Script. Events are delivered by DoEvents once the virtual clock has reached their time.
-  void At(int32_t time, ScriptedEvent::Kind what, int16_t code = 0, float x = 0, float y = 0);
-  void KeyPress(int32_t time, int16_t code) { At(time, ScriptedEvent::kKeyDown, code); }
-  void KeyRelease(int32_t time, int16_t code) { At(time, ScriptedEvent::kKeyUp, code); }
+  void At(int64_t time, ScriptedEvent::Kind what, int16_t code = 0, float x = 0, float y = 0);
+  void KeyPress(int64_t time, int16_t code) { At(time, ScriptedEvent::kKeyDown, code); }
+  void KeyRelease(int64_t time, int16_t code) { At(time, ScriptedEvent::kKeyUp, code); }
   bool ScriptDone() const { return next_ >= script_.size(); }
 
   // Host.
-  int32_t Clock() override { return now_; }
+  int64_t Clock() override { return now_; }
   void DoEvents() override;
-  void BlockUntil(int32_t deadline) override;
+  void BlockUntil(int64_t deadline) override;
   void SetSink(EventSink* sink) override { sink_ = sink; }
   void AddTimer(Timer* timer) override { timers_.push_back(timer); }
   void Refresh(const Surface& image) override;
@@ -72,7 +74,7 @@ class HeadlessHost : public Host {
   int Pumps = 0;  // DoEvents calls
 
  private:
-  int32_t now_ = 0;
+  int64_t now_ = 0;
   std::vector<ScriptedEvent> script_;
   size_t next_ = 0;
   EventSink* sink_ = nullptr;

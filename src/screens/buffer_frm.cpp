@@ -1,8 +1,8 @@
 // Loading the hidden window: every picture decoded once at start-up, then only read.
-#include "gfx/buffer_frm.h"
+#include "screens/buffer_frm.h"
 
-#include "gfx/picture.h"
-#include "shell/game.h"
+#include "core/embedded.h"
+#include "core/game.h"
 
 namespace fg {
 

@@ -1,8 +1,8 @@
 // The scroller: a strip of 30 font cells slid 2 pixels per tick under a 400-pixel view.
-#include "gfx/scroller.h"
+#include "screens/scroller.h"
 
-#include "gfx/buffer_frm.h"
-#include "shell/game.h"
+#include "core/game.h"
+#include "screens/buffer_frm.h"
 
 namespace fg {
 

@@ -1,9 +1,9 @@
 // The title reveal: ten passes of every tenth row, like a venetian blind, 50 ms apart.
-#include "gfx/title.h"
+#include "screens/title.h"
 
-#include "gfx/buffer_frm.h"
-#include "gfx/scroller.h"
-#include "shell/game.h"
+#include "core/game.h"
+#include "screens/buffer_frm.h"
+#include "screens/scroller.h"
 #include "support/wait.h"
 
 namespace fg {

@@ -1,8 +1,8 @@
 // Score display: drawn every tick of play from the digit sheet.
-#include "gfx/score.h"
+#include "screens/score.h"
 
-#include "gfx/buffer_frm.h"
-#include "shell/game.h"
+#include "core/game.h"
+#include "screens/buffer_frm.h"
 
 namespace fg {
 

@@ -6,11 +6,11 @@
 #include <memory>
 #include <string>
 
+#include "core/game_state.h"
 #include "gfx/surface.h"
 #include "platform/host.h"
 #include "platform/module_player.h"
 #include "platform/timer.h"
-#include "shell/game_state.h"
 #include "support/random_pick.h"
 
 namespace fg {
@@ -74,7 +74,8 @@ struct Game {
   bool StartPending = false;  // Space came during a reveal; start once it has finished
   uint32_t GameSerial = 0;    // changes whenever a game begins or ends
 
-  std::unique_ptr<EventSink> Events;  // forwards the host's input to the form handlers
+  std::unique_ptr<EventSink> Events;  // forwards the host's input to the form handlers,
+                                      // connected by AttachHandlers
 };
 
 // Shows the persistent image: the window's refresh.

@@ -1,0 +1,18 @@
+// The key codes the host delivers to the game: the desktop's virtual-key numbers the game's
+// handlers were written for. Letters are their capital's code, digits their own.
+#pragma once
+
+#include <cstdint>
+
+namespace fg {
+
+inline constexpr int16_t kKeyEscape = 27;
+inline constexpr int16_t kKeySpace = 32;
+inline constexpr int16_t kKeyLeft = 37;
+inline constexpr int16_t kKeyUp = 38;
+inline constexpr int16_t kKeyRight = 39;
+inline constexpr int16_t kKeyDown = 40;
+inline constexpr int16_t kKeyM = 'M';
+inline constexpr int16_t kKeyS = 'S';
+
+}  // namespace fg
