@@ -4,8 +4,8 @@
 #include <limits>
 #include <memory>
 
+#include "core/game.h"
 #include "platform/web/web_host.h"
-#include "shell/game.h"
 #include "shell/shell.h"
 #include "sound/xmp_player.h"
 
@@ -13,10 +13,11 @@ int main() {
   fg::WebHost host;
   {
     fg::Game game(host, std::make_unique<fg::XmpModulePlayer>(host));
+    fg::AttachHandlers(game);
     try {
       fg::Form_Load(game);
       host.ShowWindow();
-      fg::RunMessageLoop(game, std::numeric_limits<int32_t>::max());
+      fg::RunMessageLoop(game, std::numeric_limits<int64_t>::max());
     } catch (const fg::ProgramEnd&) {
     }
   }

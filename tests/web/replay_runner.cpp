@@ -11,10 +11,10 @@
 #include <string>
 #include <vector>
 
-#include "gfx/embedded.h"
+#include "core/embedded.h"
+#include "core/game.h"
 #include "gfx/surface.h"
 #include "platform/headless/headless_host.h"
-#include "shell/game.h"
 #include "shell/shell.h"
 
 namespace {
@@ -89,15 +89,16 @@ int main(int argc, char** argv) {
   host.ExeDir = "/nonexistent-dir";
   std::vector<std::string> midasLog;
   fg::Game game(host, std::make_unique<fg::RecordingModulePlayer>(midasLog));
+  fg::AttachHandlers(game);
   uint64_t frames = 0xcbf29ce484222325ULL;
   host.OnRefresh = [&frames](const fg::Surface& image) { frames = Fnv(image, frames); };
 
   std::string line;
-  int32_t last = 0;
+  int64_t last = 0;
   while (std::getline(script, line)) {
     if (line.empty() || line[0] == '#') continue;
     std::istringstream in(line);
-    int32_t time = 0;
+    int64_t time = 0;
     std::string what;
     in >> time >> what;
     last = std::max(last, time);

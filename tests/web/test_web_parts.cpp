@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "gfx/embedded.h"
+#include "core/embedded.h"
 #include "gfx/surface.h"
 #include "platform/web/effect_mixer.h"
 #include "platform/web/page_input.h"

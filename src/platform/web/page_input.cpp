@@ -1,16 +1,24 @@
 // Key names and pointer scaling of the web host.
 #include "platform/web/page_input.h"
 
+#include "platform/keys.h"
+
 namespace fg {
 
+namespace {
+
+constexpr int16_t kPauseKey = 19;  // the desktop's code for the Pause key
+
+}  // namespace
+
 int16_t VirtualKeyFromDom(std::string_view key) {
-  if (key == "Escape" || key == "Esc") return 27;
-  if (key == " " || key == "Spacebar") return 32;
-  if (key == "ArrowLeft" || key == "Left") return 37;
-  if (key == "ArrowUp" || key == "Up") return 38;
-  if (key == "ArrowRight" || key == "Right") return 39;
-  if (key == "ArrowDown" || key == "Down") return 40;
-  if (key == "Pause") return 19;
+  if (key == "Escape" || key == "Esc") return kKeyEscape;
+  if (key == " " || key == "Spacebar") return kKeySpace;
+  if (key == "ArrowLeft" || key == "Left") return kKeyLeft;
+  if (key == "ArrowUp" || key == "Up") return kKeyUp;
+  if (key == "ArrowRight" || key == "Right") return kKeyRight;
+  if (key == "ArrowDown" || key == "Down") return kKeyDown;
+  if (key == "Pause") return kPauseKey;
   if (key.size() != 1) return 0;
   const char c = key[0];
   if (c >= 'a' && c <= 'z') return static_cast<int16_t>(c - 'a' + 'A');
@@ -20,16 +28,16 @@ int16_t VirtualKeyFromDom(std::string_view key) {
 
 bool KeyKeptFromBrowser(int16_t code) {
   switch (code) {
-    case 19:  // Pause
-    case 27:  // Escape
-    case 32:  // Space
-    case 37:
-    case 38:
-    case 39:
-    case 40:  // the arrows
-    case 'M':
+    case kPauseKey:
+    case kKeyEscape:
+    case kKeySpace:
+    case kKeyLeft:
+    case kKeyUp:
+    case kKeyRight:
+    case kKeyDown:
+    case kKeyM:
     case 'P':
-    case 'S':
+    case kKeyS:
       return true;
     default:
       return false;

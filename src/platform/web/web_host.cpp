@@ -150,8 +150,8 @@ WebHost::~WebHost() {
   if (!ended_) emscripten_html5_remove_all_event_listeners();
 }
 
-int32_t WebHost::Clock() {
-  return static_cast<int32_t>(emscripten_get_now() - start_);
+int64_t WebHost::Clock() {
+  return static_cast<int64_t>(emscripten_get_now() - start_);
 }
 
 void WebHost::Queue(const Input& e) {
@@ -183,12 +183,13 @@ void WebHost::DoEvents() {
   FireDueTimers(timers_, Clock());
 }
 
-void WebHost::BlockUntil(int32_t deadline) {
+void WebHost::BlockUntil(int64_t deadline) {
   if (!queued_.empty()) return;
-  const int32_t wake = NextTimerDue(timers_, deadline);
-  const int32_t timeout = wake - Clock();
+  const int64_t wake = NextTimerDue(timers_, deadline);
+  const int64_t timeout = wake - Clock();
   if (timeout <= 0) return;
-  fg_web_sleep(timeout);
+  // A browser timer takes at most 2^31 - 1 ms; the loop asks again when it ends early.
+  fg_web_sleep(static_cast<int>(std::min<int64_t>(timeout, INT32_MAX)));
 }
 
 void WebHost::Put(int y, int rows) {

@@ -20,9 +20,9 @@ class WebHost : public Host {
   WebHost(const WebHost&) = delete;
   WebHost& operator=(const WebHost&) = delete;
 
-  int32_t Clock() override;
+  int64_t Clock() override;
   void DoEvents() override;
-  void BlockUntil(int32_t deadline) override;
+  void BlockUntil(int64_t deadline) override;
   void SetSink(EventSink* sink) override { sink_ = sink; }
   void AddTimer(Timer* timer) override { timers_.push_back(timer); }
   void Refresh(const Surface& image) override;
@@ -33,7 +33,7 @@ class WebHost : public Host {
   void SetMusicHook(MusicHook hook) override { music_ = std::move(hook); }
   int MusicRate() override { return rate_; }
   void OpenUrl(const std::string& url) override;
-  std::string ExecutableDir() override { return ""; }  // the page puts the tune at the root
+  std::string ExecutableDir() override { return "/"; }  // the page puts the tune at the root
 
   // The program has ended: input goes back to the browser, the sound stops, the last image
   // stays and the page says how to play again.
