@@ -1,6 +1,6 @@
 // Plays the blocks the page renders from the game's mixer, asking for more as it runs low; a
 // late block leaves a moment of silence rather than stalling the output.
-const kAhead = 4;  // blocks kept queued
+const kAhead = 3;  // blocks kept queued: at most 70 ms from a sound to the speaker
 
 class Output extends AudioWorkletProcessor {
   constructor() {

@@ -57,6 +57,10 @@ EM_JS(void, fg_web_started, (), {
   window.fgMainAt = performance.now();
 });
 
+EM_JS(void, fg_web_first_refresh, (), {
+  window.fgFirstRefreshAt = performance.now();
+});
+
 EM_JS(void, fg_web_shown, (), {
   if (Module['fgShown']) Module['fgShown']();
 });
@@ -203,6 +207,8 @@ void WebHost::Refresh(const Surface& image) {
   if (image.Width != kSize || image.Height != kSize) return;
   if (!shown_) {
     // Drawn before the first appearance (the title reveal): kept, nothing put on the page.
+    if (!drawn_) fg_web_first_refresh();  // start-up's loading ends here, for the figures
+    drawn_ = true;
     last_.Pixels = image.Pixels;
     return;
   }

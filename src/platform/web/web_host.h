@@ -61,6 +61,7 @@ class WebHost : public Host {
   std::deque<Input> queued_;
   Surface last_;  // the image on the canvas, or to be put there once shown
   bool shown_ = false;
+  bool drawn_ = false;  // a refresh has come
   bool ended_ = false;
   std::vector<uint32_t> rgba_;  // canvas byte order of last_
   int rate_ = 0;

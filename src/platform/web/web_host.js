@@ -1,7 +1,7 @@
 // The page side of the web host, run before the game: the tune fetched into the in-memory file
 // system, the audio output the game's mixer feeds, and the hooks the host calls.
 (function () {
-  const kBlock = 512;  // frames the game renders at a time
+  const kBlock = 1024;  // frames the game renders at a time: 23 ms
   const kRate = 44100;  // the rate the desktop opens its audio device at
   let context = null;
   let level = 0;  // RMS of the last block handed to the output
@@ -57,7 +57,7 @@
 
   // Pages not served from a secure origin have no worklets: the older processor node.
   function useScriptProcessor() {
-    const node = context.createScriptProcessor(kBlock * 4, 0, 2);
+    const node = context.createScriptProcessor(kBlock * 2, 0, 2);
     node.onaudioprocess = (e) => {
       for (let at = 0; at < e.outputBuffer.length; at += kBlock) {
         const [left, right] = render();
