@@ -23,6 +23,7 @@ class EventSink {
   virtual void MouseMove(float x, float y) = 0;  // client-area pixels
   virtual void MouseDown(int16_t button, float x, float y) = 0;
   virtual void CloseRequest() = 0;  // close box, window manager
+  virtual void FocusLost() {}       // the window no longer has the keyboard
 };
 
 // Fills `bytes` of signed 16-bit stereo at the host's music rate; runs on the audio thread.

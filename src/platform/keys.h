@@ -14,5 +14,10 @@ inline constexpr int16_t kKeyRight = 39;
 inline constexpr int16_t kKeyDown = 40;
 inline constexpr int16_t kKeyM = 'M';
 inline constexpr int16_t kKeyS = 'S';
+inline constexpr int16_t kKeyP = 'P';
+inline constexpr int16_t kKeyPause = 19;  // the Pause key
+// A gamepad's Start button: Space outside play, pause in play. The desktop's code for a media
+// Play key, which no keyboard handler of the game otherwise knows.
+inline constexpr int16_t kKeyPadStart = 0xFA;
 
 }  // namespace fg

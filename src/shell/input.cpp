@@ -1,5 +1,6 @@
 // Keyboard and mouse: what each key does depends on the mode (play, title, game over).
 #include "core/game.h"
+#include "core/rules.h"
 #include "platform/keys.h"
 #include "play/play.h"
 #include "screens/buffer_frm.h"
@@ -10,11 +11,6 @@
 namespace fg {
 
 namespace {
-
-// The link label's hot zone; every bound is strict.
-bool InLinkZone(float x, float y) {
-  return 132 < x && x < 273 && 52 < y && y < 62;
-}
 
 Flag* HoldFlag(GameState& s, int16_t keyCode) {
   switch (keyCode) {
@@ -97,8 +93,8 @@ void Form_MouseMove(Game& g, int16_t /*button*/, int16_t /*shift*/, float x, flo
     s.LinkDirty = kTrue;
   }
   if (s.LinkDirty != 0) {
-    BitBlt(g.MainForm.Image, 132, 52, 141, 10, Buffers(g).sprLink, 0, s.LinkHover != 0 ? 10 : 0,
-           SRCCOPY);
+    BitBlt(g.MainForm.Image, kLinkX, kLinkY, kLinkWidth, kLinkHeight, Buffers(g).sprLink, 0,
+           s.LinkHover != 0 ? kLinkHeight : 0, SRCCOPY);
     Refresh(g);
     s.LinkDirty = kFalse;
   }

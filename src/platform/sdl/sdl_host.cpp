@@ -161,7 +161,8 @@ void OpenAudio(const std::shared_ptr<SdlHost::AudioOpening>& opening) {
 
 }  // namespace
 
-SdlHost::SdlHost() {
+SdlHost::SdlHost(const SdlHostOptions& options) {
+  (void)options;  // scaling and fullscreen: see the display code
   InstallTerminationHandlers();
   SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
   SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");

@@ -25,9 +25,15 @@ struct HostError : std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
+// How the window is shown. Presentation only: the game's image stays 400 x 400 whatever these say.
+struct SdlHostOptions {
+  int Scale = 0;            // 1 to 6; 0 picks the default for the display
+  bool Fullscreen = false;  // start in fullscreen (desktop resolution, image centred)
+};
+
 class SdlHost : public Host {
  public:
-  SdlHost();  // throws HostError when there is no display
+  explicit SdlHost(const SdlHostOptions& options = {});  // throws HostError without a display
   ~SdlHost() override;
   SdlHost(const SdlHost&) = delete;
   SdlHost& operator=(const SdlHost&) = delete;
