@@ -5,12 +5,6 @@
 
 namespace fg {
 
-namespace {
-
-constexpr int16_t kPauseKey = 19;  // the desktop's code for the Pause key
-
-}  // namespace
-
 int16_t VirtualKeyFromDom(std::string_view key) {
   if (key == "Escape" || key == "Esc") return kKeyEscape;
   if (key == " " || key == "Spacebar") return kKeySpace;
@@ -18,7 +12,7 @@ int16_t VirtualKeyFromDom(std::string_view key) {
   if (key == "ArrowUp" || key == "Up") return kKeyUp;
   if (key == "ArrowRight" || key == "Right") return kKeyRight;
   if (key == "ArrowDown" || key == "Down") return kKeyDown;
-  if (key == "Pause") return kPauseKey;
+  if (key == "Pause") return kKeyPause;
   if (key.size() != 1) return 0;
   const char c = key[0];
   if (c >= 'a' && c <= 'z') return static_cast<int16_t>(c - 'a' + 'A');
@@ -28,7 +22,7 @@ int16_t VirtualKeyFromDom(std::string_view key) {
 
 bool KeyKeptFromBrowser(int16_t code) {
   switch (code) {
-    case kPauseKey:
+    case kKeyPause:
     case kKeyEscape:
     case kKeySpace:
     case kKeyLeft:
@@ -36,7 +30,7 @@ bool KeyKeptFromBrowser(int16_t code) {
     case kKeyRight:
     case kKeyDown:
     case kKeyM:
-    case 'P':
+    case kKeyP:
     case kKeyS:
       return true;
     default:

@@ -133,6 +133,19 @@ EM_BOOL OnMouse(int type, const EmscriptenMouseEvent* e, void* self) {
   return EM_FALSE;  // a press also focuses the canvas
 }
 
+// The keyboard goes elsewhere: another element, another window, another tab.
+EM_BOOL OnBlur(int /*type*/, const EmscriptenFocusEvent* /*e*/, void* self) {
+  WebHost::Input in;
+  in.What = WebHost::Input::kFocusLost;
+  static_cast<WebHost*>(self)->Queue(in);
+  return EM_FALSE;
+}
+
+EM_BOOL OnVisibility(int /*type*/, const EmscriptenVisibilityChangeEvent* e, void* self) {
+  if (e->hidden) OnBlur(0, nullptr, self);
+  return EM_FALSE;
+}
+
 }  // namespace
 
 WebHost::WebHost()
@@ -146,6 +159,8 @@ WebHost::WebHost()
   emscripten_set_keyup_callback(kCanvas, this, EM_TRUE, OnKey);
   emscripten_set_mousemove_callback(kCanvas, this, EM_TRUE, OnMouse);
   emscripten_set_mousedown_callback(kCanvas, this, EM_TRUE, OnMouse);
+  emscripten_set_blur_callback(kCanvas, this, EM_TRUE, OnBlur);
+  emscripten_set_visibilitychange_callback(this, EM_TRUE, OnVisibility);
   active = this;
 }
 
@@ -181,6 +196,9 @@ void WebHost::DoEvents() {
         break;
       case Input::kMouseDown:
         sink_->MouseDown(e.Code, e.X, e.Y);
+        break;
+      case Input::kFocusLost:
+        sink_->FocusLost();
         break;
     }
   }

@@ -44,7 +44,7 @@ class WebHost : public Host {
 
   // Input as the page's callbacks queue it; DoEvents hands it to the game.
   struct Input {
-    enum Kind { kKeyDown, kKeyUp, kMouseMove, kMouseDown };
+    enum Kind { kKeyDown, kKeyUp, kMouseMove, kMouseDown, kFocusLost };
     Kind What = kKeyDown;
     int16_t Code = 0;  // key code or mouse button
     float X = 0;
