@@ -2,6 +2,7 @@
 #include "platform/web/effect_mixer.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <string_view>
 
@@ -60,7 +61,8 @@ std::vector<int16_t> DecodeWave(std::span<const uint8_t> image, int rate) {
   const size_t frames = data.size() / static_cast<size_t>(fmt.Channels * fmt.Bits / 8);
   if (frames == 0) return {};
   // Linear interpolation from the image's rate to the output rate.
-  const size_t outFrames = static_cast<size_t>(static_cast<double>(frames) * rate / fmt.Rate + 0.5);
+  const auto outFrames =
+      static_cast<size_t>(std::lround(static_cast<double>(frames) * rate / fmt.Rate));
   std::vector<int16_t> out(outFrames * 2);
   const double step = static_cast<double>(fmt.Rate) / rate;
   for (size_t i = 0; i < outFrames; ++i) {

@@ -287,7 +287,9 @@ const float* WebHost::RenderAudio(int frames) {
 
 }  // namespace fg
 
-// Called by the page's audio output; null once the program has ended.
+// Called by the page's audio output, which knows it by this name; null once the program has
+// ended.
+// NOLINTNEXTLINE(readability-identifier-naming)
 extern "C" EMSCRIPTEN_KEEPALIVE const float* fg_render_audio(int frames) {
   return fg::active != nullptr ? fg::active->RenderAudio(frames) : nullptr;
 }
