@@ -328,6 +328,8 @@ def check_page(page, pics):
     """Integer-scaled pixelated canvas, the game's icon as favicon, nothing from other hosts."""
     width, height = page.canvas.size["width"], page.canvas.size["height"]
     check(width == height and width % SIZE == 0, f"canvas shown at {width}x{height}")
+    # The test window fits two steps, so the pointer checks go through the scaling.
+    check(width >= 2 * SIZE, f"canvas shown at {width}x{height} in a window that fits {2 * SIZE}")
     rendering = page.js("return getComputedStyle(arguments[0]).imageRendering", page.canvas)
     check(rendering == "pixelated", f"image-rendering is {rendering}")
     icon = page.js("return document.querySelector('link[rel=\"icon\"]').href")
