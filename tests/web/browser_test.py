@@ -365,6 +365,22 @@ def check_music(page, pics):
     wait_for(lambda: page.level() > MUSIC_RMS, "music after M again")
 
 
+def check_gesture(page, pics):
+    """Where the browser wants a gesture first, the page is silent until the first click, and
+    the music plays after it."""
+    with browser(["--autoplay-policy=document-user-activation-required"]) as driver:
+        strict = Page(driver, page.url)
+        strict.open()
+        time.sleep(0.3)
+        state = strict.js("return window.fgAudioState()")
+        check(state == "suspended", f"audio is {state} before any gesture")
+        check(peak_level(strict, 0.5) == 0, "sound before any gesture")
+        strict.pointer(OUTSIDE_POINT)
+        strict.click()
+        wait_for(lambda: strict.level() > MUSIC_RMS, "music after a click")
+        check(strict.js("return window.fgAudioState()") == "running", "audio not running")
+
+
 def check_hover(page, pics):
     """The pointer over the address lights the label; away from it, the label goes back."""
     page.pointer(LINK_POINT)
@@ -478,7 +494,7 @@ def check_end(page, pics):
           "the arrow is still kept from the browser after the end")
 
 
-CHECKS = [check_title, check_page, check_music, check_hover, check_link, check_start, check_steer,
+CHECKS = [check_title, check_page, check_music, check_gesture, check_hover, check_link, check_start, check_steer,
           check_escape, check_keys_kept, check_effects, check_end]
 
 

@@ -4,7 +4,7 @@
   const kBlock = 1024;  // frames the game renders at a time: 23 ms
   const kRate = 44100;  // the rate the desktop opens its audio device at
   let context = null;
-  let level = 0;  // RMS of the last block handed to the output
+  let level = 0;  // RMS of the last block the output played
 
   Module['preRun'] = Module['preRun'] || [];
   Module['preRun'].push(function () {
@@ -32,9 +32,6 @@
       left.set(HEAPF32.subarray(i, i + kBlock));
       right.set(HEAPF32.subarray(i + kBlock, i + 2 * kBlock));
     }
-    let sum = 0;
-    for (let k = 0; k < kBlock; ++k) sum += left[k] * left[k] + right[k] * right[k];
-    level = Math.sqrt(sum / (2 * kBlock));
     return [left, right];
   }
 
@@ -46,7 +43,8 @@
         outputChannelCount: [2],
       });
       node.port.onmessage = (e) => {
-        for (let n = 0; n < e.data; ++n) {
+        level = e.data.level;
+        for (let n = 0; n < e.data.want; ++n) {
           const block = render();
           node.port.postMessage(block, [block[0].buffer, block[1].buffer]);
         }
@@ -63,6 +61,9 @@
         const [left, right] = render();
         e.outputBuffer.copyToChannel(left, 0, at);
         e.outputBuffer.copyToChannel(right, 1, at);
+        let sum = 0;
+        for (let k = 0; k < kBlock; ++k) sum += left[k] * left[k] + right[k] * right[k];
+        level = Math.sqrt(sum / (2 * kBlock));
       }
     };
     node.connect(context.destination);
@@ -103,4 +104,5 @@
     level = 0;
   };
   window.fgAudioLevel = () => level;
+  window.fgAudioState = () => (context ? context.state : 'none');
 })();
