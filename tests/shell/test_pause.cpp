@@ -246,28 +246,39 @@ TEST(Pause, PauseKeysOutsidePlayDoNothingButAPadsStartIsSpaceThere) {
 
 TEST(Pause, APauseThatComesInsideTheTickOrTheWipeWaitsForItsEnd) {
   {
-    // A key read by the tick's own pump (the spawn's random picks).
-    TestGame t;
-    const int64_t now = t.LoadAndStart();
-    t.S().SpawnDelay = 1;
+    // A key read by the tick's own pump (the spawn's random picks), with the head running down
+    // through the sign's rows; a twin game takes the same key just after the same tick.
+    TestGame inside, after;
+    int64_t now = 0;
+    for (TestGame* t : {&inside, &after}) {
+      now = t->StartQuiet();
+      t->Host.KeyPress(now, kDownKey);
+      t->RunUntil(now + 9 * 15 - 1);
+      t->S().SpawnDelay = 1;
+    }
     bool sent = false;
-    t.Host.OnPump = [&] {
-      if (!sent && t.G->MainForm.tmrMain.Running) {
-        t.Host.KeyPress(t.Host.Clock(), kP);
+    inside.Host.OnPump = [&] {
+      if (!sent && inside.G->MainForm.tmrMain.Running) {
+        inside.Host.KeyPress(inside.Host.Clock(), kP);
         sent = true;
       }
     };
-    t.RunUntil(now + 15);
+    inside.RunUntil(now + 9 * 15);
+    after.RunUntil(now + 9 * 15);
+    Form_KeyDown(*after.G, kP, 0);
     ASSERT_TRUE(sent);
-    EXPECT_TRUE(t.G->Pause.On);
-    EXPECT_EQ(t.S().SpawnDelay, 200);  // that tick ran to its end
-    const Surface& under = t.G->Pause.Under;
-    Surface ticked = t.Image();
-    BitBlt(ticked, kPauseSignX, kPauseSignY, under.Width, under.Height, under, 0, 0, SRCCOPY);
-    t.Host.KeyRelease(now + 500, kP);
-    t.Host.KeyPress(now + 1000, kP);
-    t.RunUntil(now + 1000);
-    EXPECT_EQ(t.Image().Pixels, ticked.Pixels);  // the field as the tick left it
+    ASSERT_GE(inside.S().HeadY, kPauseSignY);
+    EXPECT_TRUE(inside.G->Pause.On);
+    EXPECT_EQ(inside.S().SpawnDelay, 200);  // that tick ran to its end
+    EXPECT_EQ(inside.S(), after.S());
+    EXPECT_TRUE(inside.Image().Pixels == after.Image().Pixels);  // the sign over the whole tick
+    for (TestGame* t : {&inside, &after}) {
+      t->Host.KeyRelease(now + 500, kP);
+      t->Host.KeyPress(now + 1000, kP);
+      t->RunUntil(now + 1000);
+      EXPECT_FALSE(t->G->Pause.On);
+    }
+    EXPECT_TRUE(inside.Image().Pixels == after.Image().Pixels);  // and the field it left
   }
   {
     // The focus lost during the playground wipe: the game starts paused, before its first tick.
