@@ -45,6 +45,10 @@ void Form_Unload(Game& g) {
 }
 
 void RunPending(Game& g) {
+  // First for a pause asked for during the tick just run: if that tick ended the game, the
+  // pause goes with it here, before a held-back Space starts the next one. Then for one asked
+  // for during that start's wipe.
+  TakePendingPause(g);
   if (g.StartPending && !g.Revealing && !g.Starting) {
     g.StartPending = false;
     if (g.State.InGame == 0 && g.State.Busy == 0) StartGame(g);

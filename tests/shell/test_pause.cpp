@@ -281,6 +281,36 @@ TEST(Pause, APauseThatComesInsideTheTickOrTheWipeWaitsForItsEnd) {
     EXPECT_TRUE(inside.Image().Pixels == after.Image().Pixels);  // and the field it left
   }
   {
+    // A key read inside the tick that then ends the game is forgotten with that game, even when
+    // the next one is started by a Space held back during the title reveal.
+    TestGame t;
+    const int64_t now = t.StartOnSkull();
+    t.S().SpawnDelay = 1;
+    bool sent = false;
+    t.Host.OnPump = [&] {
+      if (!sent && t.G->MainForm.tmrMain.Running) {
+        t.Host.KeyPress(t.Host.Clock(), kP);
+        sent = true;
+      }
+    };
+    int64_t revealAt = -1;
+    t.Host.OnRefresh = [&](const Surface&) {
+      if (revealAt < 0 && t.G->Revealing) {
+        revealAt = t.Host.Clock();
+        t.Host.KeyPress(revealAt + 100, kSpace);
+      }
+    };
+    t.RunUntil(now + 3000);  // the explosion and the pause after it
+    while (t.S().InGame == 0 && t.Host.Clock() < now + 6000) t.RunUntil(t.Host.Clock() + 10);
+    ASSERT_TRUE(sent);
+    ASSERT_GT(revealAt, now);
+    ASSERT_NE(t.S().InGame, 0);
+    const Integer x = t.S().HeadX;
+    t.RunUntil(t.Host.Clock() + 100);
+    EXPECT_FALSE(t.G->Pause.On);
+    EXPECT_LT(t.S().HeadX, x);
+  }
+  {
     // The focus lost during the playground wipe: the game starts paused, before its first tick.
     TestGame t;
     t.Load();
