@@ -5,12 +5,22 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <ostream>
 #include <string>
 
 #include "screens/pause_sign.h"
 #include "shell/pause.h"
 #include "shell/shell.h"
 #include "testkit.h"
+
+namespace fg {
+// What a failing comparison of two states shows: the parts a tick changes.
+void PrintTo(const GameState& s, std::ostream* os) {
+  *os << "{head " << s.HeadX << "," << s.HeadY << " direction " << s.Direction << " length "
+      << s.SnakeLength << " score " << s.Score << " spawn in " << s.SpawnDelay << " flash "
+      << s.GrowFlash << " holds " << s.HoldLeft << s.HoldRight << s.HoldUp << s.HoldDown << "}";
+}
+}  // namespace fg
 
 namespace fg::test {
 namespace {
@@ -63,7 +73,7 @@ TEST(Pause, TheGameGoesOnAfterwardsExactlyAsItWouldHaveWithoutThePauseOnlyLater)
     ASSERT_EQ(plain.LoadAndStart(), t0);
     for (TestGame* t : {&paused, &plain}) {
       t->Host.KeyPress(t0 + 470, kDownKey);  // turn on the way, so the run is not a straight line
-      t->Host.KeyRelease(t0 + 490, kDownKey);
+      t->Host.KeyRelease(t0 + 520, kDownKey);
     }
     RefreshLog pausedLog(paused), plainLog(plain);
     paused.RunUntil(t0 + 1980);
@@ -75,6 +85,7 @@ TEST(Pause, TheGameGoesOnAfterwardsExactlyAsItWouldHaveWithoutThePauseOnlyLater)
     paused.RunUntil(at - 1);
     plain.RunUntil(at - 1);
     const GameState before = paused.S();
+    ASSERT_EQ(before.HeadX, 96);  // turned down on the way
     const Surface field = paused.Image();
     const int spawnDelay = paused.S().SpawnDelay;
 
