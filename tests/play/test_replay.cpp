@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <fstream>
+#include <iostream>
 #include <sstream>
 
 #include "replay/replay.h"
@@ -38,7 +39,10 @@ struct Expected {
 Expected ExpectedDump(const std::string& name, const std::string& got) {
   const std::string path = kDir + "/" + name + ".expected";
   if (std::getenv("FG_UPDATE_FIXTURES") != nullptr) {
-    std::ofstream(path, std::ios::binary) << got;
+    if (ReadText(path) != got) {
+      std::ofstream(path, std::ios::binary) << got;
+      std::cout << "rewrote " << path << "\n";
+    }
     return {true, got};
   }
   return {false, ReadText(path)};
@@ -68,7 +72,7 @@ TEST(Replay, ATwoGameSessionEndsInTheRecordedState) {
   EXPECT_EQ(r.Games.size(), 2u);
 }
 
-// Straight for the first skull the generator places: the game ends on it, the snake unhurt.
+// The snake circles until the first skull appears, then heads for it and dies on it.
 TEST(Replay, AGameEndsOnASkull) {
   const ReplayResult r = CheckSession("replay_skull");
   ASSERT_FALSE(r.ProgramEnded);
