@@ -21,6 +21,7 @@ Run from the repository root: /usr/bin/python3 assets/tools/make_pictures.py
 
 import io
 import os
+import re
 import subprocess
 import sys
 import xml.etree.ElementTree as ET
@@ -49,7 +50,19 @@ SCORE_TAB = (165, 0, 234, 24)              # the bronze tab around it, part of t
 SCORE_BLACK = (0x0E, 0x0C, 0x10)           # flat: the score is erased by copying it
 TITLE_NAVY = (0x0D, 0x1F, 0x5C)
 TITLE_ROYAL = (0x1D, 0x3F, 0xA8)
-LINK_RECT = (132, 52, 141, 10)             # x, y, w, h of the link label
+
+
+def game_rule(name):
+    """A number of the game's own rules (src/core/rules.h): the art and the code share it."""
+    with open(os.path.join(ROOT, "src", "core", "rules.h"), encoding="utf-8") as f:
+        found = re.search(r"constexpr int %s = (\d+);" % name, f.read())
+    if not found:
+        sys.exit("make_pictures: %s not found in src/core/rules.h" % name)
+    return int(found.group(1))
+
+
+# x, y, w, h of the link label: where the game draws it and where its hot zone lies.
+LINK_RECT = tuple(game_rule(n) for n in ("kLinkX", "kLinkY", "kLinkWidth", "kLinkHeight"))
 LINK_URL_TEXT = "HTTPS://FENZOGOBBIX.EXAMPLE/"
 LINK_WHITE = (0xFF, 0xFF, 0xFF)
 LINK_YELLOW = (0xFF, 0xE0, 0x40)
