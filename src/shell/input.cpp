@@ -5,6 +5,7 @@
 #include "play/play.h"
 #include "screens/buffer_frm.h"
 #include "screens/title.h"
+#include "shell/pause.h"
 #include "shell/shell.h"
 #include "sound/music.h"
 
@@ -53,14 +54,20 @@ void Form_KeyDown(Game& g, int16_t keyCode, int16_t /*shift*/) {
     ToggleSound(g);
     return;
   }
+  if (IsPauseKey(keyCode)) {
+    if (PauseKeyDown(g, keyCode)) return;
+    if (keyCode != kKeyPadStart) return;  // P and Pause mean nothing outside play
+    keyCode = kKeySpace;                  // a pad's Start is Space there
+  }
   if (s.InGame != 0) {
     if (keyCode == kKeyEscape) {
+      DropPause(g);  // the title is drawn over the sign
       s.InGame = kFalse;
       ++g.GameSerial;
       SetTimer(g, g.MainForm.tmrMain, false);
       ShowTitle(g);
-    } else if (Flag* hold = HoldFlag(s, keyCode)) {
-      *hold = kTrue;
+    } else if (Flag* hold = HoldFlag(s, keyCode); hold != nullptr && !g.Pause.On) {
+      *hold = kTrue;  // while paused, presses wait for the game: a blind press steers nothing
     }
     return;
   }
@@ -79,6 +86,7 @@ void Form_KeyUp(Game& g, int16_t keyCode, int16_t /*shift*/) {
   // Releases count in every mode, so a key let go during the explosion or on the title cannot
   // steer the next game by itself.
   if (Flag* hold = HoldFlag(g.State, keyCode)) *hold = kFalse;
+  PauseKeyUp(g, keyCode);
 }
 
 void Form_MouseMove(Game& g, int16_t /*button*/, int16_t /*shift*/, float x, float y) {

@@ -29,7 +29,8 @@ void Form_KeyUp(Game& g, int16_t keyCode, int16_t shift);
 void Form_MouseMove(Game& g, int16_t button, int16_t shift, float x, float y);
 void Form_MouseDown(Game& g, int16_t button, int16_t shift, float x, float y);
 
-// Work that waits for the current sequence to finish: a Space held back during a title reveal.
+// Work that waits for the current sequence to finish: a Space held back during a title reveal,
+// a pause asked for during a tick or the playground wipe.
 void RunPending(Game& g);
 
 // The program's message loop on any host: block until something is due, dispatch, repeat,
