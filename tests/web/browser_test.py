@@ -426,6 +426,37 @@ def check_steer(page, pics):
     check(after - before > 3 * 200, f"the snake did not turn up ({before} -> {after} pixels)")
 
 
+def still(page, seconds=0.3):
+    """The canvas once it has stopped changing for `seconds`, or None."""
+    first = page.shot()
+    time.sleep(seconds)
+    return first if page.shot().rgb == first.rgb else None
+
+
+def check_pause(page, pics):
+    """P pauses play (the sign over a frozen field, arrows not read) and carries on; the
+    canvas losing the focus pauses too, and a click back into it does not carry on."""
+    page.key(Keys.ARROW_RIGHT, hold=0.2)  # across the field, so play shows movement
+    time.sleep(0.2)
+    moving = page.shot()
+    page.key("p")
+    paused = wait_for(lambda: still(page), "a frozen field after P")
+    check(mismatches(paused, moving, range(SIZE)), "P drew no pause sign")
+    page.key(Keys.ARROW_DOWN, hold=0.1)
+    check(still(page, 0.4) and page.shot().rgb == paused.rgb, "the field moved while paused")
+    page.key("p")
+    wait_for(lambda: page.shot().rgb != paused.rgb, "play to carry on after P")
+    check(not still(page, 0.3), "nothing moves after P again")
+
+    page.js("document.getElementById('screen').blur()")
+    blurred = wait_for(lambda: still(page), "a frozen field after the focus left")
+    page.pointer(OUTSIDE_POINT)
+    page.click()
+    check(still(page, 0.4) and page.shot().rgb == blurred.rgb, "a click carried on the game")
+    page.key(Keys.PAUSE)
+    wait_for(lambda: page.shot().rgb != blurred.rgb, "play to carry on after Pause")
+
+
 def check_escape(page, pics):
     """Escape in play returns to the title, revealed in full."""
     page.key(Keys.ESCAPE)
@@ -494,8 +525,8 @@ def check_end(page, pics):
           "the arrow is still kept from the browser after the end")
 
 
-CHECKS = [check_title, check_page, check_music, check_gesture, check_hover, check_link, check_start, check_steer,
-          check_escape, check_keys_kept, check_effects, check_end]
+CHECKS = [check_title, check_page, check_music, check_gesture, check_hover, check_link, check_start,
+          check_steer, check_pause, check_escape, check_keys_kept, check_effects, check_end]
 
 
 def figures(page):

@@ -43,6 +43,7 @@
         outputChannelCount: [2],
       });
       node.port.onmessage = (e) => {
+        if (!context) return;  // the program has ended: a late report is not sound
         level = e.data.level;
         for (let n = 0; n < e.data.want; ++n) {
           const block = render();
