@@ -87,19 +87,27 @@ def sample(pids, seconds):
 
 def desktop_cpu(binary, seconds):
     xvfb_r, xvfb_w = os.pipe()
-    xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(xvfb_w), "-noreset", "-screen", "0",
-                             "1024x768x24"], pass_fds=[xvfb_w], stderr=subprocess.DEVNULL)
+    xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(xvfb_w), "-noreset"], pass_fds=[xvfb_w],
+                            stderr=subprocess.DEVNULL)
     os.close(xvfb_w)
     display = ":" + os.read(xvfb_r, 64).decode().strip()
     os.close(xvfb_r)
     work = tempfile.mkdtemp(prefix="fg-measure-")
     env = dict(os.environ, DISPLAY=display, SDL_AUDIODRIVER="disk",
                SDL_DISKAUDIOFILE=os.path.join(work, "audio.raw"))
-    game = subprocess.Popen([binary], env=env, stderr=subprocess.DEVNULL)
+    errors = open(os.path.join(work, "stderr.txt"), "w+")
+    game = subprocess.Popen([binary], env=env, stderr=errors)
+
+    def find_window():
+        if game.poll() is not None:
+            errors.seek(0)
+            raise bt.Failure(f"the desktop build ended ({game.returncode}) on {display}: "
+                             f"{errors.read().strip()}")
+        found = subprocess.run(["xdotool", "search", "--name", "Fenzo Gobbix"], env=env,
+                               capture_output=True, text=True)
+        return found.stdout.split()
     try:
-        window = bt.wait_for(lambda: subprocess.run(
-            ["xdotool", "search", "--onlyvisible", "--name", "Fenzo Gobbix"], env=env,
-            capture_output=True, text=True).stdout.split(), "the desktop window", deadline=15)[0]
+        window = bt.wait_for(find_window, "the desktop window", deadline=15)[0]
         time.sleep(1.0)
         subprocess.run(["xdotool", "key", "--window", window, "space"], env=env, check=True)
         time.sleep(2.0)  # the wipe, then play
