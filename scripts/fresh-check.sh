@@ -145,9 +145,9 @@ new_root() {
 }
 
 # The environment of a login shell in the root: nothing from this machine's session.
+root_path=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin
 in_root() {
-  chroot "$root" /usr/bin/env -i HOME=/root PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin \
-    TERM=dumb LANG=C.UTF-8 "$@"
+  chroot "$root" /usr/bin/env -i HOME=/root PATH="$root_path" TERM=dumb LANG=C.UTF-8 "$@"
 }
 
 # run.sh: the game must open its window on an X server, take a close request and end with
@@ -155,10 +155,13 @@ in_root() {
 # which a chroot shares with this machine, so the root's own /tmp stays its own.
 check_run() {
   local log=$root/tmp/run.log status=0
+  # The inner shell passes on the DISPLAY the helper chose, and nothing else of this machine.
+  # shellcheck disable=SC2016
   /usr/bin/python3 "$helper" run-and-close --window-timeout 3600 --exit-timeout 20 --log "$log" -- \
-      chroot "$root" /usr/bin/env -i HOME=/root \
-      PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin TERM=dumb LANG=C.UTF-8 \
-      SDL_AUDIODRIVER=dummy /bin/bash -c 'cd /root/fenzogobbix && exec scripts/run.sh' &
+      /bin/bash -c 'exec chroot "$1" /usr/bin/env -i HOME=/root PATH="$2" TERM=dumb \
+                      LANG=C.UTF-8 DISPLAY="$DISPLAY" SDL_AUDIODRIVER=dummy \
+                      /bin/bash -c "cd /root/fenzogobbix && exec scripts/run.sh"' \
+      _ "$root" "$root_path" &
   xsession_pid=$!
   wait "$xsession_pid" || status=$?
   xsession_pid=""
