@@ -33,13 +33,16 @@ commit=$(git -C "$src" rev-parse --verify "$ref^{commit}") || die "no commit $re
 
 # ---------------------------------------------------------------- timings
 phases=()
+phase_name=""
 phase_start=0
 begin() { phase_name=$1; phase_start=$(date +%s); say "== $1"; }
 end() {
   local took=$(($(date +%s) - phase_start))
-  phases+=("$(printf '%-40s %4d:%02d' "$phase_name" $((took / 60)) $((took % 60)))")
+  phases+=("$(printf '%-40s %4d:%02d%s' "$phase_name" $((took / 60)) $((took % 60)) "${1:-}")")
+  phase_name=""
 }
 report() {
+  [ -z "$phase_name" ] || end "  (failed or stopped)"
   [ ${#phases[@]} -gt 0 ] || return 0
   echo "fresh-check: timings (min:s)"
   printf '  %s\n' "${phases[@]}"

@@ -4,7 +4,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh
-build=build-game
+build="build-game"
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DFG_TESTS=OFF -DFG_BENCH=OFF >/dev/null
 cmake --build "$build" -j"$(nproc)" --target fenzogobbix
 exec "$build/fenzogobbix" "$@"
