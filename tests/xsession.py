@@ -15,6 +15,8 @@ imagemagick and, for a window manager, openbox):
         x.screenshot(win)           # an Image (RGB); .save_png(path)
         x.close_request(win)        # WM_DELETE_WINDOW, as a window manager sends it
         x.wait_exit(game, 5)        # the exit status, or Failure after 5 s
+        wl = x.start_weston()       # weston nested on the X server: a Wayland display, for
+        x.launch([binary], env={**wl, "SDL_VIDEODRIVER": "wayland"})    # launch()'s env
 
 Every process started here ends with the session, whatever happens.
 
@@ -325,10 +327,11 @@ class XSession:
     def __init__(self, size=(800, 600), depth=24, wm=False, log_dir=None):
         self.size, self.depth, self.want_wm = size, depth, wm
         self.log_dir = log_dir
-        self.xvfb = self.wm = None
+        self.xvfb = self.wm = self.weston = None
         self.display = None
         self.procs = []
         self._files = []
+        self._dirs = []
 
     # -- life cycle
 
@@ -370,6 +373,31 @@ class XSession:
                                                        check_rc=False),
                       STEP_TIMEOUT, "the window manager to manage the screen")
 
+    def start_weston(self, width=800, height=600):
+        """Starts weston nested in this X server (x11 backend, pixman renderer, with a runtime
+        directory of its own; its headless backend has no seat, which SDL cannot do without)
+        and waits for its socket. Returns the variables a Wayland client needs, for launch()'s
+        env: {"XDG_RUNTIME_DIR": ..., "WAYLAND_DISPLAY": ...}."""
+        if shutil.which("weston") is None:
+            raise Failure("weston is not installed (Debian: weston)")
+        runtime = tempfile.mkdtemp(prefix="fg-xdg-")
+        self._dirs.append(runtime)
+        env = {"XDG_RUNTIME_DIR": runtime, "WAYLAND_DISPLAY": "wayland-fg"}
+        full_env = dict(self.env)
+        full_env.update(env)
+        self.weston = subprocess.Popen(
+            ["weston", "--backend=x11-backend.so", "--use-pixman", "--socket=wayland-fg",
+             f"--width={width}", f"--height={height}", "--idle-time=0"],
+            env=full_env, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+            stderr=self._log("weston.log"), start_new_session=True)
+
+        def up():
+            if self.weston.poll() is not None:
+                raise Failure(f"weston ended with status {self.weston.returncode}")
+            return os.path.exists(os.path.join(runtime, "wayland-fg"))
+        self.wait_for(up, STEP_TIMEOUT, "weston's socket")
+        return env
+
     def launch(self, argv, env=None, cwd=None, wrapper=None, stdout=None, stderr=None):
         """Starts a program on this display: `wrapper` (for instance valgrind's command line)
         goes before argv; env adds to the session's environment. Returns the Popen."""
@@ -385,12 +413,15 @@ class XSession:
     def close(self):
         for p in reversed(self.procs):
             stop(p)
+        stop(self.weston)
         stop(self.wm)
         stop(self.xvfb)
-        self.procs, self.wm, self.xvfb = [], None, None
+        self.procs, self.weston, self.wm, self.xvfb = [], None, None, None
         for f in self._files:
             f.close()
-        self._files = []
+        for d in self._dirs:
+            shutil.rmtree(d, ignore_errors=True)
+        self._files, self._dirs = [], []
 
     # -- tools
 

@@ -1,13 +1,14 @@
 #!/usr/bin/python3
 """The X-session helper itself: its X servers do not reset when their last client leaves, it
 is the only place in the project that starts one, and it closes the real game the way a window
-manager does (with and without openbox), then leaves no process behind.
+manager does (with and without openbox), then leaves no process behind; weston nests in it.
 
 Usage: test_xsession.py --binary PATH
 """
 import argparse
 import os
 import re
+import shutil
 import subprocess
 import sys
 import time
@@ -77,6 +78,21 @@ def close_request(binary, wm):
     check(all(p.poll() is not None for p in procs), "the X server or openbox outlived the session")
 
 
+def nested_weston():
+    """weston nested on the X server gives a Wayland socket, and ends with the session. Runs
+    where weston is installed (the Wayland scenarios will install it)."""
+    if shutil.which("weston") is None:
+        print("test_xsession: weston is not installed; its check did not run")
+        return
+    with XSession() as x:
+        env = x.start_weston()
+        socket_path = os.path.join(env["XDG_RUNTIME_DIR"], env["WAYLAND_DISPLAY"])
+        check(os.path.exists(socket_path), f"no Wayland socket at {socket_path}")
+        weston = x.weston
+    check(weston.poll() is not None, "weston outlived the session")
+    check(not os.path.exists(env["XDG_RUNTIME_DIR"]), "weston's runtime directory was left behind")
+
+
 def main():
     ap = argparse.ArgumentParser()
     ap.add_argument("--binary", required=True)
@@ -86,6 +102,7 @@ def main():
         one_place_starts_x_servers()
         close_request(os.path.abspath(args.binary), wm=False)
         close_request(os.path.abspath(args.binary), wm=True)
+        nested_weston()
     except (Failure, subprocess.TimeoutExpired) as e:
         print(f"test_xsession: FAILED after {CHECKS} checks: {e}", file=sys.stderr)
         return 1
