@@ -154,6 +154,8 @@ field() { dpkg-deb -f "$deb" "$1"; }
 [ -n "$(field Maintainer)" ] || fail "no Maintainer"
 [ -n "$(field Homepage)" ] || fail "no Homepage"
 [ "$(field Description | wc -l)" -gt 2 ] || fail "the Description has no long text"
+[ "$(field Recommends)" = libdecor-0-plugin-1-cairo ] ||
+  fail "Recommends is '$(field Recommends)': the Wayland title bar's plugin is missing"
 depends=$(field Depends)
 for dep in libc6 libstdc++6 libsdl2-2.0-0 libsdl2-mixer-2.0-0 libxmp4 xdg-utils; do
   echo "$depends" | tr ',' '\n' | grep -q "^ *$dep\( \|$\)" || fail "Depends lacks $dep: $depends"

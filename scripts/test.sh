@@ -7,8 +7,10 @@
 #   CTEST_ARGS  more ctest options, for instance -LE e2e
 set -euo pipefail
 cd "$(dirname "$0")/.."
-# openbox: the end-to-end tests of fullscreen windows need a window manager.
-scripts/deps.sh libgtest-dev libbenchmark-dev xvfb xdotool x11-utils imagemagick python3 openbox
+# openbox: the end-to-end tests of fullscreen windows need a window manager; weston: the
+# Wayland one.
+scripts/deps.sh libgtest-dev libbenchmark-dev xvfb xdotool x11-utils imagemagick python3 openbox \
+  weston
 build=${BUILD_DIR:-build}
 # shellcheck disable=SC2086  # CMAKE_ARGS and CTEST_ARGS are lists of options
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DFG_TESTS=ON -DFG_BENCH=ON \

@@ -21,6 +21,7 @@ import array
 import math
 import os
 import random
+import re
 import shutil
 import subprocess
 import sys
@@ -34,7 +35,20 @@ CAPTION = "Fenzo Gobbix v1.0"
 HOME_PAGE = "https://fenzogobbix.example/"
 SIZE = 400
 SCROLLER_ROWS = range(380, 397)        # the scroller and its one-pixel shadow
-LABEL = (132, 52, 141, 10)             # the link label: x, y, w, h
+
+
+def game_rule(name):
+    """A number of the game's rules, read where the game keeps it (src/core/rules.h)."""
+    here = os.path.dirname(os.path.abspath(__file__))
+    with open(os.path.join(here, "..", "..", "src", "core", "rules.h"), encoding="utf-8") as f:
+        found = re.search(r"constexpr int %s = (\d+);" % name, f.read())
+    if not found:
+        raise SystemExit(f"e2e: {name} not found in src/core/rules.h")
+    return int(found.group(1))
+
+
+# the link label: x, y, w, h
+LABEL = tuple(game_rule(n) for n in ("kLinkX", "kLinkY", "kLinkWidth", "kLinkHeight"))
 LINK_POINT = (200, 57)                 # inside the strict hot zone
 OUTSIDE_POINT = (20, 300)              # nowhere near the label
 SNAKE_ROWS = range(176, 192)           # the row a new snake starts in
