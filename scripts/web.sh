@@ -10,8 +10,6 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${WEB_BUILD_DIR:-build-web}
-sudo=""
-if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
 
 scripts/deps.sh emscripten dpkg-dev
 
@@ -24,16 +22,25 @@ export NODE_PATH=/usr/share/nodejs${NODE_PATH:+:$NODE_PATH}
 xmp_src=$(find "$build/libxmp" -maxdepth 3 -path '*/include/xmp.h' 2>/dev/null | head -n1 || true)
 if [ -z "$xmp_src" ]; then
   if ! apt-cache showsrc libxmp 2>/dev/null | grep -q '^Package: libxmp'; then
+    as_root=()
+    if [ "$(id -u)" -ne 0 ]; then
+      command -v sudo >/dev/null || {
+        echo "web.sh: apt has no source entries; run as root, or add a deb-src entry first" >&2
+        exit 1
+      }
+      as_root=(sudo)
+    fi
     list=/etc/apt/sources.list.d/fenzogobbix-src.sources
     if [ -f /etc/apt/sources.list.d/debian.sources ]; then
       # deb822: the same entries, as source entries.
-      sed -e 's/^Types:.*/Types: deb-src/' /etc/apt/sources.list.d/debian.sources | $sudo tee "$list" >/dev/null
+      sed -e 's/^Types:.*/Types: deb-src/' /etc/apt/sources.list.d/debian.sources |
+        "${as_root[@]}" tee "$list" >/dev/null
     else
       grep -h '^deb ' /etc/apt/sources.list | sed 's/^deb /deb-src /' |
-        $sudo tee /etc/apt/sources.list.d/fenzogobbix-src.list >/dev/null
+        "${as_root[@]}" tee /etc/apt/sources.list.d/fenzogobbix-src.list >/dev/null
     fi
     echo "Added source entries for apt; updating its lists"
-    $sudo apt-get update -qq
+    "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -qq
   fi
   rm -rf "$build/libxmp"
   mkdir -p "$build/libxmp"

@@ -20,7 +20,7 @@ finish() {
   exit
 }
 
-scripts/deps.sh chromium chromium-driver python3-selenium || { fail "installing the test tools"; finish; }
+scripts/deps.sh libgtest-dev chromium chromium-driver python3-selenium || { fail "installing the test tools"; finish; }
 
 echo "== building the page"
 if ! scripts/web.sh; then
