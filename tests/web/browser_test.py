@@ -78,7 +78,10 @@ class Image:
 def read_png(path):
     """An 8-bit, non-interlaced RGB or RGBA PNG (what the game's pictures are), as RGB."""
     with open(path, "rb") as f:
-        data = f.read()
+        return decode_png(f.read(), path)
+
+
+def decode_png(data, path="PNG"):
     pos, idat, header = 8, [], None
     while pos < len(data):
         length, kind = struct.unpack(">I4s", data[pos:pos + 8])
@@ -350,6 +353,26 @@ def check_page(page, pics):
              if bytes(pixels[2][i * 4:i * 4 + 3]) != ref.rgb[i * 3:i * 3 + 3]]
     check(len(opaque) > 100 and not wrong,
           f"favicon differs from the game's icon at {len(wrong)} of {len(opaque)} opaque pixels")
+    # On screen each canvas pixel is a whole block of the scale's size, not a blend.
+    rect = page.js("const r = arguments[0].getBoundingClientRect();"
+                   "return [r.left, r.top, r.width, window.devicePixelRatio];", page.canvas)
+    check(rect[3] == 1, f"device pixel ratio {rect[3]}")
+    scale = int(rect[2]) // SIZE
+    shown = page.d.execute_cdp_cmd("Page.captureScreenshot", {
+        "format": "png",
+        "clip": {"x": rect[0], "y": rect[1], "width": rect[2], "height": rect[2], "scale": 1}})
+    screen = decode_png(base64.b64decode(shown["data"]))
+    canvas = page.shot()
+    rows = [y for y in range(0, SIZE, 3) if y not in SCROLLER_ROWS]
+    blurred = []
+    for y in rows:
+        for x in range(SIZE):
+            want = canvas.at(x, y)
+            block = [screen.at(x * scale + dx, y * scale + dy)
+                     for dy in range(scale) for dx in range(scale)]
+            if any(p != want for p in block):
+                blurred.append((x, y))
+    check(not blurred, f"the {scale}x canvas on screen is not whole pixels: {describe(blurred)}")
     names = page.js("return performance.getEntriesByType('resource').map(e => e.name)")
     foreign = [n for n in names if not n.startswith(page.url) and not n.startswith("data:")]
     check(not foreign, f"resources from elsewhere: {foreign}")
