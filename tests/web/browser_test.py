@@ -404,6 +404,22 @@ def check_gesture(page, pics):
         check(strict.js("return window.fgAudioState()") == "running", "audio not running")
 
 
+def check_no_worklet(page, pics):
+    """A browser without audio worklets (as on a page served over plain HTTP from elsewhere)
+    still plays the music, through the older processor node, and M still silences it."""
+    with browser(["--autoplay-policy=no-user-gesture-required"]) as driver:
+        driver.execute_cdp_cmd("Page.addScriptToEvaluateOnNewDocument", {"source": """
+            Object.defineProperty(BaseAudioContext.prototype, 'audioWorklet',
+                                  {get: () => undefined});"""})
+        older = Page(driver, page.url)
+        older.open()
+        check(older.js("return new AudioContext().audioWorklet === undefined"),
+              "the worklet could not be hidden")
+        wait_for(lambda: older.level() > MUSIC_RMS, "music without a worklet")
+        older.key("m")
+        wait_for(lambda: older.level() == 0, "silence after M without a worklet")
+
+
 def check_hover(page, pics):
     """The pointer over the address lights the label; away from it, the label goes back."""
     page.pointer(LINK_POINT)
@@ -557,7 +573,7 @@ def check_end(page, pics):
           "the arrow is still kept from the browser after the end")
 
 
-CHECKS = [check_title, check_page, check_music, check_gesture, check_hover, check_link, check_start,
+CHECKS = [check_title, check_page, check_music, check_gesture, check_no_worklet, check_hover, check_link, check_start,
           check_steer, check_pause, check_escape, check_keys_kept, check_effects, check_end]
 
 
