@@ -108,15 +108,17 @@ bool HasCommandModifier(const EmscriptenKeyboardEvent* e) {
 }
 
 EM_BOOL OnKey(int type, const EmscriptenKeyboardEvent* e, void* self) {
-  // With Ctrl, Alt or Meta the key is the browser's (reload, copy, switch tab).
-  if (HasCommandModifier(e)) return EM_FALSE;
+  const bool down = type == EMSCRIPTEN_EVENT_KEYDOWN;
+  // A press with Ctrl, Alt or Meta is the browser's (reload, copy, switch tab); a release
+  // always reaches the game, or an arrow let go under Ctrl would stay held.
+  if (down && HasCommandModifier(e)) return EM_FALSE;
   const int16_t code = VirtualKeyFromDom(e->key);
   if (code == 0) return EM_FALSE;
   WebHost::Input in;
-  in.What = type == EMSCRIPTEN_EVENT_KEYDOWN ? WebHost::Input::kKeyDown : WebHost::Input::kKeyUp;
+  in.What = down ? WebHost::Input::kKeyDown : WebHost::Input::kKeyUp;
   in.Code = code;
   static_cast<WebHost*>(self)->Queue(in);
-  return KeyKeptFromBrowser(code) ? EM_TRUE : EM_FALSE;
+  return KeyKeptFromBrowser(code) && !HasCommandModifier(e) ? EM_TRUE : EM_FALSE;
 }
 
 EM_BOOL OnMouse(int type, const EmscriptenMouseEvent* e, void* self) {
