@@ -18,6 +18,9 @@ import time
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import browser_test as bt  # noqa: E402
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
+from xsession import XSession  # noqa: E402
+
 TICKS = os.sysconf("SC_CLK_TCK")
 
 
@@ -86,38 +89,17 @@ def sample(pids, seconds):
 
 
 def desktop_cpu(binary, seconds):
-    xvfb_r, xvfb_w = os.pipe()
-    xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(xvfb_w), "-noreset"], pass_fds=[xvfb_w],
-                            stderr=subprocess.DEVNULL)
-    os.close(xvfb_w)
-    display = ":" + os.read(xvfb_r, 64).decode().strip()
-    os.close(xvfb_r)
+    """CPU of the desktop build and of its X server in play, in the project's X session."""
     work = tempfile.mkdtemp(prefix="fg-measure-")
-    env = dict(os.environ, DISPLAY=display, SDL_AUDIODRIVER="disk",
-               SDL_DISKAUDIOFILE=os.path.join(work, "audio.raw"))
-    errors = open(os.path.join(work, "stderr.txt"), "w+")
-    game = subprocess.Popen([binary], env=env, stderr=errors)
-
-    def find_window():
-        if game.poll() is not None:
-            errors.seek(0)
-            raise bt.Failure(f"the desktop build ended ({game.returncode}) on {display}: "
-                             f"{errors.read().strip()}")
-        found = subprocess.run(["xdotool", "search", "--name", "Fenzo Gobbix"], env=env,
-                               capture_output=True, text=True)
-        return found.stdout.split()
-    try:
-        window = bt.wait_for(find_window, "the desktop window", deadline=15)[0]
+    with XSession(log_dir=work) as x:
+        game = x.launch([binary], env={"SDL_AUDIODRIVER": "disk",
+                                       "SDL_DISKAUDIOFILE": os.path.join(work, "audio.raw")})
+        window = x.find_window(proc=game, timeout=15)
         time.sleep(1.0)
-        subprocess.run(["xdotool", "key", "--window", window, "space"], env=env, check=True)
+        x.tap(window, "space")
         time.sleep(2.0)  # the wipe, then play
-        use = sample([game.pid, xvfb.pid], seconds)
-        return use[game.pid], use[xvfb.pid]
-    finally:
-        game.kill()
-        game.wait()
-        xvfb.kill()
-        xvfb.wait()
+        use = sample([game.pid, x.xvfb.pid], seconds)
+        return use[game.pid], use[x.xvfb.pid]
 
 
 def page_cpu(dist, seconds, shot):
