@@ -15,7 +15,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
-#include <thread>
 
 #include "platform/keys.h"
 
@@ -159,6 +158,15 @@ void OpenAudio(const std::shared_ptr<SdlHost::AudioOpening>& opening) {
   opening->Done.notify_all();
 }
 
+// The opener thread's body. An SDL thread rather than a std::thread: SDL keeps per-thread data
+// (its error message) that it frees only at the end of threads it started itself.
+int OpenAudioThread(void* data) {
+  std::unique_ptr<std::shared_ptr<SdlHost::AudioOpening>> opening(
+      static_cast<std::shared_ptr<SdlHost::AudioOpening>*>(data));
+  OpenAudio(*opening);
+  return 0;
+}
+
 }  // namespace
 
 SdlHost::SdlHost(const SdlHostOptions& options) {
@@ -221,7 +229,14 @@ SdlHost::SdlHost(const SdlHostOptions& options) {
   // Sound is a nicety: without an audio device the game plays silently.
   opening_ = std::make_shared<AudioOpening>();
   opening_->Deadline = std::chrono::steady_clock::now() + kAudioOpenTimeout;
-  std::thread(OpenAudio, opening_).detach();
+  auto* shared = new std::shared_ptr<AudioOpening>(opening_);
+  SDL_Thread* opener = SDL_CreateThread(OpenAudioThread, "fg-audio-open", shared);
+  if (opener != nullptr) {
+    SDL_DetachThread(opener);
+  } else {
+    delete shared;
+    OpenAudio(opening_);  // no thread to be had: open it here and now
+  }
 }
 
 void SdlHost::AwaitAudio() {
