@@ -242,6 +242,23 @@ TEST(SdlDisplay, AWindowResizedByOthersStillShowsTheImage) {
   }
 }
 
+TEST(SdlDisplay, ThePauseKeyAndALostFocusReachTheGame) {
+  DummyDrivers drivers;
+  SdlHost host;
+  test::RecordingSink sink;
+  host.SetSink(&sink);
+  host.ShowWindow();
+  test::Press(SDLK_PAUSE);
+  test::Press(SDLK_p, KMOD_LSHIFT);
+  SDL_Event focus{};
+  focus.type = SDL_WINDOWEVENT;
+  focus.window.windowID = SDL_GetWindowID(host.Window());
+  focus.window.event = SDL_WINDOWEVENT_FOCUS_LOST;
+  SDL_PushEvent(&focus);
+  host.DoEvents();
+  EXPECT_EQ(sink.Take(), (Strings{"down 19", "up 19", "down 80", "up 80", "focus lost"}));
+}
+
 TEST(SdlDisplay, ThePointerIsInImagePixelsAndNothingOnTheBlack) {
   DummyDrivers drivers;
   SdlHost host;
