@@ -82,7 +82,7 @@ TEST(SdlDisplay, WithoutOptionsTheWindowIsTheImagesOwnSize) {
 
 TEST(SdlDisplay, EnlargedRefreshesShowEveryPixelAsABlock) {
   DummyDrivers drivers;
-  for (int scale : {2, 3}) {
+  for (int scale : {1, 2, 3}) {
     SdlHost host(SdlHostOptions{scale, false});
     int w = 0;
     int h = 0;
@@ -99,6 +99,15 @@ TEST(SdlDisplay, EnlargedRefreshesShowEveryPixelAsABlock) {
     }
     host.Refresh(image);
     EXPECT_EQ(FirstWrongPixel(host, image), "") << "band refresh at " << scale;
+    // A cell of play, a pixel further left in the same band, one alone at the right edge:
+    // bands as narrow as what changed must still cover all of it.
+    for (int y = 100; y < 116; ++y) {
+      for (int x = 200; x < 216; ++x) image.At(x, y) = 0x00FF00;
+    }
+    image.At(3, 110) = 0x0000FF;
+    image.At(399, 300) = 0xFF0000;
+    host.Refresh(image);
+    EXPECT_EQ(FirstWrongPixel(host, image), "") << "narrow bands at " << scale;
     image = Noise(2);  // every row changed
     host.Refresh(image);
     EXPECT_EQ(FirstWrongPixel(host, image), "") << "whole refresh at " << scale;

@@ -605,32 +605,34 @@ void SdlHost::Present() {
   UpdateLayout(target->w, target->h);
   const int side = kImageSize * layout_.Scale;
   if (target->w != side || target->h != side) SDL_FillRect(target, nullptr, 0);
-  DrawRows(target, 0, last_.Height);
+  DrawBand(target, SDL_Rect{0, 0, last_.Width, last_.Height});
   SDL_UpdateWindowSurface(window_);
   presented_ = target;
 }
 
-// Rows y to y + h of the image, enlarged, into the window surface at their place in the
-// layout; returns the window rectangle they cover (empty when they lie beyond a small window).
-SDL_Rect SdlHost::DrawRows(SDL_Surface* target, int y, int h) {
+// A rectangle of the image, enlarged, into the window surface at its place in the layout;
+// returns the window rectangle it covers (empty when it lies beyond a small window).
+SDL_Rect SdlHost::DrawBand(SDL_Surface* target, const SDL_Rect& band) {
   const int s = layout_.Scale;
-  const int w = std::min(last_.Width, (target->w - layout_.OffsetX) / s);
-  h = std::min(h, std::min(last_.Height, (target->h - layout_.OffsetY) / s) - y);
+  const int x = band.x;
+  const int y = band.y;
+  const int w = std::min(band.w, std::min(last_.Width, (target->w - layout_.OffsetX) / s) - x);
+  const int h = std::min(band.h, std::min(last_.Height, (target->h - layout_.OffsetY) / s) - y);
   if (w <= 0 || h <= 0) return SDL_Rect{0, 0, 0, 0};
-  const SDL_Rect to{layout_.OffsetX, layout_.OffsetY + y * s, w * s, h * s};
+  const SDL_Rect to{layout_.OffsetX + x * s, layout_.OffsetY + y * s, w * s, h * s};
   const int bpp = target->format->BytesPerPixel;
   uint8_t* at = static_cast<uint8_t*>(target->pixels) +
                 static_cast<ptrdiff_t>(to.y) * target->pitch + static_cast<ptrdiff_t>(to.x) * bpp;
-  const uint32_t* from = &last_.Pixels[static_cast<size_t>(y) * last_.Width];
+  const uint32_t* from = &last_.Pixels[static_cast<size_t>(y) * last_.Width + x];
   if (s == 1) {
     SDL_ConvertPixels(w, h, SDL_PIXELFORMAT_RGB888, from, last_.Width * 4, target->format->format,
                       at, target->pitch);
   } else if (target->format->format == SDL_PIXELFORMAT_RGB888) {
-    UpscaleNearest(last_, 0, y, w, h, s, reinterpret_cast<uint32_t*>(at), target->pitch);
+    UpscaleNearest(last_, x, y, w, h, s, reinterpret_cast<uint32_t*>(at), target->pitch);
   } else {
     // A window surface in another format: enlarged first, then converted on the way in.
     scratch_.resize(static_cast<size_t>(to.w) * static_cast<size_t>(to.h));
-    UpscaleNearest(last_, 0, y, w, h, s, scratch_.data(), static_cast<ptrdiff_t>(to.w) * 4);
+    UpscaleNearest(last_, x, y, w, h, s, scratch_.data(), static_cast<ptrdiff_t>(to.w) * 4);
     SDL_ConvertPixels(to.w, to.h, SDL_PIXELFORMAT_RGB888, scratch_.data(), to.w * 4,
                       target->format->format, at, target->pitch);
   }
@@ -642,7 +644,7 @@ void SdlHost::SendBands(const SDL_Rect* bands, int count) {
   if (renderer_ != nullptr) {
     for (int i = 0; i < count; ++i) {
       const SDL_Rect& b = bands[i];
-      SDL_UpdateTexture(texture_, &b, &last_.Pixels[static_cast<size_t>(b.y) * w], w * 4);
+      SDL_UpdateTexture(texture_, &b, &last_.Pixels[static_cast<size_t>(b.y) * w + b.x], w * 4);
     }
     RenderFrame();
     return;
@@ -650,7 +652,7 @@ void SdlHost::SendBands(const SDL_Rect* bands, int count) {
   SDL_Rect sent[8];
   int n = 0;
   for (int i = 0; i < count && n < 8; ++i) {
-    const SDL_Rect r = DrawRows(presented_, bands[i].y, bands[i].h);
+    const SDL_Rect r = DrawBand(presented_, bands[i]);
     if (r.w > 0) sent[n++] = r;
   }
   if (n > 0) SDL_UpdateWindowSurfaceRects(window_, sent, n);
@@ -674,7 +676,9 @@ void SdlHost::Refresh(const Surface& image) {
   }
   // Only the rows that changed since the last frame are copied and sent to the display: the
   // scroller changes 17 rows of 400, a tick of play the rows its cells lie on. The display gets
-  // a few bands of whole rows; nearby bands are merged, each band is one request.
+  // a few bands of rows; nearby bands are merged, each band is one request, as wide as the
+  // columns that changed in it (a tick's cells are 16 pixels of 400: in a large window the
+  // rest of the row would be most of the cost).
   constexpr int kMaxBands = 8;   // SendBands sends at most as many
   constexpr int kMergeGap = 16;  // rows
   SDL_Rect bands[kMaxBands];
@@ -685,14 +689,22 @@ void SdlHost::Refresh(const Surface& image) {
     const uint32_t* from = &image.Pixels[static_cast<size_t>(y) * w];
     uint32_t* to = &last_.Pixels[static_cast<size_t>(y) * w];
     if (std::memcmp(from, to, rowBytes) == 0) continue;
+    int left = 0;
+    while (from[left] == to[left]) ++left;
+    int right = w - 1;
+    while (from[right] == to[right]) --right;
     std::memcpy(to, from, rowBytes);
     // A row close below the last band joins it; so does every row once the bands run out.
     const bool join = count > 0 && (count == kMaxBands ||
                                     y - (bands[count - 1].y + bands[count - 1].h) <= kMergeGap);
     if (join) {
-      bands[count - 1].h = y + 1 - bands[count - 1].y;
+      SDL_Rect& b = bands[count - 1];
+      const int x1 = std::max(b.x + b.w, right + 1);
+      b.x = std::min(b.x, left);
+      b.w = x1 - b.x;
+      b.h = y + 1 - b.y;
     } else {
-      bands[count++] = SDL_Rect{0, y, w, 1};
+      bands[count++] = SDL_Rect{left, y, right + 1 - left, 1};
     }
   }
   if (count == 0) return;  // the same frame again: nothing to send

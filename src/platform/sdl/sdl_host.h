@@ -94,7 +94,7 @@ class SdlHost : public Host {
   void Relayout();
   void Present();
   void RenderFrame();
-  SDL_Rect DrawRows(SDL_Surface* target, int y, int h);
+  SDL_Rect DrawBand(SDL_Surface* target, const SDL_Rect& band);
   void SendBands(const SDL_Rect* bands, int count);
   void AwaitAudio();
   static void MusicTrampoline(void* self, uint8_t* stream, int len);
