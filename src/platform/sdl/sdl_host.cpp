@@ -337,67 +337,12 @@ void SdlHost::Dispatch(const SDL_Event& e) {
       PadRemoved(e.cdevice.which);
       break;
     case SDL_CONTROLLERBUTTONDOWN:
-    case SDL_CONTROLLERBUTTONUP: {
-      Pad* pad = FindPad(e.cbutton.which);
-      if (pad == nullptr) break;
-      const bool down = e.type == SDL_CONTROLLERBUTTONDOWN;
-      unsigned bit = 0;
-      int16_t code = 0;
-      switch (e.cbutton.button) {
-        case SDL_CONTROLLER_BUTTON_DPAD_LEFT:
-          bit = kLeftBit;
-          break;
-        case SDL_CONTROLLER_BUTTON_DPAD_UP:
-          bit = kUpBit;
-          break;
-        case SDL_CONTROLLER_BUTTON_DPAD_RIGHT:
-          bit = kRightBit;
-          break;
-        case SDL_CONTROLLER_BUTTON_DPAD_DOWN:
-          bit = kDownBit;
-          break;
-        case SDL_CONTROLLER_BUTTON_A:
-          code = kKeySpace;
-          break;
-        case SDL_CONTROLLER_BUTTON_START:
-          code = kKeyPadStart;
-          break;
-        case SDL_CONTROLLER_BUTTON_B:
-        case SDL_CONTROLLER_BUTTON_BACK:
-          code = kKeyEscape;
-          break;
-        default:
-          break;
-      }
-      if (bit != 0) {
-        PadHold(*pad, &Pad::DPad, down ? (pad->DPad | bit) : (pad->DPad & ~bit));
-      } else if (code != 0 && sink_ != nullptr) {
-        if (down) {
-          sink_->KeyDown(code);
-        } else {
-          sink_->KeyUp(code);
-        }
-      }
+    case SDL_CONTROLLERBUTTONUP:
+      PadButton(e.cbutton.which, e.cbutton.button, e.type == SDL_CONTROLLERBUTTONDOWN);
       break;
-    }
-    case SDL_CONTROLLERAXISMOTION: {
-      Pad* pad = FindPad(e.caxis.which);
-      if (pad == nullptr) break;
-      const int v = e.caxis.value;
-      unsigned stick = pad->Stick;
-      auto follow = [&](unsigned bit, int towards) {
-        stick = StickHolds((stick & bit) != 0, towards) ? (stick | bit) : (stick & ~bit);
-      };
-      if (e.caxis.axis == SDL_CONTROLLER_AXIS_LEFTX) {
-        follow(kLeftBit, -v);
-        follow(kRightBit, v);
-      } else if (e.caxis.axis == SDL_CONTROLLER_AXIS_LEFTY) {
-        follow(kUpBit, -v);
-        follow(kDownBit, v);
-      }
-      PadHold(*pad, &Pad::Stick, stick);
+    case SDL_CONTROLLERAXISMOTION:
+      PadAxis(e.caxis.which, e.caxis.axis, e.caxis.value);
       break;
-    }
     case SDL_QUIT:
       if (sink_ != nullptr) sink_->CloseRequest();
       break;
@@ -522,6 +467,68 @@ void SdlHost::PadAdded(int deviceIndex) {
   pad.Controller = controller;
   pad.Id = id;
   pads_.push_back(pad);
+}
+
+// A's and Start's codes are the keyboard's Space and the pad key the game knows; B and Back
+// are Escape; the D-pad steers.
+void SdlHost::PadButton(int32_t id, int button, bool down) {
+  Pad* pad = FindPad(id);
+  if (pad == nullptr) return;
+  unsigned bit = 0;
+  int16_t code = 0;
+  switch (button) {
+    case SDL_CONTROLLER_BUTTON_DPAD_LEFT:
+      bit = kLeftBit;
+      break;
+    case SDL_CONTROLLER_BUTTON_DPAD_UP:
+      bit = kUpBit;
+      break;
+    case SDL_CONTROLLER_BUTTON_DPAD_RIGHT:
+      bit = kRightBit;
+      break;
+    case SDL_CONTROLLER_BUTTON_DPAD_DOWN:
+      bit = kDownBit;
+      break;
+    case SDL_CONTROLLER_BUTTON_A:
+      code = kKeySpace;
+      break;
+    case SDL_CONTROLLER_BUTTON_START:
+      code = kKeyPadStart;
+      break;
+    case SDL_CONTROLLER_BUTTON_B:
+    case SDL_CONTROLLER_BUTTON_BACK:
+      code = kKeyEscape;
+      break;
+    default:
+      return;
+  }
+  if (bit != 0) {
+    PadHold(*pad, &Pad::DPad, down ? (pad->DPad | bit) : (pad->DPad & ~bit));
+  } else if (sink_ != nullptr) {
+    if (down) {
+      sink_->KeyDown(code);
+    } else {
+      sink_->KeyUp(code);
+    }
+  }
+}
+
+// The left stick steers as the D-pad does; the other axes have no use in the game.
+void SdlHost::PadAxis(int32_t id, int axis, int value) {
+  Pad* pad = FindPad(id);
+  if (pad == nullptr) return;
+  unsigned stick = pad->Stick;
+  auto follow = [&stick](unsigned bit, int towards) {
+    stick = StickHolds((stick & bit) != 0, towards) ? (stick | bit) : (stick & ~bit);
+  };
+  if (axis == SDL_CONTROLLER_AXIS_LEFTX) {
+    follow(kLeftBit, -value);
+    follow(kRightBit, value);
+  } else if (axis == SDL_CONTROLLER_AXIS_LEFTY) {
+    follow(kUpBit, -value);
+    follow(kDownBit, value);
+  }
+  PadHold(*pad, &Pad::Stick, stick);
 }
 
 void SdlHost::PadRemoved(int32_t id) {

@@ -88,6 +88,8 @@ class SdlHost : public Host {
   void Pointer(int x, int y, int button);
   void PadAdded(int deviceIndex);
   void PadRemoved(int32_t id);
+  void PadButton(int32_t id, int button, bool down);
+  void PadAxis(int32_t id, int axis, int value);
   void PadHold(Pad& pad, unsigned Pad::*source, unsigned bits);
   Pad* FindPad(int32_t id);
   void UpdateLayout(int pixelWidth, int pixelHeight);
