@@ -5,11 +5,13 @@ Usage: display_driver.py --binary PATH --assets DIR SCENARIO
 Scenarios:
   scale        --scale 2: an 800 x 800 window showing the title pixel-exactly in 2 x 2 blocks;
                the link lights up at scaled coordinates and its edges stay dark; Ctrl+1 and
-               Ctrl+3 resize the window to 400 and 1200
+               Ctrl+3 resize the window to 400 and 1200; resized by another client, the
+               window shows the image centred, or its top-left part when smaller
   fullscreen   under openbox on a 1920 x 1080 screen: F11 fills the screen with the title at
                2x centred at (560, 140) on black; the pointer lands on the image's pixels
                there; F11 again brings the window back to its size and place; Alt+Enter
-               fills the screen again, and the Enter does not reach the game
+               fills the screen again, and the Enter does not reach the game; --fullscreen
+               starts that way
 
 The X server, the window manager and the input come from tests/xsession.py.
 """
@@ -177,6 +179,21 @@ def scenario_scale(binary, pics, work):
             wait_for_title(x, win, pics, 0, 0, scale, work, f"the title after Ctrl+{scale}")
         x.move(win, 200 * 3, 57 * 3)
         expect_label(x, win, pics, 0, 0, 3, True, "the label lit at 3x")
+
+        # Another client resizes the window, as a tiling window manager would: the image
+        # follows at the largest scale that fits, centred; smaller than the image, its
+        # top-left part shows.
+        x.move(win, AWAY[0], AWAY[1])
+        x.x("xdotool", "windowsize", str(win), "1000", "700")
+        wait_for(lambda: x.geometry(win)[2:] == (1000, 700), "the window resized to 1000x700")
+        wait_for_title(x, win, pics, 300, 150, 1, work, "the title centred in 1000x700")
+        x.x("xdotool", "windowsize", str(win), "300", "200")
+        wait_for(lambda: x.geometry(win)[2:] == (300, 200), "the window resized to 300x200")
+
+        def top_left():
+            shot = x.screenshot(win)
+            return shot.width == 300 and not diff(shot, pics.title, range(200), 0, 300)
+        wait_for(top_left, "the title's top-left 300x200 in a 300x200 window")
         quit_with_escape(x, win, game)
 
 
@@ -218,6 +235,16 @@ def scenario_fullscreen(binary, pics, work):
         wait_for(lambda: x.geometry(win) == (0, 0, 1920, 1080), "fullscreen after Alt+Enter")
         x.move(win, 5, 5)
         wait_for_title(x, win, pics, 560, 140, 2, work, "the title after Alt+Enter")
+        quit_with_escape(x, win, game)
+
+        # Started with --fullscreen: the screen filled from the first frame; F11 gives the
+        # window its size for this screen.
+        game, win = launch(x, binary, work, ["--fullscreen"])
+        wait_for(lambda: x.geometry(win) == (0, 0, 1920, 1080), "a fullscreen start")
+        x.move(win, 5, 5)
+        wait_for_title(x, win, pics, 560, 140, 2, work, "the title after a fullscreen start")
+        x.tap(win, "F11")
+        wait_for(lambda: x.geometry(win)[2:] == (SIZE, SIZE), "a 400x400 window after F11")
         quit_with_escape(x, win, game)
 
 
