@@ -15,7 +15,7 @@
 union SDL_Event;
 struct SDL_KeyboardEvent;
 struct SDL_Rect;
-struct _SDL_GameController;
+struct _SDL_GameController;  // NOLINT(bugprone-reserved-identifier): SDL's own name for it
 struct SDL_Renderer;
 struct SDL_Surface;
 struct SDL_Texture;
