@@ -6,7 +6,8 @@ Scenarios:
   scale        --scale 2: an 800 x 800 window showing the title pixel-exactly in 2 x 2 blocks;
                the link lights up at scaled coordinates and its edges stay dark; Ctrl+1 and
                Ctrl+3 resize the window to 400 and 1200; resized by another client, the
-               window shows the image centred, or its top-left part when smaller
+               window shows the image centred, or its top-left part when smaller; on a
+               2160-row screen the window starts at 2x, and Ctrl+0 returns to that
   fullscreen   under openbox on a 1920 x 1080 screen: F11 fills the screen with the title at
                2x centred at (560, 140) on black; the pointer lands on the image's pixels
                there; F11 again brings the window back to its size and place; Alt+Enter
@@ -197,6 +198,22 @@ def scenario_scale(binary, pics, work):
         quit_with_escape(x, win, game)
 
 
+def scenario_default_scale(binary, pics, work):
+    """On a 2160-row screen the window starts at 2x with no option; Ctrl+1 and Ctrl+0 go to
+    1x and back to that default."""
+    with XSession(size=(3840, 2160), log_dir=work) as x:
+        game, win = launch(x, binary, work, [])
+        _, _, w, h = x.geometry(win)
+        check((w, h) == (800, 800), f"the window on a 2160-row screen is {w}x{h}, want 800x800")
+        x.move(win, AWAY[0] * 2, AWAY[1] * 2)
+        wait_for_title(x, win, pics, 0, 0, 2, work, "the title at the default 2x")
+        x.tap(win, "ctrl+1")
+        wait_for(lambda: x.geometry(win)[2:] == (SIZE, SIZE), "a 400-pixel window after Ctrl+1")
+        x.tap(win, "ctrl+0")
+        wait_for(lambda: x.geometry(win)[2:] == (800, 800), "the default 800 after Ctrl+0")
+        quit_with_escape(x, win, game)
+
+
 def scenario_fullscreen(binary, pics, work):
     with XSession(size=(1920, 1080), wm=True, log_dir=work) as x:
         game, win = launch(x, binary, work, [])
@@ -264,6 +281,7 @@ def main():
     try:
         if args.scenario == "scale":
             scenario_scale(binary, pics, work)
+            scenario_default_scale(binary, pics, work)
         else:
             scenario_fullscreen(binary, pics, work)
     except Failure as e:
