@@ -11,7 +11,7 @@ done
 if [ ${#missing[@]} -gt 0 ]; then
   sudo=""; [ "$(id -u)" -ne 0 ] && sudo=sudo
   $sudo apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+  $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
 for tool in make_pictures make_sprites make_sounds make_tune; do
   echo "== $tool"

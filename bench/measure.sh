@@ -10,7 +10,15 @@
 # 1x, 2x, 3x and fullscreen (bench/measure_scales.py).
 # Needs Xvfb, xev, xdotool and ImageMagick's import (Debian: xvfb x11-utils xdotool imagemagick).
 set -uo pipefail
+self=$(realpath "$0")
 cd "$(dirname "$0")/.."
+
+# Everything runs in an X server of its own (never a fixed display number): the X-session
+# helper starts it, runs this script again inside it and ends it afterwards.
+if [ -z "${XSESSION_XVFB_PID:-}" ]; then
+  command -v Xvfb >/dev/null || { echo "measure.sh: Xvfb is missing" >&2; exit 2; }
+  exec /usr/bin/python3 tests/xsession.py run --size 640x480 -- bash "$self" "$@"
+fi
 
 build=${1:-build}
 runs=${RUNS:-3}
@@ -21,7 +29,7 @@ tickrate=$build/bench/fg_tickrate
 caption="Fenzo Gobbix"
 hz=$(getconf CLK_TCK)
 
-for tool in Xvfb xev xdotool import stdbuf; do
+for tool in xev xdotool import stdbuf; do
   command -v "$tool" >/dev/null || { echo "measure.sh: $tool is missing" >&2; exit 2; }
 done
 for bin in "$game" "$tickrate"; do
@@ -29,22 +37,15 @@ for bin in "$game" "$tickrate"; do
 done
 
 work=$(mktemp -d)
-xvfb=""
+xvfb=$XSESSION_XVFB_PID
 gamepid=""
 steerpid=""
 cleanup() {
-  for p in $steerpid $gamepid $xvfb; do kill "$p" 2>/dev/null; done
+  for p in $steerpid $gamepid; do kill "$p" 2>/dev/null; done
   wait 2>/dev/null
   rm -rf "$work"
 }
 trap cleanup EXIT
-
-# ---- the X server: its own display, never a fixed number
-Xvfb -displayfd 3 -screen 0 640x480x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
-xvfb=$!
-for _ in $(seq 200); do [ -s "$work/display" ] && break; sleep 0.05; done
-[ -s "$work/display" ] || { echo "measure.sh: Xvfb did not start" >&2; exit 1; }
-export DISPLAY=":$(head -n1 "$work/display")"
 export SDL_AUDIODRIVER=dummy
 unset SDL_VIDEODRIVER
 

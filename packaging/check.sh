@@ -18,8 +18,8 @@ ok() { echo "   ok: $*"; }
 # ---------------------------------------------------------------- tools
 step "tools"
 "$src/scripts/deps.sh" desktop-file-utils appstream dpkg-dev imagemagick xvfb xdotool \
-  groff-base man-db python3 libx11-6
-for tool in desktop-file-validate appstreamcli dpkg-deb dpkg-shlibdeps identify xvfb-run \
+  x11-utils groff-base man-db python3
+for tool in desktop-file-validate appstreamcli dpkg-deb dpkg-shlibdeps identify Xvfb \
             xdotool groff lexgrog python3 cpack; do
   command -v "$tool" >/dev/null || fail "$tool is missing and could not be installed"
 done
@@ -154,6 +154,8 @@ field() { dpkg-deb -f "$deb" "$1"; }
 [ -n "$(field Maintainer)" ] || fail "no Maintainer"
 [ -n "$(field Homepage)" ] || fail "no Homepage"
 [ "$(field Description | wc -l)" -gt 2 ] || fail "the Description has no long text"
+[ "$(field Recommends)" = libdecor-0-plugin-1-cairo ] ||
+  fail "Recommends is '$(field Recommends)': the Wayland title bar's plugin is missing"
 depends=$(field Depends)
 for dep in libc6 libstdc++6 libsdl2-2.0-0 libsdl2-mixer-2.0-0 libxmp4 xdg-utils; do
   echo "$depends" | tr ',' '\n' | grep -q "^ *$dep\( \|$\)" || fail "Depends lacks $dep: $depends"
@@ -214,51 +216,14 @@ ok "$(grep -c '^Inst ' "$work/simulate.log") packages from an empty system"
 # Prints the game's exit status; its standard error goes to $work/<name>.err.
 cat >"$work/play.sh" <<'PLAY'
 set -u
-launcher=$1 how=$2 audio=$3 err=$4
+xsession=$1 launcher=$2 how=$3 audio=$4 err=$5
 SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE=$audio "$launcher" 2>"$err" & pid=$!
-win=$(timeout 20 xdotool search --sync --name '^Fenzo Gobbix' | head -n1)
-if [ -z "$win" ]; then
+if ! win=$(/usr/bin/python3 "$xsession" find-window '^Fenzo Gobbix' --timeout 20 2>>"$err"); then
   kill "$pid" 2>/dev/null; echo "no game window appeared" >>"$err"; exit 90
 fi
 sleep 2
 case $how in
-  close)
-    python3 - "$win" <<'PY' || { kill "$pid"; exit 92; }
-import ctypes, sys
-x = ctypes.CDLL("libX11.so.6")
-x.XOpenDisplay.restype = ctypes.c_void_p
-x.XOpenDisplay.argtypes = [ctypes.c_char_p]
-x.XInternAtom.restype = ctypes.c_ulong
-x.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
-x.XSendEvent.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_long, ctypes.c_void_p]
-x.XFlush.argtypes = x.XCloseDisplay.argtypes = [ctypes.c_void_p]
-
-class ClientMessage(ctypes.Structure):
-    _fields_ = [("type", ctypes.c_int), ("serial", ctypes.c_ulong), ("send_event", ctypes.c_int),
-                ("display", ctypes.c_void_p), ("window", ctypes.c_ulong),
-                ("message_type", ctypes.c_ulong), ("format", ctypes.c_int),
-                ("data", ctypes.c_long * 5)]
-
-class XEvent(ctypes.Union):
-    _fields_ = [("xclient", ClientMessage), ("pad", ctypes.c_long * 24)]
-
-d = x.XOpenDisplay(None)
-if not d:
-    sys.exit("cannot open the display")
-win = int(sys.argv[1])
-ev = XEvent()
-ev.xclient.type = 33  # ClientMessage
-ev.xclient.window = win
-ev.xclient.message_type = x.XInternAtom(d, b"WM_PROTOCOLS", 0)
-ev.xclient.format = 32
-ev.xclient.data[0] = x.XInternAtom(d, b"WM_DELETE_WINDOW", 0)
-ev.xclient.data[1] = 0  # CurrentTime
-if not x.XSendEvent(d, win, 0, 0, ctypes.byref(ev)):
-    sys.exit("XSendEvent failed")
-x.XFlush(d)
-x.XCloseDisplay(d)
-PY
-    ;;
+  close) /usr/bin/python3 "$xsession" close-request "$win" 2>>"$err" || { kill "$pid"; exit 92; } ;;
   escape) xdotool windowfocus --sync "$win" key Escape ;;
 esac
 for _ in $(seq 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
@@ -272,7 +237,8 @@ PLAY
 play() {
   local name=$1 launcher=$2 how=$3 status=0
   rm -f "$work/$name.raw"
-  timeout 60 xvfb-run -a bash "$work/play.sh" "$launcher" "$how" "$work/$name.raw" "$work/$name.err" \
+  timeout 60 /usr/bin/python3 "$src/tests/xsession.py" run -- \
+    bash "$work/play.sh" "$src/tests/xsession.py" "$launcher" "$how" "$work/$name.raw" "$work/$name.err" \
     || status=$?
   if [ "$status" != 0 ]; then
     cat "$work/$name.err" >&2 2>/dev/null || true

@@ -7,8 +7,8 @@ here=$(cd "$(dirname "$0")" && pwd)
 src=$(cd "$here/.." && pwd)
 out=${2:-$here/screenshots/title.png}
 
-for tool in xvfb-run xdotool import; do
-  command -v "$tool" >/dev/null || { echo "make-screenshot: $tool is missing (apt-get install xvfb xdotool imagemagick)" >&2; exit 1; }
+for tool in Xvfb xdotool xwininfo import; do
+  command -v "$tool" >/dev/null || { echo "make-screenshot: $tool is missing (apt-get install xvfb xdotool x11-utils imagemagick)" >&2; exit 1; }
 done
 
 work=$(mktemp -d /tmp/fg-shot.XXXXXX)
@@ -24,15 +24,16 @@ cmake --build "$build" --target fenzogobbix -j"$(nproc)" >/dev/null
 # scroller get under way, grab the window's contents, then quit with Escape.
 cat >"$work/grab.sh" <<'GRAB'
 set -euo pipefail
-game=$1 shot=$2
+xsession=$1 game=$2 shot=$3
 SDL_AUDIODRIVER=dummy "$game" & pid=$!
-win=$(timeout 20 xdotool search --sync --name '^Fenzo Gobbix' | head -n1)
+win=$(/usr/bin/python3 "$xsession" find-window '^Fenzo Gobbix' --alive "$pid" --timeout 20)
 sleep 4
-import -window "$win" -strip -define png:exclude-chunks=date,time "$shot"
+/usr/bin/python3 "$xsession" screenshot "$win" "$shot"
 xdotool windowfocus --sync "$win" key Escape
 wait "$pid"
 GRAB
-xvfb-run -a -s "-screen 0 640x480x24" bash "$work/grab.sh" "$build/fenzogobbix" "$work/shot.png"
+/usr/bin/python3 "$src/tests/xsession.py" run --size 640x480 -- \
+  bash "$work/grab.sh" "$src/tests/xsession.py" "$build/fenzogobbix" "$work/shot.png"
 
 size=$(identify -format '%wx%h' "$work/shot.png")
 [ "$size" = "400x400" ] || { echo "make-screenshot: got a $size picture, not the 400x400 window" >&2; exit 1; }

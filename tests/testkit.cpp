@@ -1,7 +1,7 @@
 // Scenario helpers for tests on the headless host.
 #include "testkit.h"
 
-#include <gtest/gtest.h>
+#include <algorithm>
 
 #include "core/embedded.h"
 #include "play/play.h"

@@ -2,22 +2,26 @@
 """Builds the game's illustrated pictures from assets/src/illustration/:
 
   assets/png/Playground.png   400x400  clean playfield: grey ground, the rider on
-                                       the rearing horse darkened, bronze frame
+                                       the rearing horse darkened, bevelled bronze
+                                       frame with the dark score panel
   assets/png/picTitle.png     400x400  title: blue woven ground, gold logo, link
                                        address, the rider in colour, key lines
   assets/png/sprLink.png      141x20   link label: normal (a crop of the title)
                                        and highlighted (yellow lettering)
   assets/png/icon{16,32,128,256}.png   the toy-duck program icon (RGBA)
 
-Vector art is rendered by rsvg-convert at four times the final size (or more),
-lit here, and reduced with a box filter; the small lettering is pixel art from
-smallfont.txt and is never scaled by a fractional amount.  Everything is
+Vector art is rendered by rsvg-convert at four times the final size.  The logo
+and the icon are lit or reduced with a box filter; the rider is shaded here in
+flat steps of a few colour ramps and reduced to hard-edged pixels with a
+one-pixel outline, so it sits with the sprites.  The small lettering is pixel
+art from smallfont.txt and is never scaled by a fractional amount.  Everything is
 deterministic, so a regeneration reproduces the committed files bit for bit.
 Run from the repository root: /usr/bin/python3 assets/tools/make_pictures.py
 """
 
 import io
 import os
+import re
 import subprocess
 import sys
 import xml.etree.ElementTree as ET
@@ -36,11 +40,29 @@ PLAY_GROUND_LIGHT = (0x3A, 0x3A, 0x3F)
 BRONZE_BASE = (0x8C, 0x5A, 0x2B)
 BRONZE_LIGHT = (0xC8, 0x8A, 0x4A)
 BRONZE_DARK = (0x4A, 0x2E, 0x14)
+BRONZE_RIM = (0x24, 0x14, 0x08)            # the dark line along both edges of the frame
+# the bevel ramp from lit to shaded; BRONZE_BASE is its middle
+BRONZE_BEVEL = [BRONZE_LIGHT, (0xB8, 0x7C, 0x40), (0xA6, 0x6E, 0x36), BRONZE_BASE,
+                (0x76, 0x4A, 0x22), (0x60, 0x3C, 0x1A), BRONZE_DARK]
 FRAME = 8                                  # frame width along every window edge
-SCORE_PANEL = (170, 8, 235, 20)            # x0, y0, x1, y1 inclusive: flat ground
+SCORE_PANEL = (171, 8, 228, 20)            # x0, y0, x1, y1 inclusive: the sunk panel
+SCORE_TAB = (165, 0, 234, 24)              # the bronze tab around it, part of the frame
+SCORE_BLACK = (0x0E, 0x0C, 0x10)           # flat: the score is erased by copying it
 TITLE_NAVY = (0x0D, 0x1F, 0x5C)
 TITLE_ROYAL = (0x1D, 0x3F, 0xA8)
-LINK_RECT = (132, 52, 141, 10)             # x, y, w, h of the link label
+
+
+def game_rule(name):
+    """A number of the game's own rules (src/core/rules.h): the art and the code share it."""
+    with open(os.path.join(ROOT, "src", "core", "rules.h"), encoding="utf-8") as f:
+        found = re.search(r"constexpr int %s = (\d+);" % name, f.read())
+    if not found:
+        sys.exit("make_pictures: %s not found in src/core/rules.h" % name)
+    return int(found.group(1))
+
+
+# x, y, w, h of the link label: where the game draws it and where its hot zone lies.
+LINK_RECT = tuple(game_rule(n) for n in ("kLinkX", "kLinkY", "kLinkWidth", "kLinkHeight"))
 LINK_URL_TEXT = "HTTPS://FENZOGOBBIX.EXAMPLE/"
 LINK_WHITE = (0xFF, 0xFF, 0xFF)
 LINK_YELLOW = (0xFF, 0xE0, 0x40)
@@ -184,6 +206,28 @@ def stamp(canvas, mask, x, y, colour):
 
 # ---------------------------------------------------------------- the rider
 
+# Colour ramps of the rider, dark to light, in the sprites' spirit: every pixel
+# of the picture is one of these.  A fill in rider.svg is one of these colours;
+# shading moves a pixel up or down the ramp its fill belongs to.
+RIDER_RAMPS = [
+    ["#2e1408", "#4a2210", "#6e3418", "#9c4e24", "#c8733a", "#e89a58"],   # chestnut
+    ["#1e0e08", "#3a1a0c", "#5a2c14", "#7a4020", "#9a5a30"],              # mane, tail
+    ["#1e1410", "#3a2a20", "#5a4434"],                                    # hooves
+    ["#8a7a64", "#b8a890", "#e8dcc8", "#fff8ec"],                         # white socks
+    ["#3c0808", "#7e1616", "#b02020", "#e03030", "#f25c5c", "#ff9a9a"],   # red cloth
+    ["#3a405c", "#6e7696", "#a8b0c8", "#dde3f0", "#ffffff"],              # steel
+    ["#8a4a2a", "#c07850", "#e8a878", "#ffd0a0"],                         # skin
+    ["#7a5a08", "#b8860b", "#ffd24a", "#fff3b0"],                         # gold
+    ["#1e120a", "#3a2416", "#5a3a22", "#7a5430"],                         # leather
+    ["#0b1a3c", "#1a3c8a", "#2455b8", "#2f6fe0", "#4f88f2"],              # blue cloth
+]
+RIDER_LINE = (0x14, 0x0A, 0x06)       # the one-pixel outline around every part
+
+
+def hex_rgb(h):
+    return tuple(int(h[i:i + 2], 16) for i in (1, 3, 5))
+
+
 def rider_layers(px):
     """Renders every top-level group of rider.svg alone, at px x px."""
     ET.register_namespace("", SVG_NS)
@@ -200,53 +244,79 @@ def rider_layers(px):
     return layers
 
 
-def light_rider(px):
-    """The rider in colour at px x px, lit from the upper left with a sky rim light.
+def rider_picture(size):
+    """The rider in colour, size x size, as RGBA (0..1) with hard edges.
 
-    Each layer gets a soft relief (its silhouette blurred into a height field,
-    the slope facing the light brightened, the far slope darkened), a rim of
-    sky-blue light where its upper-left edge meets the sky, and casts a soft
-    shadow down-right onto the layers drawn before it."""
+    Every part (top-level group) is rendered at four times the size and shaded
+    in flat steps: the slope of its blurred silhouette, lit from the upper left,
+    moves a pixel one step up or down its colour ramp, and the parts in front
+    cast a hard shadow (one step down) onto the parts behind.  Reduced to size,
+    each pixel takes the front-most part that covers at least half of it and the
+    ramp colour nearest to its shaded value; a dark one-pixel line then runs
+    round the whole figure and round every part where it lies over another."""
+    px = size * ART_SUPERSAMPLE
     unit = px / 310.0                           # master pixels per drawing unit
     layers = rider_layers(px)
-    silhouette = np.zeros((px, px))
-    for _, lay in layers:
-        silhouette = np.maximum(silhouette, lay[..., 3])
     light = np.array([-0.55, -0.75, 0.62])
     light /= np.linalg.norm(light)
-    sky = rgb((0xCF, 0xE6, 0xFF)) / 255.0
-    rim_d = int(round(2.0 * unit))
-    top_light = 1.12 - 0.3 * np.linspace(0, 1, px)[:, None]     # the sky is above
-    sky_edge = 1.0 - box_blur(shift(silhouette, rim_d, rim_d), 0.6 * unit)
+    ramps = [[np.array(hex_rgb(c), dtype=np.float64) for c in r] for r in RIDER_RAMPS]
+    flat = np.array([c for r in ramps for c in r])
+    where = [(i, j) for i, r in enumerate(ramps) for j in range(len(r))]
 
-    acc = np.zeros((px, px, 4))                 # premultiplied
-    for name, lay in layers:
+    casts = []
+    for _, lay in layers:
         a = lay[..., 3]
-        col = lay[..., :3].copy()
-        # soft relief: a tight rounding of the edges plus the swell of the whole form
+        casts.append(shift(a, int(round(2.5 * unit)), int(round(3.5 * unit))) > 0.5)
+
+    alphas, tones, colours = [], [], []
+    for n, (_, lay) in enumerate(layers):
+        a = lay[..., 3]
         d = 0.0
-        for radius, gain, weight in ((2.2, 5.0, 0.6), (8.0, 14.0, 0.5), (20.0, 40.0, 0.9)):
+        for radius, gain, weight in ((2.0, 5.0, 0.7), (9.0, 16.0, 0.6)):
             height = box_blur(a, radius * unit)
             gy, gx = np.gradient(height)
-            n = np.stack([-gx * gain * unit, -gy * gain * unit, np.ones_like(a)], axis=-1)
-            n /= np.linalg.norm(n, axis=-1, keepdims=True)
-            d = d + weight * (n @ light - light[2])
-        f = np.where(d > 0, 1.0 + 0.5 * d, 1.0 + 0.7 * d) * top_light
-        col *= np.clip(f, 0.4, 1.5)[..., None]
-        # rim light: strong against the sky, faint where it overlaps another part
-        own_edge = 1.0 - box_blur(shift(a, rim_d, rim_d), 0.6 * unit)
-        rim = a * (0.95 * sky_edge + 0.3 * np.clip(own_edge - sky_edge, 0, 1))
-        rim = np.clip(rim, 0, 1)[..., None]
-        col = col * (1 - rim) + sky * rim
-        col = np.clip(col, 0, 1)
-        # this layer's shadow falls on what is already drawn
-        cast = box_blur(shift(a, int(2.5 * unit), int(3 * unit)), 2.0 * unit)
-        acc[..., :3] *= (1.0 - 0.45 * cast)[..., None]
-        acc[..., :3] = acc[..., :3] * (1 - a[..., None]) + col * a[..., None]
-        acc[..., 3] = acc[..., 3] * (1 - a) + a
-    alpha = acc[..., 3]
-    safe = np.where(alpha > 1e-6, alpha, 1.0)
-    return np.concatenate([acc[..., :3] / safe[..., None], alpha[..., None]], axis=-1)
+            nrm = np.stack([-gx * gain * unit, -gy * gain * unit, np.ones_like(a)], axis=-1)
+            nrm /= np.linalg.norm(nrm, axis=-1, keepdims=True)
+            d = d + weight * (nrm @ light - light[2])
+        tone = np.where(d > 0.10, 1.0, np.where(d < -0.12, -1.0, 0.0))
+        shadowed = np.zeros(a.shape, dtype=bool)
+        for later in casts[n + 1:]:
+            shadowed |= later
+        tone = tone - shadowed
+        sa = np.asarray(Image.fromarray(a.astype(np.float32), "F").resize((size, size), Image.BOX))
+        st = np.asarray(Image.fromarray((tone * a).astype(np.float32), "F").resize(
+            (size, size), Image.BOX))
+        col = reduce_rgba(lay, size, size)[..., :3] * 255.0
+        alphas.append(sa)
+        tones.append(st / np.where(sa > 1e-6, sa, 1.0))
+        colours.append(col)
+
+    # the front-most part covering at least half of each pixel
+    owner = np.full((size, size), -1)
+    for n, sa in enumerate(alphas):
+        owner[sa >= 0.5] = n
+    out = np.zeros((size, size, 3))
+    for n in range(len(layers)):
+        sel = owner == n
+        if not sel.any():
+            continue
+        base = colours[n][sel]
+        k = np.argmin(((base[:, None, :] - flat[None, :, :]) ** 2).sum(-1), axis=1)
+        step = np.rint(tones[n][sel]).astype(int)
+        first = np.array([kk - where[kk][1] for kk in range(len(flat))])[k]
+        last = np.array([kk - where[kk][1] + len(ramps[where[kk][0]]) - 1
+                         for kk in range(len(flat))])[k]
+        out[sel] = flat[np.clip(k + step, first, last)]
+
+    # outlines: round the figure, and where a part lies over the one behind it
+    line = np.zeros((size, size), dtype=bool)
+    for dx, dy in ((1, 0), (-1, 0), (0, 1), (0, -1)):
+        nb = shift(owner + 1, dx, dy) - 1           # the neighbour's part (-1: none)
+        line |= (owner == -1) & (nb >= 0)
+        line |= (owner >= 0) & (nb > owner)
+    out[line] = RIDER_LINE
+    alpha = ((owner >= 0) | line).astype(np.float64)
+    return np.concatenate([out / 255.0, alpha[..., None]], axis=-1)
 
 
 # ---------------------------------------------------------------- the title
@@ -338,7 +408,7 @@ def key_line_colours(h, gold):
     return top * (1 - ramp) + foot * ramp
 
 
-def make_title(font, rider):
+def make_title(font):
     """Returns (finished title, title without the address lettering)."""
     img = title_ground()
 
@@ -348,17 +418,22 @@ def make_title(font, rider):
     pool = np.exp(-(((xx - 190) / 62.0) ** 2 + ((yy - 305) / 6.5) ** 2))
     img *= (1 - 0.55 * pool)[..., None]
 
-    art = reduce_rgba(rider, size, size)
-    over(img, art, x0, y0)
+    over(img, rider_picture(size), x0, y0)
     over(img, make_logo(), 0, 0)
 
-    # the key lines: the key in gold, the rest in pale blue-white, 2x pixel font
+    # the key lines: the key in gold, the rest in pale blue-white, 2x pixel font;
+    # the keys end and the dashes stand in one column, the block is centred
     line_h = 14
+    keys = [text_mask(font, key + " ", 2).shape[1] for key, _ in KEY_LINES]
+    rests = [text_mask(font, rest.lstrip(), 2).shape[1] for _, rest in KEY_LINES]
+    left, right = max(keys), max(rests)
+    dash_x = (400 - left - right) // 2 + left
     for n, (key, rest) in enumerate(KEY_LINES):
         m_all = text_mask(font, key + rest, 2)
         m_key = text_mask(font, key, 2)
-        lx = (400 - m_all.shape[1]) // 2
+        lx = dash_x - keys[n]
         ly = 316 + n * 18
+        assert np.array_equal(text_mask(font, key + " ", 2), m_all[:, :keys[n]])
         stamp(img, m_all, lx + 2, ly + 2, TEXT_SHADOW)
         colours = key_line_colours(line_h, False)[:, None, :] * np.ones((1, m_all.shape[1], 1))
         colours[:, :m_key.shape[1]] = key_line_colours(line_h, True)[:, None, :]
@@ -402,22 +477,89 @@ def make_link_sheet(font, bare_title, title):
 
 # ---------------------------------------------------------------- the playground
 
-def bronze_frame(img):
-    """8-pixel bronze frame: 2-pixel light edge top and left, dark bottom and right."""
+def bronze_plate():
+    """Where the bronze is: the 8-pixel frame plus the tab that holds the score panel."""
     y, x = np.mgrid[0:400, 0:400]
     edge = np.minimum(np.minimum(x, y), np.minimum(399 - x, 399 - y))
-    frame = edge < FRAME
-    img[frame] = BRONZE_BASE
-    # which outer side a pixel belongs to: mitred at the corners
+    tx0, ty0, tx1, ty1 = SCORE_TAB
+    tab = (x >= tx0) & (x <= tx1) & (y >= ty0) & (y <= ty1)
+    return (edge < FRAME) | tab, edge
+
+
+def bronze_frame(img):
+    """A bevelled bronze frame, lit from the upper left, around a recessed field.
+
+    Along the window edge a dark rim, then the lit bevel on the top and left sides
+    (shaded on the bottom and right); along the field edge the opposite slope (the
+    frame's inside faces the field) and a dark line; the frame casts a soft shadow
+    onto the field below and to the right of it."""
+    plate, edge = bronze_plate()
+    y, x = np.mgrid[0:400, 0:400]
+    field = ~plate
+
+    # pixel distance (chessboard) from each plate pixel to the field, up to 4
+    to_field = np.full((400, 400), 99)
+    near = field.copy()
+    for d in range(1, 5):
+        near = near | shift(near, 1, 0) | shift(near, -1, 0) | shift(near, 0, 1) | \
+            shift(near, 0, -1) | shift(near, 1, 1) | shift(near, -1, -1) | \
+            shift(near, 1, -1) | shift(near, -1, 1)
+        to_field = np.where(plate & near & (to_field == 99), d, to_field)
+    # which way the field lies from an inner-edge pixel: up/left = the slope faces
+    # the light, down/right = it is in shade
+    f = field.astype(int)
+    towards_light = shift(f, 0, 1) + shift(f, 1, 0) + shift(f, 1, 1)     # field above/left
+    away = shift(f, 0, -1) + shift(f, -1, 0) + shift(f, -1, -1)           # field below/right
+    for _ in range(3):                                                    # spread inwards
+        towards_light = np.maximum(towards_light, np.maximum(shift(towards_light, 0, 1),
+                                                             shift(towards_light, 1, 0)))
+        away = np.maximum(away, np.maximum(shift(away, 0, -1), shift(away, -1, 0)))
+    inner_lit = towards_light > away
+
+    # outer bevel: top and left sides lit, bottom and right in shade, mitred corners
     near_tl = np.minimum(x, y) <= np.minimum(399 - x, 399 - y)
-    near_tl = np.where((x + y == 399), x < y, near_tl)        # corner diagonals
-    outer = edge < 2
-    img[outer & near_tl] = BRONZE_LIGHT
-    img[outer & ~near_tl] = BRONZE_DARK
-    return frame
+    near_tl = np.where((x + y == 399), x < y, near_tl)
+
+    col = np.zeros((400, 400, 3))
+    col[:] = BRONZE_BASE
+    for d, lit, dark in ((2, BRONZE_BEVEL[2], BRONZE_BEVEL[-3]),
+                         (1, BRONZE_LIGHT, BRONZE_DARK)):
+        sel = plate & (edge == d)
+        col[sel & near_tl] = lit
+        col[sel & ~near_tl] = dark
+    col[plate & (edge == 0)] = BRONZE_RIM
+    for d, lit, dark in ((3, BRONZE_BEVEL[2], BRONZE_BEVEL[-2]),
+                         (2, BRONZE_LIGHT, BRONZE_DARK)):
+        sel = plate & (to_field == d) & (edge > 2)
+        col[sel & inner_lit] = lit
+        col[sel & ~inner_lit] = dark
+    col[plate & (to_field == 1)] = BRONZE_RIM
+    img[plate] = col[plate]
+
+    # the frame stands above the field: its shadow falls down and to the right
+    shade = box_blur(shift(plate.astype(np.float64), 2, 2), 1)
+    shade = np.where(field, np.maximum(shade, 0.85 * shift(plate.astype(np.float64), 1, 1)), 0)
+    img[:] = img * (1.0 - 0.55 * np.clip(shade, 0, 1))[..., None]
+    return plate
 
 
-def make_playground(rider):
+def score_panel(img):
+    """The dark flat panel under the score digits, sunk into the bronze tab: its
+    top and left walls in shade, bottom and right walls lit."""
+    px0, py0, px1, py1 = SCORE_PANEL
+    img[py0:py1 + 1, px0:px1 + 1] = BRONZE_DARK
+    img[py1, px0 + 1:px1 + 1] = BRONZE_LIGHT
+    img[py0 + 1:py1 + 1, px1] = BRONZE_LIGHT
+    img[py0 + 1:py1, px0 + 1:px1] = SCORE_BLACK
+
+
+def score_area():
+    px0, py0, px1, py1 = SCORE_PANEL
+    y, x = np.mgrid[0:400, 0:400]
+    return (x >= px0) & (x <= px1) & (y >= py0) & (y <= py1)
+
+
+def make_playground():
     rng = np.random.default_rng(2024)
     y, x = np.mgrid[0:400, 0:400].astype(np.float64)
     r = np.sqrt((x - 200) ** 2 + (y - 215) ** 2) / 200.0
@@ -427,15 +569,14 @@ def make_playground(rider):
     img = ground.astype(np.float64)
 
     x0, y0, size = PLAY_ART_BOX
-    art = reduce_rgba(rider, size, size)
+    art = rider_picture(size)
     luma = art[..., :3] @ np.array([0.299, 0.587, 0.114])
     grey = luma[..., None] + 0.18 * (art[..., :3] - luma[..., None])   # almost no colour
     art[..., :3] = np.clip(grey * 0.35, 0, 1)
     over(img, art, x0, y0)
 
     bronze_frame(img)
-    px0, py0, px1, py1 = SCORE_PANEL
-    img[py0:py1 + 1, px0:px1 + 1] = PLAY_GROUND_DARK
+    score_panel(img)
     return img
 
 
@@ -471,20 +612,20 @@ def check(play, title, link, icons):
     # the scroller lane and everything below it is plain blue ground
     lane = title[SCROLL_LANE_TOP:].astype(int)
     assert np.all((lane[..., 2] > lane[..., 0]) & (lane[..., 2] > lane[..., 1])), "lane not blue"
-    # bronze frame, exact colours, 8 px
-    y, x = np.mgrid[0:400, 0:400]
-    edge = np.minimum(np.minimum(x, y), np.minimum(399 - x, 399 - y))
-    allowed = [BRONZE_BASE, BRONZE_LIGHT, BRONZE_DARK]
-    fp = play[edge < FRAME]
-    assert all(np.any(np.all(fp == c, axis=-1)) for c in allowed)
+    # bronze frame: 8 px, only the bevel's colours, the window edge lit at the top
+    # and shaded at the bottom; nothing outside the plate is bronze
+    plate, edge = bronze_plate()
+    allowed = BRONZE_BEVEL + [BRONZE_RIM]
+    fp = play[plate & ~score_area()]
     assert np.all(np.any(np.stack([np.all(fp == c, axis=-1) for c in allowed]), axis=0))
-    assert tuple(play[0, 200]) == BRONZE_LIGHT and tuple(play[399, 200]) == BRONZE_DARK
-    assert not np.any(np.all(play[edge >= FRAME] == BRONZE_BASE, axis=-1))
+    assert tuple(play[1, 100]) == BRONZE_LIGHT and tuple(play[398, 100]) == BRONZE_DARK
+    assert not np.any(np.all(play[~plate] == BRONZE_BASE, axis=-1))
+    # the digits are drawn and erased over one flat colour
     px0, py0, px1, py1 = SCORE_PANEL
-    panel = play[py0:py1 + 1, px0:px1 + 1].reshape(-1, 3)
-    assert np.all(panel == PLAY_GROUND_DARK), "score panel must be flat"
-    # the ground margin between frame and field stays ground-grey
-    margin = play[(edge >= FRAME) & (edge < 16)].astype(int)
+    panel = play[py0 + 1:py1, px0 + 1:px1].reshape(-1, 3)
+    assert np.all(panel == SCORE_BLACK), "score panel must be flat"
+    # the margin between frame and field is ground grey, at most darkened by the shadow
+    margin = play[~plate & (edge >= FRAME) & (edge < 16)].astype(int)
     assert margin.max() <= 0x3F + 4 and np.ptp(margin, axis=-1).max() <= 6
     for s, ic in icons.items():
         assert ic.shape == (s, s, 4)
@@ -496,14 +637,12 @@ def check(play, title, link, icons):
 def main():
     os.makedirs(OUT, exist_ok=True)
     font = load_small_font()
-    rider = light_rider(TITLE_ART_BOX[2] * ART_SUPERSAMPLE)
-
-    title_f, bare_f = make_title(font, rider)
+    title_f, bare_f = make_title(font)
     title = to_u8(title_f)
     # the link sheet is cut from the rounded title so the two agree to the bit
     bare = to_u8(bare_f)
     link = to_u8(make_link_sheet(font, bare, title))
-    play = to_u8(make_playground(rider))
+    play = to_u8(make_playground())
     icons = make_icons()
 
     check(play, title, link, icons)

@@ -44,13 +44,17 @@ def exp_sweep(t, start, end, duration):
     return start * (end / start) ** x
 
 
-def finish(x, peak, fade_out, rate):
-    """Remove DC, normalise to `peak` and fade the tail to exact silence."""
+def finish(x, peak, fade_out, rate, silent_from=None):
+    """Remove DC, normalise to `peak` and fade the tail to exact silence.
+
+    With `silent_from` (seconds) the fade ends there and everything after it is
+    silence; otherwise it ends SILENT_TAIL samples before the end of the file."""
     x = x - np.mean(x)
+    end = len(x) - SILENT_TAIL if silent_from is None else int(round(silent_from * rate))
     n_fade = int(round(fade_out * rate))
     ramp = 0.5 + 0.5 * np.cos(np.linspace(0.0, math.pi, n_fade))
-    x[-n_fade - SILENT_TAIL:-SILENT_TAIL] *= ramp
-    x[-SILENT_TAIL:] = 0.0
+    x[end - n_fade:end] *= ramp
+    x[end:] = 0.0
     return x * (peak / np.max(np.abs(x)))
 
 
@@ -97,7 +101,8 @@ def explosion(p, n):
     th = p["thump"]
     freq = exp_sweep(t, th["freq_start"], th["freq_end"], th["sweep_time"])
     thump = th["level"] * envelope(t, th["attack"], th["decay"]) * np.sin(sweep_phase(freq, rate))
-    return finish(noise + thump, p["peak"], p["fade_out"], rate)
+    # the quiet end of a decay crackles at 8 bits: fade it out early and leave silence
+    return finish(noise + thump, p["peak"], p["fade_out"], rate, p.get("silent_from"))
 
 
 def blip(p, n):
@@ -208,6 +213,9 @@ def check(ident, p, image):
     assert np.max(np.abs(x)) < 0.95, "%s clips" % ident
     assert np.max(np.abs(x)) > 0.5, "%s is too quiet" % ident
     assert silent.all(), "%s does not end in silence" % ident
+    if "silent_from" in p:
+        start = int(round(p["silent_from"] * rate))
+        assert not np.any(x[start:]), "%s is not silent from %.2f s" % (ident, p["silent_from"])
     # the loud part comes first and dies away
     tenth = len(x) // 10
     assert np.max(np.abs(x[:3 * tenth])) > 4 * np.max(np.abs(x[-tenth:])), "%s does not decay" % ident

@@ -17,7 +17,8 @@ outside a block):
   sprite NAME PALETTE     followed by the rows, one character per pixel
   sprite NAME = recolor OTHER PALETTE
   sprite NAME = mirror OTHER                (left-right mirror)
-  sprite NAME = silhouette OTHER CHAR       (all but the 'o' outline -> CHAR)
+  sprite NAME = silhouette OTHER CHAR [KEEP] (all but the 'o' outline and the
+                                            characters in KEEP -> CHAR)
   glyph CODE LABEL [PALETTE]                followed by rows of '#' and '.'
 
 Every mask is derived from the opaque pixels of its sprite, so the sheets
@@ -183,9 +184,10 @@ class Library:
             pal_name, rows = words[2], src["rows"]
         elif op == "mirror" and len(words) == 2:
             pal_name, rows = src["palette"], [r[::-1] for r in rows]
-        elif op == "silhouette" and len(words) == 3:
+        elif op == "silhouette" and len(words) in (3, 4):
             pal_name = src["palette"]
-            rows = ["".join(c if c in ".o" else words[2] for c in r) for r in rows]
+            keep = ".o" + (words[3] if len(words) == 4 else "")
+            rows = ["".join(c if c in keep else words[2] for c in r) for r in rows]
         else:
             raise SourceError(f"{where}: cannot read {' '.join(words)!r}")
         pal = self.palettes[pal_name]

@@ -55,6 +55,15 @@ struct BufferFrmWindow {
   Surface picScrollBuffer;
 };
 
+// The pause in play: the game clock stands still and a sign covers the middle of the field.
+struct PauseState {
+  bool On = false;
+  bool Pending = false;  // asked for while a tick or the wipe was running: taken when it ends
+  int64_t TickLeft = 0;  // what was left of tmrMain's interval when the clock stopped
+  int16_t KeyHeld = 0;   // the key that last toggled, until its release: repeats do nothing
+  Surface Under;         // the field under the sign, put back on resume
+};
+
 struct Game {
   explicit Game(Host& host, std::unique_ptr<ModulePlayer> midas);
   Game(const Game&) = delete;
@@ -73,6 +82,7 @@ struct Game {
   bool Revealing = false;     // the title is being revealed
   bool StartPending = false;  // Space came during a reveal; start once it has finished
   uint32_t GameSerial = 0;    // changes whenever a game begins or ends
+  PauseState Pause;
 
   std::unique_ptr<EventSink> Events;  // forwards the host's input to the form handlers,
                                       // connected by AttachHandlers

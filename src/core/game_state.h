@@ -39,6 +39,7 @@ struct CheckedArray {
     return Data[static_cast<size_t>(i)];
   }
   static constexpr int Size() { return static_cast<int>(N); }
+  bool operator==(const CheckedArray&) const = default;
 };
 
 constexpr int kTrailSize = 1000;
@@ -75,6 +76,8 @@ struct GameState {
   Long MusicModule = 0;
   Long MusicPlayback = 0;
   std::vector<uint8_t> EffectData;
+
+  bool operator==(const GameState&) const = default;
 };
 
 }  // namespace fg

@@ -13,6 +13,7 @@ void Timer::SetEnabled(bool on, int64_t now) {
 int FireDueTimers(std::span<Timer* const> timers, int64_t now) {
   int fired = 0;
   for (Timer* t : timers) {
+    // Never inside its own handler: ticks do not overlap, even when the handler waits.
     if (!t->Enabled || t->Running || now < t->Due) continue;
     // Keep the nominal rate when a tick was merely late; drop ticks that were missed entirely,
     // as a window timer coalesces them.

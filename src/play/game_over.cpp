@@ -1,5 +1,6 @@
 // The end of a game: the self-collision test, and the explosion sequence that follows a hit.
 #include "core/game.h"
+#include "core/rules.h"
 #include "play/play.h"
 #include "screens/buffer_frm.h"
 #include "screens/title.h"
@@ -9,6 +10,9 @@
 namespace fg {
 
 namespace {
+
+constexpr int kExplosionFrameMs = 25;   // four frames a cell: 100 ms per exploding ball
+constexpr int kGameOverPauseMs = 2500;  // the wreck stays on screen before the title returns
 
 // True when some probe head + p (p = 0..15) lies strictly inside (t, t + 16): in effect
 // -14 <= head - t <= 15.
@@ -23,13 +27,13 @@ bool Overlaps(int head, int t) {
 void Explode(Game& g, int x, int y) {
   Surface& w = g.MainForm.Image;
   const BufferFrmWindow& b = g.BufferFrm;
-  for (int f = 0; f <= 48; f += 16) {
-    BitBlt(w, x, y, 16, 16, b.Playground, x, y, SRCCOPY);
-    DrawSprite(w, x, y, 16, 16, b.sprGobbix, f, 48, f, 32);
+  for (int f = 0; f <= 3 * kCell; f += kCell) {
+    BitBlt(w, x, y, kCell, kCell, b.Playground, x, y, SRCCOPY);
+    DrawSprite(w, x, y, kCell, kCell, b.sprGobbix, f, 3 * kCell, f, 2 * kCell);
     Refresh(g);
-    Wait(g.Machine, 25);
+    Wait(g.Machine, kExplosionFrameMs);
   }
-  BitBlt(w, x, y, 16, 16, b.Playground, x, y, SRCCOPY);
+  BitBlt(w, x, y, kCell, kCell, b.Playground, x, y, SRCCOPY);
 }
 
 }  // namespace
@@ -38,24 +42,26 @@ bool SelfCollides(const Game& g) {
   const GameState& s = g.State;
   // Segments 1 and 2 lie right behind the head and are never tested.
   for (int w = 3; w <= s.SnakeLength; ++w) {
-    if (Overlaps(s.HeadX, s.TrailX[8 * w]) && Overlaps(s.HeadY, s.TrailY[8 * w])) return true;
+    if (Overlaps(s.HeadX, SegmentX(s, w)) && Overlaps(s.HeadY, SegmentY(s, w))) return true;
   }
   return false;
 }
 
 void GameOver(Game& g) {
   GameState& s = g.State;
-  Buffers(g);
+  Buffers(g);  // for its effect: the off-screen pictures load on first use
   s.InGame = kFalse;
   s.Busy = kTrue;
   ++g.GameSerial;
   SetTimer(g, g.MainForm.tmrMain, false);
-  PlayEffect(g, 102);
+  PlayEffect(g, kEffectDeath);
   Explode(g, s.HeadX, s.HeadY);
+  // Kept as the game does it: the length includes a segment this tick's meal added, which was
+  // never drawn, so one more cell explodes than was seen.
   const int length = s.SnakeLength;
-  for (int i = 1; i <= length; ++i) Explode(g, s.TrailX[8 * i], s.TrailY[8 * i]);
+  for (int i = 1; i <= length; ++i) Explode(g, SegmentX(s, i), SegmentY(s, i));
   Refresh(g);
-  Wait(g.Machine, 2500);
+  Wait(g.Machine, kGameOverPauseMs);
   s.Busy = kFalse;
   ShowTitle(g);
 }

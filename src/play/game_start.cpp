@@ -1,5 +1,6 @@
 // Game start: the playground wiped in strip by strip, the snake reset, the tick started.
 #include "core/game.h"
+#include "core/rules.h"
 #include "play/play.h"
 #include "screens/buffer_frm.h"
 #include "sound/effects.h"
@@ -23,19 +24,20 @@ void StartGame(Game& g) {
   }
 
   s.Score = 0;
-  s.HeadX = 160;
-  s.HeadY = 176;
+  s.HeadX = kStartX;
+  s.HeadY = kStartY;
   s.Direction = kLeft;
-  s.Speed = 2;
-  s.SnakeLength = 5;
+  s.Speed = kStartSpeed;
+  s.SnakeLength = kStartLength;
   s.GrowFlash = 0;
   // The trail continues the starting row to the right, so early growth extends it.
-  for (f.StartCounter = 1; f.StartCounter <= 999; ++f.StartCounter) {
-    s.TrailX[f.StartCounter] = static_cast<Integer>(2 * f.StartCounter + s.HeadX);
-    s.TrailY[f.StartCounter] = 176;
+  for (f.StartCounter = 1; f.StartCounter < kTrailSize; ++f.StartCounter) {
+    s.TrailX[f.StartCounter] = static_cast<Integer>(kStartSpeed * f.StartCounter + s.HeadX);
+    s.TrailY[f.StartCounter] = kStartY;
   }
-  s.SpawnDelay = 1;
-  PlayEffect(g, 101);
+  // Items are never cleared: those of the last game stay where they were.
+  s.SpawnDelay = kFirstSpawnDelay;
+  PlayEffect(g, kEffectStart);
   s.InGame = kTrue;
   ++g.GameSerial;
   g.Starting = false;

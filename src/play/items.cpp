@@ -1,5 +1,6 @@
 // Items: the spawn every 200 ticks, the star and skull animations, and eating.
 #include "core/game.h"
+#include "core/rules.h"
 #include "play/play.h"
 #include "screens/buffer_frm.h"
 #include "sound/effects.h"
@@ -14,11 +15,12 @@ bool StillPlaying(const Game& g, uint32_t serial) {
   return g.State.InGame != 0 && g.GameSerial == serial;
 }
 
-// A coordinate of the 23 x 23 grid. A pick of 0 maps to the far edge, so every one of the 23
-// places is equally likely.
+// A coordinate of the 23 x 23 grid from a pick of 0..23. The two end picks are half as likely
+// as the others (rounding), and 0 maps to the far edge with 23, so every one of the 23 places
+// is equally likely.
 Integer GridPlace(Integer pick) {
-  const Integer v = static_cast<Integer>(16 * pick);
-  return v < 16 ? Integer{368} : v;
+  const Integer v = static_cast<Integer>(kCell * pick);
+  return v < kFieldMin ? kFieldMax : v;
 }
 
 }  // namespace
@@ -28,20 +30,22 @@ bool SpawnStep(Game& g) {
   const uint32_t serial = g.GameSerial;
   --s.SpawnDelay;
   if (s.SpawnDelay != 0) return true;
-  s.SpawnDelay = 200;
-  int slot = 0;  // when every active slot is taken the draws land in slot 0, which nobody reads
-  for (int k = 1; k <= 99; ++k) {
+  s.SpawnDelay = kSpawnInterval;
+  // Kept as the game does it: when every slot on the field is taken the draws land in slot 0,
+  // which nothing draws or eats, so a full field simply gets nothing new.
+  int slot = 0;
+  for (int k = kFirstItemSlot; k <= kLastItemSlot; ++k) {
     if (s.ItemKind[k] == kFree) {
       slot = k;
       break;
     }
   }
-  s.ItemX[slot] = GridPlace(RandomPick(g.Machine, g.Rounds, 23));
+  s.ItemX[slot] = GridPlace(RandomPick(g.Machine, g.Rounds, kGridPlaces));
   if (!StillPlaying(g, serial)) return false;
-  s.ItemY[slot] = GridPlace(RandomPick(g.Machine, g.Rounds, 23));
+  s.ItemY[slot] = GridPlace(RandomPick(g.Machine, g.Rounds, kGridPlaces));
   if (!StillPlaying(g, serial)) return false;
   s.ItemFrame[slot] = 0;
-  s.ItemKind[slot] = RandomPick(g.Machine, g.Rounds, 4);
+  s.ItemKind[slot] = RandomPick(g.Machine, g.Rounds, kHighestItemKind);
   return StillPlaying(g, serial);
 }
 
@@ -49,7 +53,7 @@ void ItemStep(Game& g) {
   GameState& s = g.State;
   BufferFrmWindow& b = g.BufferFrm;
   Surface& w = g.MainForm.Image;
-  for (int k = 1; k <= 99; ++k) {
+  for (int k = kFirstItemSlot; k <= kLastItemSlot; ++k) {
     const Integer kind = s.ItemKind[k];
     if (kind != kStar1 && kind != kStar2 && kind != kSkull) continue;
     const Surface* sheet = &b.sprStar;
@@ -61,15 +65,17 @@ void ItemStep(Game& g) {
       if (++s.ItemFrame[k] == 16) s.ItemFrame[k] = 0;
     }
     const int c = s.ItemFrame[k] / 4;
-    BitBlt(w, s.ItemX[k], s.ItemY[k], 16, 16, b.Playground, s.ItemX[k], s.ItemY[k], SRCCOPY);
-    DrawSprite(w, s.ItemX[k], s.ItemY[k], 16, 16, *sheet, 16 * c, 16, 16 * c, 0);
+    BitBlt(w, s.ItemX[k], s.ItemY[k], kCell, kCell, b.Playground, s.ItemX[k], s.ItemY[k], SRCCOPY);
+    DrawSprite(w, s.ItemX[k], s.ItemY[k], kCell, kCell, *sheet, kCell * c, kCell, kCell * c, 0);
   }
 }
 
 bool EatTest(Game& g) {
   GameState& s = g.State;
   const uint32_t serial = g.GameSerial;
-  for (int k = 1; k <= 99; ++k) {
+  // Only the lowest matching slot is eaten; a second item on the same cell waits for the next
+  // tick (a skull under an eaten star then still kills).
+  for (int k = kFirstItemSlot; k <= kLastItemSlot; ++k) {
     if (s.ItemKind[k] == kFree || s.ItemX[k] != s.HeadX || s.ItemY[k] != s.HeadY) continue;
     if (s.ItemKind[k] == kSkull) {
       Refresh(g);
@@ -77,12 +83,12 @@ bool EatTest(Game& g) {
       return false;
     }
     s.ItemKind[k] = kFree;
-    if (s.SnakeLength < 100) {
+    if (s.SnakeLength < kMaxSnakeLength) {
       ++s.SnakeLength;
       ++s.Score;
-      s.GrowFlash = 5;
+      s.GrowFlash = kGrowFlashTicks;
     }
-    PlayEffect(g, 103);  // the click sounds even when the snake can grow no longer
+    PlayEffect(g, kEffectEat);  // the click sounds even when the snake can grow no longer
     return StillPlaying(g, serial);
   }
   return true;

@@ -1,6 +1,7 @@
 // The game tick: erase, spawn, items, steering, movement, snake, score, eat and collision
 // tests, then one refresh.
 #include "core/game.h"
+#include "core/rules.h"
 #include "play/play.h"
 #include "screens/buffer_frm.h"
 #include "screens/score.h"
@@ -16,12 +17,12 @@ constexpr int kBallMaskX = 64;
 constexpr int kBallMaskY = 0;
 
 void EraseCell(Game& g, int x, int y) {
-  BitBlt(g.MainForm.Image, x, y, 16, 16, g.BufferFrm.Playground, x, y, SRCCOPY);
+  BitBlt(g.MainForm.Image, x, y, kCell, kCell, g.BufferFrm.Playground, x, y, SRCCOPY);
 }
 
 void DrawBall(Game& g, int x, int y, int picX, int picY) {
-  DrawSprite(g.MainForm.Image, x, y, 16, 16, g.BufferFrm.sprGobbix, kBallMaskX, kBallMaskY, picX,
-             picY);
+  DrawSprite(g.MainForm.Image, x, y, kCell, kCell, g.BufferFrm.sprGobbix, kBallMaskX, kBallMaskY,
+             picX, picY);
 }
 
 }  // namespace
@@ -30,10 +31,10 @@ void Steer(Game& g) {
   GameState& s = g.State;
   // Fixed order; each test sees the direction the earlier ones left, so the last passing test
   // decides. Tests 3 and 4 can therefore fold the snake back vertically in one tick.
-  if (s.HoldLeft && s.HeadY % 16 == 0 && s.Direction != kRight) s.Direction = kLeft;
-  if (s.HoldRight && s.HeadY % 16 == 0 && s.Direction != kLeft) s.Direction = kRight;
-  if (s.HoldUp && s.HeadX % 16 == 0 && s.Direction != kDown) s.Direction = kUp;
-  if (s.HoldDown && s.HeadX % 16 == 0 && s.Direction != kUp) s.Direction = kDown;
+  if (s.HoldLeft && s.HeadY % kCell == 0 && s.Direction != kRight) s.Direction = kLeft;
+  if (s.HoldRight && s.HeadY % kCell == 0 && s.Direction != kLeft) s.Direction = kRight;
+  if (s.HoldUp && s.HeadX % kCell == 0 && s.Direction != kDown) s.Direction = kUp;
+  if (s.HoldDown && s.HeadX % kCell == 0 && s.Direction != kUp) s.Direction = kDown;
 }
 
 bool Move(Game& g) {
@@ -41,25 +42,25 @@ bool Move(Game& g) {
   // The border is not deadly: the head simply stops there until it is turned.
   switch (s.Direction) {
     case kDown:
-      if (s.HeadY < 368) {
+      if (s.HeadY < kFieldMax) {
         s.HeadY = static_cast<Integer>(s.HeadY + s.Speed);
         return true;
       }
       break;
     case kLeft:
-      if (s.HeadX > 16) {
+      if (s.HeadX > kFieldMin) {
         s.HeadX = static_cast<Integer>(s.HeadX - s.Speed);
         return true;
       }
       break;
     case kRight:
-      if (s.HeadX < 368) {
+      if (s.HeadX < kFieldMax) {
         s.HeadX = static_cast<Integer>(s.HeadX + s.Speed);
         return true;
       }
       break;
     case kUp:
-      if (s.HeadY > 16) {
+      if (s.HeadY > kFieldMin) {
         s.HeadY = static_cast<Integer>(s.HeadY - s.Speed);
         return true;
       }
@@ -73,34 +74,37 @@ bool Move(Game& g) {
 void ShiftTrail(Game& g) {
   GameState& s = g.State;
   // Entries 1..998 move up by one; the oldest (999) is dropped and index 0 is left alone.
-  std::copy_backward(s.TrailX.Data.begin() + 1, s.TrailX.Data.begin() + 999,
-                     s.TrailX.Data.begin() + 1000);
-  std::copy_backward(s.TrailY.Data.begin() + 1, s.TrailY.Data.begin() + 999,
-                     s.TrailY.Data.begin() + 1000);
+  std::copy_backward(s.TrailX.Data.begin() + 1, s.TrailX.Data.begin() + kTrailSize - 1,
+                     s.TrailX.Data.begin() + kTrailSize);
+  std::copy_backward(s.TrailY.Data.begin() + 1, s.TrailY.Data.begin() + kTrailSize - 1,
+                     s.TrailY.Data.begin() + kTrailSize);
   s.TrailX[1] = s.HeadX;
   s.TrailY[1] = s.HeadY;
 }
 
 void tmrMain_Timer(Game& g) {
   GameState& s = g.State;
+  // Called for its effect: the off-screen pictures are loaded before the first one is read, as
+  // a hidden window loads on first use.
   Buffers(g);
 
   EraseScore(g);
   EraseCell(g, s.HeadX, s.HeadY);
-  for (int i = 1; i <= s.SnakeLength; ++i) EraseCell(g, s.TrailX[8 * i], s.TrailY[8 * i]);
+  for (int i = 1; i <= s.SnakeLength; ++i) EraseCell(g, SegmentX(s, i), SegmentY(s, i));
 
   if (!SpawnStep(g)) return;  // the game ended while a random pick pumped events
   ItemStep(g);
 
   Steer(g);
   const bool moved = Move(g);
-  DrawBall(g, s.HeadX, s.HeadY, 16 * (s.Direction - 1), 16);
+  // The head is drawn even when it stands at the border, and the trail only shifts on a move.
+  DrawBall(g, s.HeadX, s.HeadY, kCell * (s.Direction - 1), kCell);
   if (moved) ShiftTrail(g);
-  for (int i = 1; i <= s.SnakeLength; ++i) DrawBall(g, s.TrailX[8 * i], s.TrailY[8 * i], 16, 0);
+  for (int i = 1; i <= s.SnakeLength; ++i) DrawBall(g, SegmentX(s, i), SegmentY(s, i), kCell, 0);
 
   s.GrowFlash = static_cast<Integer>(std::max(0, s.GrowFlash - 1));
   if (s.GrowFlash > 0) {
-    DrawBall(g, s.TrailX[8 * s.SnakeLength], s.TrailY[8 * s.SnakeLength], 48, 0);
+    DrawBall(g, SegmentX(s, s.SnakeLength), SegmentY(s, s.SnakeLength), 3 * kCell, 0);
   }
 
   DrawScore(g);

@@ -8,7 +8,7 @@ namespace fg {
 
 struct Game;
 
-// 28 spaces, the message, 31 spaces: 271 characters.
+// The message with the blank lead-in and run-out that let it enter and leave the view.
 extern const std::string_view kScrollMessage;
 
 // Renders the 30 characters from `pos` into the scroll strip; near the end of the message it

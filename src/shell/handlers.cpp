@@ -2,6 +2,7 @@
 #include "core/game.h"
 #include "play/play.h"
 #include "screens/scroller.h"
+#include "shell/pause.h"
 #include "shell/shell.h"
 
 namespace fg {
@@ -16,6 +17,7 @@ class FormEvents : public EventSink {
   void MouseMove(float x, float y) override { Form_MouseMove(g_, 0, 0, x, y); }
   void MouseDown(int16_t button, float x, float y) override { Form_MouseDown(g_, button, 0, x, y); }
   void CloseRequest() override { Form_Unload(g_); }
+  void FocusLost() override { Form_LostFocus(g_); }
 
  private:
   Game& g_;

@@ -1,20 +1,17 @@
 // Keyboard and mouse: what each key does depends on the mode (play, title, game over).
 #include "core/game.h"
+#include "core/rules.h"
 #include "platform/keys.h"
 #include "play/play.h"
 #include "screens/buffer_frm.h"
 #include "screens/title.h"
+#include "shell/pause.h"
 #include "shell/shell.h"
 #include "sound/music.h"
 
 namespace fg {
 
 namespace {
-
-// The link label's hot zone; every bound is strict.
-bool InLinkZone(float x, float y) {
-  return 132 < x && x < 273 && 52 < y && y < 62;
-}
 
 Flag* HoldFlag(GameState& s, int16_t keyCode) {
   switch (keyCode) {
@@ -57,14 +54,20 @@ void Form_KeyDown(Game& g, int16_t keyCode, int16_t /*shift*/) {
     ToggleSound(g);
     return;
   }
+  if (IsPauseKey(keyCode)) {
+    if (PauseKeyDown(g, keyCode)) return;
+    if (keyCode != kKeyPadStart) return;  // P and Pause mean nothing outside play
+    keyCode = kKeySpace;                  // a pad's Start is Space there
+  }
   if (s.InGame != 0) {
     if (keyCode == kKeyEscape) {
+      DropPause(g);  // the title is drawn over the sign
       s.InGame = kFalse;
       ++g.GameSerial;
       SetTimer(g, g.MainForm.tmrMain, false);
       ShowTitle(g);
-    } else if (Flag* hold = HoldFlag(s, keyCode)) {
-      *hold = kTrue;
+    } else if (Flag* hold = HoldFlag(s, keyCode); hold != nullptr && !g.Pause.On) {
+      *hold = kTrue;  // while paused, presses wait for the game: a blind press steers nothing
     }
     return;
   }
@@ -83,6 +86,7 @@ void Form_KeyUp(Game& g, int16_t keyCode, int16_t /*shift*/) {
   // Releases count in every mode, so a key let go during the explosion or on the title cannot
   // steer the next game by itself.
   if (Flag* hold = HoldFlag(g.State, keyCode)) *hold = kFalse;
+  PauseKeyUp(g, keyCode);
 }
 
 void Form_MouseMove(Game& g, int16_t /*button*/, int16_t /*shift*/, float x, float y) {
@@ -97,8 +101,8 @@ void Form_MouseMove(Game& g, int16_t /*button*/, int16_t /*shift*/, float x, flo
     s.LinkDirty = kTrue;
   }
   if (s.LinkDirty != 0) {
-    BitBlt(g.MainForm.Image, 132, 52, 141, 10, Buffers(g).sprLink, 0, s.LinkHover != 0 ? 10 : 0,
-           SRCCOPY);
+    BitBlt(g.MainForm.Image, kLinkX, kLinkY, kLinkWidth, kLinkHeight, Buffers(g).sprLink, 0,
+           s.LinkHover != 0 ? kLinkHeight : 0, SRCCOPY);
     Refresh(g);
     s.LinkDirty = kFalse;
   }

@@ -19,15 +19,18 @@ inline constexpr int kVersionMinor = 0;
 // program or a test builds gets this before its start-up.
 void AttachHandlers(Game& g);
 
+// Pumps events: input handlers, even one that ends the game or the program, may run inside.
 void Form_Load(Game& g);
 [[noreturn]] void Form_Unload(Game& g);  // closes the music and ends the program at once
 
+// Pumps events: input handlers, even one that ends the game or the program, may run inside.
 void Form_KeyDown(Game& g, int16_t keyCode, int16_t shift);
 void Form_KeyUp(Game& g, int16_t keyCode, int16_t shift);
 void Form_MouseMove(Game& g, int16_t button, int16_t shift, float x, float y);
 void Form_MouseDown(Game& g, int16_t button, int16_t shift, float x, float y);
 
-// Work that waits for the current sequence to finish: a Space held back during a title reveal.
+// Work that waits for the current sequence to finish: a Space held back during a title reveal,
+// a pause asked for during a tick or the playground wipe.
 void RunPending(Game& g);
 
 // The program's message loop on any host: block until something is due, dispatch, repeat,

@@ -7,6 +7,7 @@
 #include "play/play.h"
 #include "screens/buffer_frm.h"
 #include "screens/title.h"
+#include "shell/pause.h"
 #include "shell/shell.h"
 #include "sound/music.h"
 
@@ -44,9 +45,15 @@ void Form_Unload(Game& g) {
 }
 
 void RunPending(Game& g) {
-  if (!g.StartPending || g.Revealing || g.Starting) return;
-  g.StartPending = false;
-  if (g.State.InGame == 0 && g.State.Busy == 0) StartGame(g);
+  // First for a pause asked for during the tick just run: if that tick ended the game, the
+  // pause goes with it here, before a held-back Space starts the next one. Then for one asked
+  // for during that start's wipe.
+  TakePendingPause(g);
+  if (g.StartPending && !g.Revealing && !g.Starting) {
+    g.StartPending = false;
+    if (g.State.InGame == 0 && g.State.Busy == 0) StartGame(g);
+  }
+  TakePendingPause(g);
 }
 
 void RunMessageLoop(Game& g, int64_t until) {

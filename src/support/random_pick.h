@@ -30,6 +30,7 @@ struct RandomRounds {
 int16_t RoundHalfEven(double v);
 
 // Five draws, pumping events after each; returns the fifth, 0..n.
+// Pumps events: input handlers, even one that ends the game or the program, may run inside.
 int16_t RandomPick(Host& host, RandomRounds& rounds, int16_t n);
 
 }  // namespace fg

@@ -12,59 +12,49 @@ Scenarios:
                   still runs, silently
   no-display      no display at all: exit status 1 and one line on standard error
 
-Only the standard library is used; screenshots come from ImageMagick's `import`, input from
-xdotool, the display from `Xvfb -displayfd` (never a fixed display number).
+The X server, the input and the screenshots come from the project's X-session helper,
+tests/xsession.py (standard library only, over Xvfb, xdotool and ImageMagick's `import`).
 """
 
 import argparse
 import array
-import contextlib
-import fcntl
 import math
 import os
 import random
-import select
+import re
 import shutil
-import struct
 import subprocess
 import sys
 import tempfile
 import time
-import zlib
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
+from xsession import Failure, XSession, clean_env, read_png  # noqa: E402
 
 CAPTION = "Fenzo Gobbix v1.0"
 HOME_PAGE = "https://fenzogobbix.example/"
 SIZE = 400
 SCROLLER_ROWS = range(380, 397)        # the scroller and its one-pixel shadow
-LABEL = (132, 52, 141, 10)             # the link label: x, y, w, h
+
+
+def game_rule(name):
+    """A number of the game's rules, read where the game keeps it (src/core/rules.h)."""
+    here = os.path.dirname(os.path.abspath(__file__))
+    with open(os.path.join(here, "..", "..", "src", "core", "rules.h"), encoding="utf-8") as f:
+        found = re.search(r"constexpr int %s = (\d+);" % name, f.read())
+    if not found:
+        raise SystemExit(f"e2e: {name} not found in src/core/rules.h")
+    return int(found.group(1))
+
+
+# the link label: x, y, w, h
+LABEL = tuple(game_rule(n) for n in ("kLinkX", "kLinkY", "kLinkWidth", "kLinkHeight"))
 LINK_POINT = (200, 57)                 # inside the strict hot zone
 OUTSIDE_POINT = (20, 300)              # nowhere near the label
 SNAKE_ROWS = range(176, 192)           # the row a new snake starts in
 SCORE_RECT = (178, 10, 45, 9)          # five digits of 9 x 9
 AUDIO_BYTES_PER_SECOND = 44100 * 4     # 16-bit stereo at the rate the game asks for
 DEADLINE = 8.0                         # generous bound for anything that should take < 1 s
-
-
-class Failure(Exception):
-    pass
-
-
-class XServerLost(Exception):
-    """The game could not reach a freshly started X server. Under load a fresh Xvfb now and
-    then refuses the first client; a game that never reaches its display fails all three
-    tries."""
-
-
-@contextlib.contextmanager
-def x_start_lock():
-    """Held while an X server starts and the game connects to it (between our own runs)."""
-    path = os.path.join(tempfile.gettempdir(), "fg-e2e-xstart.lock")
-    with open(path, "a") as f:
-        fcntl.flock(f, fcntl.LOCK_EX)
-        try:
-            yield
-        finally:
-            fcntl.flock(f, fcntl.LOCK_UN)
 
 
 CHECKS = 0
@@ -98,72 +88,6 @@ def wait_for(probe, timeout, what, interval=0.05):
 # Pictures
 
 
-class Image:
-    """RGB pixels, three bytes each, row by row."""
-
-    def __init__(self, width, height, rgb):
-        self.width, self.height, self.rgb = width, height, bytes(rgb)
-
-    def px(self, x, y):
-        i = 3 * (y * self.width + x)
-        return tuple(self.rgb[i:i + 3])
-
-    def row(self, y, x=0, w=None):
-        w = self.width - x if w is None else w
-        i = 3 * (y * self.width + x)
-        return self.rgb[i:i + 3 * w]
-
-
-def read_png(path):
-    """Decodes an 8-bit, non-interlaced RGB or RGBA PNG (what the game's pictures are)."""
-    with open(path, "rb") as f:
-        data = f.read()
-    if data[:8] != b"\x89PNG\r\n\x1a\n":
-        raise Failure(f"{path}: not a PNG")
-    pos, idat, header = 8, [], None
-    while pos < len(data):
-        length, kind = struct.unpack(">I4s", data[pos:pos + 8])
-        body = data[pos + 8:pos + 8 + length]
-        if kind == b"IHDR":
-            header = struct.unpack(">IIBBBBB", body)
-        elif kind == b"IDAT":
-            idat.append(body)
-        pos += 12 + length
-    width, height, depth, colour, _, _, interlace = header
-    if depth != 8 or colour not in (2, 6) or interlace != 0:
-        raise Failure(f"{path}: unsupported PNG layout {header}")
-    bpp = 3 if colour == 2 else 4
-    raw = zlib.decompress(b"".join(idat))
-    stride = width * bpp
-    out = bytearray()
-    prev = bytearray(stride)
-    for y in range(height):
-        ftype = raw[y * (stride + 1)]
-        line = bytearray(raw[y * (stride + 1) + 1:(y + 1) * (stride + 1)])
-        for i in range(stride):
-            a = line[i - bpp] if i >= bpp else 0
-            b = prev[i]
-            c = prev[i - bpp] if i >= bpp else 0
-            if ftype == 1:
-                line[i] = (line[i] + a) & 0xFF
-            elif ftype == 2:
-                line[i] = (line[i] + b) & 0xFF
-            elif ftype == 3:
-                line[i] = (line[i] + (a + b) // 2) & 0xFF
-            elif ftype == 4:
-                p = a + b - c
-                pa, pb, pc = abs(p - a), abs(p - b), abs(p - c)
-                pred = a if pa <= pb and pa <= pc else (b if pb <= pc else c)
-                line[i] = (line[i] + pred) & 0xFF
-        prev = line
-        if bpp == 3:
-            out += line
-        else:
-            for i in range(0, stride, 4):
-                out += line[i:i + 3]
-    return Image(width, height, out)
-
-
 def mismatches(shot, ref, rows, x0=0, w=SIZE, ref_x0=None, ref_y0=None):
     """(x, y) of every pixel in `rows` x [x0, x0+w) where shot differs from ref (ref may be
     offset by ref_x0/ref_y0)."""
@@ -181,8 +105,7 @@ def mismatches(shot, ref, rows, x0=0, w=SIZE, ref_x0=None, ref_y0=None):
 
 def save_ppm(image, path):
     """Keeps a screenshot next to a failure's other files."""
-    with open(path, "wb") as f:
-        f.write(b"P6 %d %d 255\n" % (image.width, image.height) + image.rgb)
+    image.save_ppm(path)
 
 
 def describe(diff, shot, ref, limit=5):
@@ -195,90 +118,28 @@ def describe(diff, shot, ref, limit=5):
 
 
 class Session:
-    """One Xvfb, one running game, helpers to look at it and drive it."""
+    """One X session with the game running in it, helpers to look at it and drive it."""
 
     def __init__(self, binary, workdir, audio_file, extra_env=None):
         """Starts an X server and the game in it, and waits for the game's window."""
         self.workdir = workdir
         self.audio_file = audio_file
-        self.xvfb = None
-        self.game = None
-        self.window = None
-        self._stderr = None
-        self._xvfb_log = None
         self.stderr_path = os.path.join(workdir, "game.stderr")
+        self._stderr = open(self.stderr_path, "wb")
+        self.x = XSession(log_dir=workdir)
         try:
-            for attempt in range(1, 4):
-                # X servers that start at the same moment can take each other's socket while
-                # they look for a free display; ours start one at a time.
-                with x_start_lock():
-                    self._start(binary, extra_env)
-                    try:
-                        self.find_window()
-                        return
-                    except XServerLost as e:
-                        print(f"e2e: attempt {attempt}: {e}; starting again", file=sys.stderr)
-                        self.close()
-            raise Failure("the game could not open its window on three fresh X servers")
+            self.x.start()
+            env = {"SDL_AUDIODRIVER": "disk", "SDL_DISKAUDIOFILE": audio_file}
+            env.update(extra_env or {})
+            self.game = self.x.launch([binary], env=env, cwd=workdir, stderr=self._stderr)
+            self.find_window()
         except BaseException:
             self.close()
             raise
 
-    def _start(self, binary, extra_env):
-        self._stderr = open(self.stderr_path, "wb")
-        self._xvfb_log = open(os.path.join(self.workdir, "xvfb.log"), "wb")
-        self.display = self._start_xvfb()
-        self.env = clean_env()
-        self.env["DISPLAY"] = self.display
-        self.env["SDL_AUDIODRIVER"] = "disk"
-        self.env["SDL_DISKAUDIOFILE"] = self.audio_file
-        self.env.update(extra_env or {})
-        self.game = subprocess.Popen([binary], env=self.env, cwd=self.workdir,
-                                     stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
-                                     stderr=self._stderr)
-
-    def _start_xvfb(self):
-        r, w = os.pipe()
-        self.xvfb = subprocess.Popen(
-            ["Xvfb", "-displayfd", str(w), "-screen", "0", "800x600x24", "-nolisten", "tcp"],
-            pass_fds=(w,), stdout=subprocess.DEVNULL, stderr=self._xvfb_log)
-        os.close(w)
-        number = b""
-        end = time.monotonic() + DEADLINE
-        while not number.endswith(b"\n"):
-            left = end - time.monotonic()
-            if left <= 0 or not select.select([r], [], [], left)[0]:
-                raise Failure("Xvfb did not report its display")
-            chunk = os.read(r, 16)
-            if not chunk:
-                raise Failure("Xvfb ended before reporting its display")
-            number += chunk
-        os.close(r)
-        return ":" + number.decode().strip()
-
     def close(self):
-        # Politely first: an X server that is killed outright leaves its lock and socket
-        # behind for the next one to clean up.
-        for p in (self.game, self.xvfb):
-            if p is not None and p.poll() is None:
-                p.terminate()
-                try:
-                    p.wait(timeout=5)
-                except subprocess.TimeoutExpired:
-                    p.kill()
-                    p.wait()
-        self.game = self.xvfb = None
-        for f in (self._stderr, self._xvfb_log):
-            if f is not None:
-                f.close()
-        self._stderr = self._xvfb_log = None
-
-    def x(self, *args, check_rc=True):
-        """Runs an X client against our display; returns its stdout."""
-        r = subprocess.run(list(args), env=self.env, capture_output=True, timeout=DEADLINE)
-        if check_rc and r.returncode != 0:
-            raise Failure(f"{' '.join(args)} failed: {r.stderr.decode().strip()}")
-        return r.stdout.decode()
+        self.x.close()
+        self._stderr.close()
 
     def assert_running(self):
         if self.game.poll() is not None:
@@ -286,63 +147,33 @@ class Session:
                           f"{open(self.stderr_path, 'rb').read().decode(errors='replace')}")
 
     def find_window(self):
-        def probe():
-            if self.game.poll() == 1:
-                err = open(self.stderr_path, "rb").read().decode(errors="replace")
-                if "cannot open a window" in err:
-                    raise XServerLost(f"the game found no display at {self.display}: "
-                                      f"{err.strip().splitlines()[-1]}")
-            self.assert_running()
-            out = self.x("xdotool", "search", "--onlyvisible", "--name",
-                         "^" + CAPTION.replace(".", r"\.") + "$", check_rc=False)
-            ids = out.split()
-            return ids[0] if ids else None
-        self.window = wait_for(probe, DEADLINE, f'a visible window named "{CAPTION}"')
+        try:
+            self.window = self.x.find_window(proc=self.game, timeout=DEADLINE)
+        except Failure as e:
+            err = open(self.stderr_path, "rb").read().decode(errors="replace").strip()
+            raise Failure(f"{e}{': ' + err if err else ''}") from None
+        global CHECKS
+        CHECKS += 1
         return self.window
 
     def window_name_and_size(self):
-        info = self.x("xwininfo", "-id", self.window)
-        name = info.split('"', 2)[1] if '"' in info else ""
-        fields = {}
-        for line in info.splitlines():
-            if ":" in line:
-                k, v = line.split(":", 1)
-                fields[k.strip()] = v.strip()
-        return name, int(fields["Width"]), int(fields["Height"])
+        _, _, w, h = self.x.geometry(self.window)
+        return self.x.window_name(self.window), w, h
 
     def shot(self):
-        r = subprocess.run(["import", "-window", self.window, "-depth", "8", "ppm:-"],
-                           env=self.env, capture_output=True, timeout=DEADLINE)
-        if r.returncode != 0:
-            raise Failure(f"import failed: {r.stderr.decode().strip()}")
-        data = r.stdout
-        # P6 <w> <h> <max>\n<rgb>
-        fields, pos = [], 0
-        while len(fields) < 4:
-            while data[pos:pos + 1].isspace():
-                pos += 1
-            start = pos
-            while not data[pos:pos + 1].isspace():
-                pos += 1
-            fields.append(data[start:pos])
-        pos += 1
-        if fields[0] != b"P6" or fields[3] != b"255":
-            raise Failure("import gave an unexpected picture")
-        return Image(int(fields[1]), int(fields[2]), data[pos:])
+        return self.x.screenshot(self.window)
 
     def key(self, name):
-        self.x("xdotool", "key", "--window", self.window, name)
+        self.x.tap(self.window, name)
 
     def hold(self, name, seconds):
-        self.x("xdotool", "keydown", "--window", self.window, name)
-        time.sleep(seconds)
-        self.x("xdotool", "keyup", "--window", self.window, name)
+        self.x.hold(self.window, name, seconds)
 
     def pointer(self, point):
-        self.x("xdotool", "mousemove", "--window", self.window, str(point[0]), str(point[1]))
+        self.x.move(self.window, point[0], point[1])
 
     def click(self):
-        self.x("xdotool", "click", "1")
+        self.x.click()
 
     def audio_size(self):
         try:
@@ -376,14 +207,6 @@ class Session:
         except subprocess.TimeoutExpired:
             raise Failure("Escape on the title did not end the program within a second")
         check(rc == 0, f"exit status after Escape on the title is {rc}, want 0")
-
-
-def clean_env():
-    env = dict(os.environ)
-    for name in ("DISPLAY", "WAYLAND_DISPLAY", "SDL_VIDEODRIVER", "SDL_AUDIODRIVER",
-                 "SDL_DISKAUDIOFILE", "XAUTHORITY"):
-        env.pop(name, None)
-    return env
 
 
 # ---------------------------------------------------------------------------------------------

@@ -129,6 +129,50 @@ TEST(BitBlt, MatchesThePixelByPixelDefinitionForAnyRectangle) {
   }
 }
 
+// A sprite is its two copies: the mask cell ANDed in, then the picture cell ORed over, each
+// clipped on its own. Sheets of two rows of cells as the game's are, with cells inside the
+// sheet (drawn in one pass), cells hanging over the sheet's edges, and destinations clipped at
+// every edge; widths around the four-pixel runs and the 16-pixel cell.
+TEST(DrawSprite, MatchesItsTwoCopiesForAnyRectangle) {
+  std::mt19937 rng(11);
+  const auto pick = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+  int onePass = 0;
+  for (int n = 0; n < 4000; ++n) {
+    const int cell = pick(0, 2) == 0 ? 16 : pick(1, 24);
+    const int cells = pick(1, 6);
+    const Surface sheet = Pattern(cell * cells, 2 * cell, static_cast<uint32_t>(rng()));
+    const Surface before = Pattern(pick(1, 80), pick(1, 80), static_cast<uint32_t>(rng()));
+    const int w = pick(0, 5) == 0 ? pick(-2, 40) : cell;
+    const int h = pick(0, 5) == 0 ? pick(-2, 40) : cell;
+    // Half the time inside the destination where it fits, else anywhere over its edges.
+    const auto place = [&](int size, int room) {
+      return pick(0, 1) == 0 && size <= room ? pick(0, room - size) : pick(-size - 2, room + 2);
+    };
+    const int x = place(w, before.Width), y = place(h, before.Height);
+    // The mask in the second row under its picture, as on the game's sheets, or anywhere.
+    const bool game = pick(0, 3) != 0;
+    const int picX = game ? cell * pick(0, cells - 1) : pick(-20, sheet.Width + 4);
+    const int picY = game ? 0 : pick(-20, sheet.Height + 4);
+    const int maskX = game ? picX : pick(-20, sheet.Width + 4);
+    const int maskY = game ? cell : pick(-20, sheet.Height + 4);
+    const auto inSheet = [&](int cx, int cy) {
+      return cx >= 0 && cy >= 0 && cx + w <= sheet.Width && cy + h <= sheet.Height;
+    };
+    const bool meets = x < before.Width && y < before.Height && x + w > 0 && y + h > 0;
+    if (w > 0 && h > 0 && meets && inSheet(picX, picY) && inSheet(maskX, maskY)) ++onePass;
+
+    Surface got = before, want = before;
+    DrawSprite(got, x, y, w, h, sheet, maskX, maskY, picX, picY);
+    ReferenceBlt(want, x, y, w, h, sheet, maskX, maskY, SRCAND);
+    ReferenceBlt(want, x, y, w, h, sheet, picX, picY, SRCPAINT);
+    ASSERT_EQ(got.Pixels, want.Pixels)
+        << "case " << n << ": " << w << " x " << h << " at " << x << "," << y << " mask " << maskX
+        << "," << maskY << " picture " << picX << "," << picY << " on " << before.Width << " x "
+        << before.Height;
+  }
+  EXPECT_GT(onePass, 1500);  // most cases are the game's, drawn in one pass
+}
+
 TEST(BitBlt, EmptyOrNegativeSizesDrawNothing) {
   const Surface src = Pattern(4, 4, 5);
   Surface dst(4, 4, 7);

@@ -1,81 +1,131 @@
-// Replays a recorded session and compares the state it ends in with the stored dump.
-// Set FG_UPDATE_FIXTURES=1 to rewrite the dump after an intended change of the rules.
+// Replays recorded sessions and compares what they show and the state they end in with the
+// stored dumps. Set FG_UPDATE_FIXTURES=1 to rewrite the dumps after an intended change of the
+// rules or the pictures.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
+#include <iostream>
 #include <sstream>
 
-#include "testkit.h"
+#include "replay/replay.h"
 
 namespace fg::test {
 namespace {
 
-std::string Dump(TestGame& t) {
-  const GameState& s = t.S();
-  std::ostringstream o;
-  o << "clock " << t.Host.Clock() << "\n"
-    << "mode InGame " << s.InGame << " Busy " << s.Busy << "\n"
-    << "head " << s.HeadX << " " << s.HeadY << " direction " << s.Direction << " speed " << s.Speed
-    << "\n"
-    << "length " << s.SnakeLength << " score " << s.Score << " growflash " << s.GrowFlash
-    << " spawndelay " << s.SpawnDelay << "\n"
-    << "hold left " << s.HoldLeft << " right " << s.HoldRight << " up " << s.HoldUp << " down "
-    << s.HoldDown << "\n"
-    << "link hover " << s.LinkHover << " scroll " << s.ScrollPos << " " << s.ScrollShift << "\n";
-  o << "segments";
-  for (int i = 1; i <= s.SnakeLength; ++i) o << " " << s.TrailX[8 * i] << "," << s.TrailY[8 * i];
-  o << "\nitems\n";
-  for (int k = 0; k < 100; ++k) {
-    if (s.ItemKind[k] == 0 && k != 0) continue;
-    o << "  " << k << ": kind " << s.ItemKind[k] << " at " << s.ItemX[k] << "," << s.ItemY[k]
-      << " frame " << s.ItemFrame[k] << "\n";
+const std::string kDir = FG_FIXTURES_DIR;
+
+std::optional<std::string> ReadText(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return std::nullopt;
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+std::string WhereTheyDiffer(const std::string& want, const std::string& got) {
+  const auto d = FirstDifference(want, got);
+  if (!d) return "";
+  return "first difference at line " + std::to_string(d->Line) +
+         " of the dump\n  expected: " + d->Expected + "\n  actual:   " + d->Actual;
+}
+
+// The stored dump of a session; rewritten from `got` instead under FG_UPDATE_FIXTURES.
+struct Expected {
+  bool Rewrote = false;
+  std::optional<std::string> Text;
+};
+Expected ExpectedDump(const std::string& name, const std::string& got) {
+  const std::string path = kDir + "/" + name + ".expected";
+  if (std::getenv("FG_UPDATE_FIXTURES") != nullptr) {
+    if (ReadText(path) != got) {
+      std::ofstream(path, std::ios::binary) << got;
+      std::cout << "rewrote " << path << "\n";
+    }
+    return {true, got};
   }
-  o << "effects";
-  for (int id : t.Effects()) o << " " << id;
-  o << "\nrefreshes " << t.Host.Refreshes << "\n";
-  return o.str();
+  return {false, ReadText(path)};
+}
+
+// Runs a stored script and checks its dump: the whole text, and where it first goes astray.
+ReplayResult CheckSession(const std::string& name) {
+  const auto script = ReadText(kDir + "/" + name + ".txt");
+  EXPECT_TRUE(script) << "missing script " << name;
+  if (!script) return {};
+  ReplayResult r = RunReplay(*script);
+  const Expected want = ExpectedDump(name, r.Dump);
+  EXPECT_TRUE(want.Text) << "missing " << name << ".expected";
+  if (want.Text && !want.Rewrote) {
+    EXPECT_EQ(r.Dump, *want.Text) << WhereTheyDiffer(*want.Text, r.Dump);
+  }
+  return r;
+}
+
+int Count(const std::vector<int>& ids, int id) {
+  return static_cast<int>(std::count(ids.begin(), ids.end(), id));
 }
 
 TEST(Replay, ATwoGameSessionEndsInTheRecordedState) {
-  const std::string dir = FG_FIXTURES_DIR;
-  std::ifstream script(dir + "/replay_two_games.txt");
-  ASSERT_TRUE(script) << "missing script";
-  TestGame t;
-  std::string line;
-  int64_t last = 0;
-  while (std::getline(script, line)) {
-    if (line.empty() || line[0] == '#') continue;
-    std::istringstream in(line);
-    int64_t time = 0;
-    std::string what;
-    in >> time >> what;
-    last = std::max(last, time);
-    if (what == "down" || what == "up") {
-      int code = 0;
-      in >> code;
-      t.Host.At(time, what == "down" ? ScriptedEvent::kKeyDown : ScriptedEvent::kKeyUp,
-                static_cast<int16_t>(code));
-    } else if (what == "move" || what == "click") {
-      float x = 0, y = 0;
-      in >> x >> y;
-      t.Host.At(time, what == "move" ? ScriptedEvent::kMouseMove : ScriptedEvent::kMouseDown, 1, x,
-                y);
+  const ReplayResult r = CheckSession("replay_two_games");
+  ASSERT_FALSE(r.ProgramEnded);
+  EXPECT_EQ(r.Games.size(), 2u);
+}
+
+// The snake circles until the first skull appears, then heads for it and dies on it.
+TEST(Replay, AGameEndsOnASkull) {
+  const ReplayResult r = CheckSession("replay_skull");
+  ASSERT_FALSE(r.ProgramEnded);
+  ASSERT_EQ(r.Games.size(), 1u);
+  EXPECT_EQ(r.Games[0].Cause, "skull");
+}
+
+// A route past every star the generator places until the snake is a hundred long, then one
+// more: the click sounds but the snake and the score stay where the cap holds them.
+TEST(Replay, ALongGameGrowsTheSnakeToItsCapOfAHundred) {
+  const ReplayResult r = CheckSession("replay_cap");
+  ASSERT_FALSE(r.ProgramEnded);
+  ASSERT_EQ(r.Games.size(), 1u);
+  EXPECT_EQ(r.Games[0].Cause, "escape");
+  EXPECT_EQ(r.Games[0].Length, 100);
+  EXPECT_EQ(r.Games[0].Score, 95);
+  EXPECT_GT(Count(r.Effects, 103), 95) << "no star eaten at the cap";
+}
+
+TEST(Replay, ScriptErrorsNameTheirLine) {
+  const auto lineOf = [](const std::string& script) {
+    try {
+      ParseScript(script);
+    } catch (const ScriptError& e) {
+      return e.Line();
     }
-  }
-  t.Load();
-  ASSERT_FALSE(t.RunUntil(last + 5000));
-  const std::string got = Dump(t);
-  const std::string expectedPath = dir + "/replay_two_games.expected";
-  if (std::getenv("FG_UPDATE_FIXTURES") != nullptr) {
-    std::ofstream(expectedPath) << got;
-    GTEST_SKIP() << "rewrote " << expectedPath;
-  }
-  std::ifstream expected(expectedPath);
-  ASSERT_TRUE(expected) << "missing " << expectedPath;
-  std::stringstream want;
-  want << expected.rdbuf();
-  EXPECT_EQ(got, want.str());
+    return 0;
+  };
+  EXPECT_EQ(lineOf("1000 down 32\n# a comment\n\n2000 press 37\n"), 4);
+  EXPECT_EQ(lineOf("1000 down\n"), 1);
+  EXPECT_EQ(lineOf("1000 down 32 37\n"), 1);
+  EXPECT_EQ(lineOf("1000 up 32\nsoon down 32\n"), 2);
+  EXPECT_EQ(lineOf("1000 move 20\n"), 1);
+  EXPECT_EQ(lineOf("1000 click 20 x\n"), 1);
+  EXPECT_EQ(lineOf("1000 close now\n"), 1);
+  EXPECT_EQ(lineOf("-5 down 32\n"), 1);
+  EXPECT_EQ(lineOf("1000\n"), 1);
+
+  const auto events = ParseScript("1000 down 32  # Space\n\t2000 move 200.5 57\n3000 close\n");
+  ASSERT_EQ(events.size(), 3u);
+  EXPECT_EQ(events[0].What, ScriptedEvent::kKeyDown);
+  EXPECT_EQ(events[0].Code, 32);
+  EXPECT_EQ(events[1].What, ScriptedEvent::kMouseMove);
+  EXPECT_EQ(events[1].X, 200.5f);
+  EXPECT_EQ(events[2].What, ScriptedEvent::kClose);
+  EXPECT_EQ(events[2].Time, 3000);
+}
+
+TEST(Replay, AScriptThatClosesTheWindowEndsTheProgram) {
+  const ReplayResult r = RunReplay("1000 down 32\n4000 close\n");
+  EXPECT_TRUE(r.ProgramEnded);
+  ASSERT_TRUE(r.Games.empty());  // the game was still on; it never ended by itself
+  EXPECT_NE(r.Dump.find("game 1 starts"), std::string::npos);
 }
 
 }  // namespace

@@ -9,27 +9,65 @@
 #   BUILD_DIR        the build to use or make (default build)
 #   VG_SOAK_GAMES    games in the headless run (default 60)
 set -euo pipefail
+self=$(realpath "$0")
 cd "$(dirname "$0")/../.."
-build=${BUILD_DIR:-build}
+
 supp=tests/valgrind/fenzogobbix.supp
-scripts/deps.sh valgrind xvfb xdotool
+memcheck=(valgrind --tool=memcheck --leak-check=full --show-leak-kinds=definite
+          --errors-for-leak-kinds=definite --error-exitcode=99 --num-callers=40
+          --track-origins=yes --child-silent-after-fork=yes --suppressions="$supp")
+
+# The game under memcheck, in the X session DISPLAY names: start-up, the title reveal, a game
+# with a turn, Escape back to the title, music off, Escape to quit. Valgrind slows everything
+# down, so each step gets a few seconds.
+if [ "${1:-}" = game-under-x ]; then
+  out=$2 build=$3
+  # Without a session bus, so the run is the same on every machine (see the suppression file).
+  env -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER -u DBUS_SESSION_BUS_ADDRESS SDL_AUDIODRIVER=dummy \
+    "${memcheck[@]}" --log-file="$out/game.%p.log" "$build/fenzogobbix" >"$out/game.out" 2>&1 &
+  game_pid=$!
+  echo "$game_pid" >"$out/game.pid"
+  trap 'kill "$game_pid" 2>/dev/null' EXIT
+  if ! window=$(/usr/bin/python3 tests/xsession.py find-window '^Fenzo Gobbix v1\.0$' \
+                  --alive "$game_pid" --timeout 120); then
+    echo "valgrind: the game's window did not appear"
+    kill "$game_pid" 2>/dev/null
+    exit 1
+  fi
+  sleep 3
+  xdotool key --window "$window" space
+  sleep 4
+  xdotool keydown --window "$window" Up
+  sleep 0.5
+  xdotool keyup --window "$window" Up
+  sleep 2
+  xdotool key --window "$window" Escape
+  sleep 3
+  xdotool key --window "$window" m
+  sleep 1
+  xdotool key --window "$window" Escape
+  for _ in $(seq 1 240); do
+    if ! kill -0 "$game_pid" 2>/dev/null; then
+      set +e
+      wait "$game_pid"
+      echo $? >"$out/game.status"
+      exit 0
+    fi
+    sleep 0.5
+  done
+  echo "valgrind: the game did not end after Escape"
+  kill "$game_pid"
+  exit 1
+fi
+
+build=${BUILD_DIR:-build}
+scripts/deps.sh valgrind xvfb xdotool python3
 if [ ! -f "$build/CMakeCache.txt" ]; then
   cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 fi
 cmake --build "$build" -j"$(nproc)" --target fenzogobbix test_soak
 
 out=$(mktemp -d /tmp/fg-valgrind.XXXXXX)
-xvfb_pid=""
-game_pid=""
-cleanup() {
-  if [ -n "$game_pid" ] && kill -0 "$game_pid" 2>/dev/null; then kill "$game_pid"; fi
-  if [ -n "$xvfb_pid" ] && kill -0 "$xvfb_pid" 2>/dev/null; then kill "$xvfb_pid"; fi
-}
-trap cleanup EXIT
-
-memcheck=(valgrind --tool=memcheck --leak-check=full --show-leak-kinds=definite
-          --errors-for-leak-kinds=definite --error-exitcode=99 --num-callers=40
-          --track-origins=yes --child-silent-after-fork=yes --suppressions="$supp")
 failed=0
 
 # A log is clean when valgrind counted no error (leaks of the kinds above count as errors).
@@ -54,54 +92,19 @@ grep -E '^soak: .*ticks' "$out/soak.out" || true
 report "headless soak" "$out/soak.log" "$status"
 
 echo "== memcheck: the game under Xvfb"
-Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp 3>"$out/display" 2>"$out/xvfb.log" &
-xvfb_pid=$!
-for _ in $(seq 1 100); do [ -s "$out/display" ] && break; sleep 0.1; done
-display=":$(tr -d '\n' <"$out/display")"
-[ "$display" != ":" ] || { echo "valgrind: Xvfb did not start"; exit 1; }
-# Without a session bus, so the run is the same on every machine (see the suppression file).
-env -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER -u DBUS_SESSION_BUS_ADDRESS \
-  DISPLAY="$display" SDL_AUDIODRIVER=dummy \
-  "${memcheck[@]}" --log-file="$out/game.%p.log" "$build/fenzogobbix" >"$out/game.out" 2>&1 &
-game_pid=$!
-x() { DISPLAY="$display" "$@"; }
-window=""
-for _ in $(seq 1 240); do
-  window=$(x xdotool search --onlyvisible --name '^Fenzo Gobbix v1\.0$' 2>/dev/null | head -1 || true)
-  [ -n "$window" ] && break
-  kill -0 "$game_pid" 2>/dev/null || break
-  sleep 0.5
-done
-if [ -z "$window" ]; then
-  echo "valgrind: the game's window did not appear"
+# The X session (tests/xsession.py) runs this script's game part with DISPLAY set, and ends the
+# X server afterwards; the game part writes the game's pid and exit status for the report.
+set +e
+/usr/bin/python3 tests/xsession.py run -- bash "$self" game-under-x "$out" "$build"
+session_status=$?
+set -e
+game_pid=$(cat "$out/game.pid" 2>/dev/null || true)
+status=$(cat "$out/game.status" 2>/dev/null || echo 124)
+if [ "$session_status" -ne 0 ] && [ ! -s "$out/game.status" ]; then
+  echo "valgrind: the game under Xvfb could not be run (status $session_status)"
   cat "$out"/game.*.log 2>/dev/null | tail -40
   exit 1
 fi
-# The title reveal, a game with a turn, Escape back to the title, music off, Escape to quit.
-# Valgrind slows everything down, so each step gets a few seconds.
-sleep 3
-x xdotool key --window "$window" space
-sleep 4
-x xdotool keydown --window "$window" Up
-sleep 0.5
-x xdotool keyup --window "$window" Up
-sleep 2
-x xdotool key --window "$window" Escape
-sleep 3
-x xdotool key --window "$window" m
-sleep 1
-x xdotool key --window "$window" Escape
-status=124
-for _ in $(seq 1 240); do
-  if ! kill -0 "$game_pid" 2>/dev/null; then
-    set +e
-    wait "$game_pid"
-    status=$?
-    set -e
-    break
-  fi
-  sleep 0.5
-done
 game_log="$out/game.$game_pid.log"
 [ -f "$game_log" ] || { echo "valgrind: no log from the game"; exit 1; }
 report "the game under Xvfb" "$game_log" "$status"

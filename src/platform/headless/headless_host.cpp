@@ -17,6 +17,7 @@ void HeadlessHost::At(int64_t time, ScriptedEvent::Kind what, int16_t code, floa
 
 void HeadlessHost::DoEvents() {
   ++Pumps;
+  if (OnPump) OnPump();
   while (next_ < script_.size() && script_[next_].Time <= now_) {
     const ScriptedEvent e = script_[next_++];
     if (sink_ == nullptr) continue;
@@ -35,6 +36,9 @@ void HeadlessHost::DoEvents() {
         break;
       case ScriptedEvent::kClose:
         sink_->CloseRequest();
+        break;
+      case ScriptedEvent::kFocusLost:
+        sink_->FocusLost();
         break;
     }
   }

@@ -14,7 +14,7 @@
 namespace fg {
 
 struct ScriptedEvent {
-  enum Kind { kKeyDown, kKeyUp, kMouseMove, kMouseDown, kClose };
+  enum Kind { kKeyDown, kKeyUp, kMouseMove, kMouseDown, kClose, kFocusLost };
   int64_t Time = 0;
   Kind What = kKeyDown;
   int16_t Code = 0;  // key code or mouse button
@@ -71,7 +71,9 @@ class HeadlessHost : public Host {
   std::vector<std::string> Urls;
   MusicHook Music;
   std::string ExeDir = "/opt/fenzogobbix";
-  int Pumps = 0;  // DoEvents calls
+  int Pumps = 0;                 // DoEvents calls
+  std::function<void()> OnPump;  // optional, at the start of every DoEvents: lets a test
+                                 // script input for a pump inside a sequence
 
  private:
   int64_t now_ = 0;

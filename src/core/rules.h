@@ -1,0 +1,66 @@
+// The numbers the game's rules are made of, each with what it is and why it has that value.
+// Change a rule here and the replay fixtures tell you what else moved.
+#pragma once
+
+#include "core/game_state.h"
+
+namespace fg {
+
+// The field: a 23 x 23 grid of 16-pixel cells inside the 16-pixel frame of the 400-pixel window.
+inline constexpr Integer kCell = 16;       // every sprite, and one step of the grid
+inline constexpr int kGridPlaces = 23;     // cells along each side of the field
+inline constexpr Integer kFieldMin = 16;   // left and top cell: the frame lies before it
+inline constexpr Integer kFieldMax = 368;  // right and bottom cell: 16 + 22 x 16
+static_assert(kFieldMin + (kGridPlaces - 1) * kCell == kFieldMax);
+
+// The snake.
+inline constexpr Integer kStartX = 160;          // the head's start: the middle of the field,
+inline constexpr Integer kStartY = 176;          // on a cell boundary so it can turn at once
+inline constexpr Integer kStartLength = 5;       // segments behind the head at the start
+inline constexpr Integer kStartSpeed = 2;        // pixels per tick: 8 ticks (120 ms) a cell
+inline constexpr Integer kMaxSnakeLength = 100;  // no growth beyond this many segments
+inline constexpr Integer kGrowFlashTicks = 5;    // the new tail lights up for 4 ticks after a meal
+// Positions in the trail between two segments. The trail gets one entry per move of Speed
+// pixels, so segment i sits kTrailStride * i moves, 8 x 2 = 16 pixels, one cell, behind the
+// one before it.
+inline constexpr int kTrailStride = 8;
+static_assert(kTrailStride * kStartSpeed == kCell);
+static_assert(kTrailStride * kMaxSnakeLength < kTrailSize);  // the longest snake fits the trail
+
+// Where segment i (1 = the one behind the head) of the snake lies.
+inline Integer SegmentX(const GameState& s, int i) {
+  return s.TrailX[kTrailStride * i];
+}
+inline Integer SegmentY(const GameState& s, int i) {
+  return s.TrailY[kTrailStride * i];
+}
+
+// Items.
+inline constexpr Integer kSpawnInterval = 200;  // ticks between two spawns: 3 s at 15 ms
+inline constexpr Integer kFirstSpawnDelay = 1;  // the first item comes with the first tick
+inline constexpr int kFirstItemSlot = 1;        // slots 1..99 are on the field; slot 0 takes the
+inline constexpr int kLastItemSlot = kItemSlots - 1;  // draws when they are all taken
+// A spawn picks a kind from 0 (free: nothing appears) to this, the invisible item, which is
+// eaten like a star but never drawn.
+inline constexpr Integer kHighestItemKind = kInvisible;
+
+// The five score digits, 9 x 9 pixels each, on a flat patch at the top of the frame.
+inline constexpr int kScoreX = 178;
+inline constexpr int kScoreY = 10;
+inline constexpr int kDigitSize = 9;
+inline constexpr int kScoreDigits = 5;
+// The erase copies a strip 5 pixels wider than the digits from the playground picture, whose
+// patch there is one flat colour.
+inline constexpr int kScoreEraseWidth = 50;
+
+// The link label under the logo: its rectangle on the title, and the hot zone whose every
+// bound is strict, so the label's edge pixels do nothing.
+inline constexpr int kLinkX = 132;
+inline constexpr int kLinkY = 52;
+inline constexpr int kLinkWidth = 141;
+inline constexpr int kLinkHeight = 10;
+constexpr bool InLinkZone(float x, float y) {
+  return kLinkX < x && x < kLinkX + kLinkWidth && kLinkY < y && y < kLinkY + kLinkHeight;
+}
+
+}  // namespace fg

@@ -1,0 +1,126 @@
+// Command-line options. Every one of them is presentation: with none the game is as it always
+// was.
+#include "shell/command_line.h"
+
+#include <charconv>
+#include <string>
+#include <utility>
+
+namespace fg {
+
+namespace {
+
+constexpr std::string_view kUsage =
+    "Usage: fenzogobbix [--fullscreen | --windowed] [--scale N]\n"
+    "       fenzogobbix --help | --version\n";
+
+constexpr std::string_view kOptions =
+    "\n"
+    "A small arcade game of the snake family.\n"
+    "\n"
+    "Options:\n"
+    "  --fullscreen   start in fullscreen\n"
+    "  --windowed     start in a window (the default)\n"
+    "  --scale N      show the 400 x 400 picture N times as large, N from 1 to 6\n"
+    "                 (the default is the largest that suits the screen)\n"
+    "  --help         show this help and exit\n"
+    "  --version      show the version and exit\n"
+    "\n"
+    "Keys: Space starts a game, the arrows steer, P or Pause pauses, Escape leaves a game or\n"
+    "quits, M switches the music, S the sound effects, F11 or Alt+Enter fullscreen,\n"
+    "Ctrl+1 to Ctrl+6 the scale, Ctrl+0 the default scale.\n"
+    "See the fenzogobbix(6) manual page for more.\n";
+
+CommandLine Bad(std::string problem) {
+  CommandLine line;
+  line.What = CommandLine::kBad;
+  line.Problem = std::move(problem);
+  return line;
+}
+
+// A scale is one to six written in decimal digits alone: no sign, no space, no suffix.
+std::optional<int> ScaleValue(std::string_view text) {
+  if (text.empty() || text.size() > 3) return std::nullopt;
+  int value = 0;
+  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (ec != std::errc() || end != text.data() + text.size() || text[0] == '-' || text[0] == '+') {
+    return std::nullopt;
+  }
+  if (value < kMinScale || value > kMaxScale) return std::nullopt;
+  return value;
+}
+
+std::string Quoted(std::string_view s) {
+  return "'" + std::string(s) + "'";
+}
+
+}  // namespace
+
+CommandLine ParseCommandLine(std::span<const std::string_view> args) {
+  CommandLine line;
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string_view arg = args[i];
+    const size_t equals = arg.find('=');
+    const std::string_view name = arg.substr(0, equals);
+    const bool hasValue = equals != std::string_view::npos && arg.starts_with("--");
+    if (name == "--scale") {
+      std::string_view value;
+      if (hasValue) {
+        value = arg.substr(equals + 1);
+      } else if (i + 1 < args.size()) {
+        value = args[++i];
+      } else {
+        return Bad("option '--scale' needs a value from 1 to 6");
+      }
+      const std::optional<int> scale = ScaleValue(value);
+      if (!scale) return Bad("bad scale " + Quoted(value) + ": give a whole number from 1 to 6");
+      line.Scale = *scale;
+      continue;
+    }
+    if (hasValue && (name == "--fullscreen" || name == "--windowed" || name == "--help" ||
+                     name == "--version")) {
+      return Bad("option " + Quoted(name) + " takes no value");
+    }
+    if (arg == "--help") {
+      line.What = CommandLine::kHelp;
+      return line;
+    }
+    if (arg == "--version") {
+      line.What = CommandLine::kVersion;
+      return line;
+    }
+    if (arg == "--fullscreen") {
+      line.Fullscreen = true;
+    } else if (arg == "--windowed") {
+      line.Fullscreen = false;
+    } else if (arg.starts_with("-")) {
+      return Bad("unknown option " + Quoted(arg));
+    } else {
+      return Bad("unexpected argument " + Quoted(arg));
+    }
+  }
+  return line;
+}
+
+std::optional<int> AnswerCommandLine(const CommandLine& line, std::ostream& out,
+                                     std::ostream& err) {
+  switch (line.What) {
+    case CommandLine::kHelp:
+      out << kUsage << kOptions;
+      out.flush();
+      return 0;
+    case CommandLine::kVersion:
+      out << "fenzogobbix " << FG_VERSION << "\n";
+      out.flush();
+      return 0;
+    case CommandLine::kBad:
+      err << "fenzogobbix: " << line.Problem << "\n" << kUsage;
+      err.flush();
+      return 2;
+    case CommandLine::kPlay:
+      break;
+  }
+  return std::nullopt;
+}
+
+}  // namespace fg

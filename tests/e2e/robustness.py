@@ -1,0 +1,216 @@
+#!/usr/bin/python3
+"""The real game where the machine around it misbehaves or differs: a Wayland-only desktop, a
+sound server that accepts and never answers, an X server that has stopped, a display that is
+gone, the keypad's arrows.
+
+Usage: robustness.py --binary PATH --assets DIR SCENARIO
+Scenarios:
+  wayland          under weston (nested on Xvfb) with only a Wayland display: the title shows
+  wedged-sound     PULSE_SERVER names a socket that never answers: the window still comes up
+                   within seconds, silent, and SIGTERM ends the game with status 0; a SIGTERM
+                   while start-up still waits on that server ends it at once
+  stopped-display  the X server is stopped (SIGSTOP): SIGTERM and SIGINT still end the game
+  dead-display     DISPLAY names a server that is gone: exit status 1, one line on stderr
+  keypad           the keypad's Up (Num Lock off) steers like the arrow key
+"""
+
+import argparse
+import os
+import shutil
+import signal
+import socket
+import subprocess
+import sys
+import tempfile
+import threading
+import time
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from e2e_driver import (DEADLINE, Failure, Pictures, Session, check, mismatches,  # noqa: E402
+                        start_checks, wait_for, wait_for_playground, SCROLLER_ROWS, SIZE)
+import e2e_driver  # noqa: E402
+from xsession import XSession, clean_env  # noqa: E402
+
+
+def ended_within(proc, seconds):
+    """The exit status if `proc` ends within `seconds`, else Failure."""
+    try:
+        return proc.wait(timeout=seconds)
+    except subprocess.TimeoutExpired:
+        raise Failure(f"the game was still running {seconds} s after the signal") from None
+
+
+def find_title(shot, title):
+    """(x, y) where the whole title picture (but for the scroller's lane) lies in `shot`."""
+    probe_row = 100
+    needle = title.row(probe_row, 0, SIZE)
+    for y in range(probe_row, shot.height - (SIZE - probe_row) + 1):
+        x = shot.row(y).find(needle)
+        while x >= 0:
+            if x % 3 == 0:
+                ox, oy = x // 3, y - probe_row
+                if all(shot.row(oy + r, ox, SIZE) == title.row(r, 0, SIZE)
+                       for r in range(SIZE) if r not in SCROLLER_ROWS):
+                    return ox, oy
+            x = shot.row(y).find(needle, x + 1)
+    return None
+
+
+def scenario_wayland(binary, pics, work):
+    with XSession(size=(800, 600), log_dir=work) as x:
+        env = x.start_weston(800, 600)
+        env.update({"SDL_VIDEODRIVER": "wayland", "SDL_AUDIODRIVER": "dummy"})
+        # Only a Wayland display for the game: no X one to fall back to.
+        env_game = dict(x.env)
+        env_game.pop("DISPLAY", None)
+        env_game.update(env)
+        err = open(os.path.join(work, "game.stderr"), "wb")
+        game = subprocess.Popen([binary], env=env_game, cwd=work, stdin=subprocess.DEVNULL,
+                                stdout=subprocess.DEVNULL, stderr=err, start_new_session=True)
+        x.procs.append(game)
+        found = {}
+
+        def shown():
+            if game.poll() is not None:
+                raise Failure(f"the game ended with status {game.returncode}")
+            found["at"] = find_title(x.screenshot(), pics.title)
+            return found["at"] is not None
+        wait_for(shown, DEADLINE * 2, "the title inside weston's window", interval=0.25)
+        check(True, "title found")
+        os.kill(game.pid, signal.SIGTERM)
+        rc = ended_within(game, 3)
+        check(rc == 0, f"exit status after SIGTERM under Wayland is {rc}, want 0")
+
+
+class DeafServer:
+    """A unix socket that accepts connections and never says a word."""
+
+    def __init__(self, path):
+        self.sock = socket.socket(socket.AF_UNIX, socket.SOCK_STREAM)
+        self.sock.bind(path)
+        self.sock.listen(16)
+        self.conns = []
+        self.thread = threading.Thread(target=self._accept, daemon=True)
+        self.thread.start()
+
+    def _accept(self):
+        try:
+            while True:
+                self.conns.append(self.sock.accept()[0])
+        except OSError:
+            pass
+
+    def close(self):
+        for c in self.conns:
+            c.close()
+        self.sock.close()
+
+
+def scenario_wedged_sound(binary, pics, work):
+    server = DeafServer(os.path.join(work, "pulse"))
+    try:
+        env = {"PULSE_SERVER": "unix:" + os.path.join(work, "pulse")}
+        with XSession(log_dir=work) as x:
+            # SDL_AUDIODRIVER unset: PulseAudio is the first driver SDL tries.
+            started = time.monotonic()
+            game = x.launch([binary], env=env, cwd=work)
+            win = x.find_window(proc=game, timeout=DEADLINE)
+            took = time.monotonic() - started
+            check(took < 5.0, f"the window took {took:.1f} s to come up with a deaf sound server")
+            os.kill(game.pid, signal.SIGTERM)
+            rc = ended_within(game, 2)
+            check(rc == 0, f"exit status after SIGTERM is {rc}, want 0")
+            del win
+            # A SIGTERM while start-up still waits on the sound server ends the game at once.
+            game = x.launch([binary], env=env, cwd=work)
+            time.sleep(0.7)
+            check(game.poll() is None, "the game ended by itself during start-up")
+            os.kill(game.pid, signal.SIGTERM)
+            ended_within(game, 1)
+            check(True, "ended during start-up")
+    finally:
+        server.close()
+
+
+def scenario_stopped_display(binary, work):
+    with XSession(log_dir=work) as x:
+        x.xvfb.send_signal(signal.SIGSTOP)
+        try:
+            for sig in (signal.SIGTERM, signal.SIGINT):
+                game = x.launch([binary], env={"SDL_AUDIODRIVER": "dummy"}, cwd=work)
+                time.sleep(1.0)
+                check(game.poll() is None, "the game ended by itself facing a stopped server")
+                os.kill(game.pid, sig)
+                ended_within(game, 1.5)
+                check(True, f"ended on {sig.name}")
+        finally:
+            x.xvfb.send_signal(signal.SIGCONT)
+
+
+def scenario_dead_display(binary, work):
+    with XSession(log_dir=work) as x:
+        gone = x.display
+    env = clean_env({"DISPLAY": gone})
+    env.pop("XDG_RUNTIME_DIR", None)
+    r = subprocess.run([binary], env=env, cwd=work, stdin=subprocess.DEVNULL,
+                       capture_output=True, timeout=DEADLINE * 2)
+    err = r.stderr.decode(errors="replace")
+    check(r.returncode == 1, f"exit status with a dead display is {r.returncode}, want 1")
+    check(err.count("\n") == 1 and err.startswith("fenzogobbix: "),
+          f"want exactly our one line on standard error, got {err!r}")
+
+
+def scenario_keypad(binary, pics, work):
+    s = Session(binary, work, os.path.join(work, "audio.raw"))
+    try:
+        start_checks(s, pics)
+        s.key("space")
+        before = wait_for_playground(s, pics)
+        up_before = len(mismatches(before, pics.playground, range(16, 170)))
+        s.hold("KP_Up", 0.3)  # Num Lock is off on a fresh X server
+        time.sleep(0.5)
+        up_after = len(mismatches(s.shot(), pics.playground, range(16, 170)))
+        check(up_after - up_before > 3 * 200,
+              f"the keypad's Up did not turn the snake ({up_before} -> {up_after} pixels)")
+        s.key("Escape")
+    finally:
+        s.close()
+
+
+def main():
+    ap = argparse.ArgumentParser()
+    ap.add_argument("--binary", required=True)
+    ap.add_argument("--assets", required=True)
+    ap.add_argument("scenario", choices=["wayland", "wedged-sound", "stopped-display",
+                                         "dead-display", "keypad"])
+    args = ap.parse_args()
+    if args.scenario == "wayland" and shutil.which("weston") is None:
+        print("robustness wayland: weston is not installed (scripts/test.sh installs it)",
+              file=sys.stderr)
+        return 1
+    binary = os.path.abspath(args.binary)
+    work = tempfile.mkdtemp(prefix="fg-e2e-")
+    try:
+        pics = Pictures(args.assets)
+        if args.scenario == "wayland":
+            scenario_wayland(binary, pics, work)
+        elif args.scenario == "wedged-sound":
+            scenario_wedged_sound(binary, pics, work)
+        elif args.scenario == "stopped-display":
+            scenario_stopped_display(binary, work)
+        elif args.scenario == "dead-display":
+            scenario_dead_display(binary, work)
+        else:
+            scenario_keypad(binary, pics, work)
+    except Failure as e:
+        print(f"robustness {args.scenario}: FAILED after {e2e_driver.CHECKS} checks: {e}",
+              file=sys.stderr)
+        print(f"robustness {args.scenario}: files kept in {work}", file=sys.stderr)
+        return 1
+    shutil.rmtree(work, ignore_errors=True)
+    print(f"robustness {args.scenario}: {e2e_driver.CHECKS} checks passed")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

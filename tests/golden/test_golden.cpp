@@ -1,0 +1,146 @@
+// Whole-window pictures of the game compared pixel for pixel with stored PNGs in
+// tests/fixtures/golden/. On a difference the picture the game drew is written beside the
+// stored one as NAME-actual.png. After an intended change of the artwork or the drawing, set
+// FG_UPDATE_GOLDEN=1 to store the new pictures (only those that changed are rewritten).
+#include <gtest/gtest.h>
+#include <stb_image_write.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <iterator>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "gfx/picture.h"
+#include "play/play.h"
+#include "testkit.h"
+
+namespace fg::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+const fs::path kGoldenDir = FG_GOLDEN_DIR;
+
+bool WritePng(const fs::path& path, const Surface& image) {
+  std::vector<unsigned char> rgb;
+  rgb.reserve(image.Pixels.size() * 3);
+  for (uint32_t p : image.Pixels) {
+    rgb.push_back(static_cast<unsigned char>(p >> 16));
+    rgb.push_back(static_cast<unsigned char>(p >> 8));
+    rgb.push_back(static_cast<unsigned char>(p));
+  }
+  return stbi_write_png(path.c_str(), image.Width, image.Height, 3, rgb.data(), image.Width * 3) !=
+         0;
+}
+
+// An empty surface when the file is missing or no PNG.
+Surface ReadPng(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  const std::vector<uint8_t> bytes{std::istreambuf_iterator<char>(in), {}};
+  return bytes.empty() ? Surface() : DecodePicture(bytes);
+}
+
+// Empty when equal; otherwise how many pixels differ and the first of them.
+std::string Difference(const Surface& want, const Surface& got) {
+  std::ostringstream o;
+  if (want.Width != got.Width || want.Height != got.Height) {
+    o << "size " << got.Width << " x " << got.Height << ", stored " << want.Width << " x "
+      << want.Height;
+    return o.str();
+  }
+  int count = 0;
+  for (int y = 0; y < got.Height; ++y) {
+    for (int x = 0; x < got.Width; ++x) {
+      if (want.At(x, y) == got.At(x, y)) continue;
+      if (count++ == 0) {
+        o << std::hex << "first at (" << std::dec << x << ", " << y << "): 0x" << std::hex
+          << got.At(x, y) << ", stored 0x" << want.At(x, y) << std::dec;
+      }
+    }
+  }
+  if (count == 0) return "";
+  return std::to_string(count) + " pixels differ, " + o.str();
+}
+
+void ExpectGolden(const std::string& name, const Surface& got) {
+  ASSERT_EQ(got.Width, kWindowSize);
+  ASSERT_EQ(got.Height, kWindowSize);
+  const fs::path expected = kGoldenDir / (name + ".png");
+  const fs::path actual = kGoldenDir / (name + "-actual.png");
+  const Surface want = ReadPng(expected);
+  const std::string difference =
+      want.Pixels.empty() ? "no stored picture " + expected.string() : Difference(want, got);
+  if (difference.empty()) {
+    fs::remove(actual);  // a leftover of an earlier failure
+    return;
+  }
+  if (std::getenv("FG_UPDATE_GOLDEN") != nullptr) {
+    fs::create_directories(kGoldenDir);
+    ASSERT_TRUE(WritePng(expected, got)) << "cannot write " << expected;
+    ASSERT_EQ(ReadPng(expected).Pixels, got.Pixels) << expected << " does not read back";
+    fs::remove(actual);
+    std::cout << "rewrote " << expected.string() << " (" << difference << ")\n";
+    return;
+  }
+  const bool written = WritePng(actual, got);
+  ADD_FAILURE() << name << ": " << difference << "\n  "
+                << (written ? "the game's picture is in " : "could not write ") << actual.string();
+}
+
+// What the `wanted`-th refresh from now showed (1 for the next one).
+struct FrameGrabber {
+  FrameGrabber(TestGame& t, int wanted) : t_(t), wanted_(t.Host.Refreshes + wanted) {
+    t.Host.OnRefresh = [this](const Surface& image) {
+      if (t_.Host.Refreshes == wanted_) Frame = image;
+    };
+  }
+  ~FrameGrabber() { t_.Host.OnRefresh = nullptr; }
+  FrameGrabber(const FrameGrabber&) = delete;
+  FrameGrabber& operator=(const FrameGrabber&) = delete;
+  Surface Frame;
+
+ private:
+  TestGame& t_;
+  int wanted_;
+};
+
+TEST(Golden, TitleWithTheScrollerUnderWay) {
+  TestGame t;
+  t.Load();
+  ASSERT_FALSE(t.RunUntil(t.Host.Clock() + 1500));
+  ExpectGolden("title", t.Host.Screen);
+}
+
+TEST(Golden, TitleWithTheLinkLitUnderThePointer) {
+  TestGame t;
+  t.Load();
+  const int64_t now = t.Host.Clock();
+  t.Host.At(now + 5, ScriptedEvent::kMouseMove, 0, 200, 57);
+  ASSERT_FALSE(t.RunUntil(now + 6));
+  ASSERT_NE(t.S().LinkHover, 0);
+  ExpectGolden("title_link_lit", t.Host.Screen);
+}
+
+TEST(Golden, FirstTickOfAGame) {
+  TestGame t;
+  t.LoadAndStart();
+  t.Tick();
+  ExpectGolden("first_tick", t.Host.Screen);
+}
+
+// The head has exploded on a skull and the first segment is half-way through its explosion.
+TEST(Golden, FrameOfTheExplosion) {
+  TestGame t;
+  t.StartOnSkull();
+  FrameGrabber explosion(t, 8);
+  t.Tick();
+  ASSERT_EQ(t.S().InGame, 0);
+  ExpectGolden("explosion", explosion.Frame);
+}
+
+}  // namespace
+}  // namespace fg::test

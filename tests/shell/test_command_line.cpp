@@ -1,0 +1,170 @@
+// The command line: what each option sets, what each mistake answers, and the real program
+// answering --help and --version on a machine with no display at all.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <initializer_list>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "shell/command_line.h"
+
+namespace fg {
+namespace {
+
+CommandLine Parse(std::initializer_list<std::string_view> args) {
+  const std::vector<std::string_view> v(args);
+  return ParseCommandLine(v);
+}
+
+TEST(CommandLine, OptionsSetTheWindowAndTheLastOfTwoCounts) {
+  struct Case {
+    std::initializer_list<std::string_view> Args;
+    int Scale;
+    bool Fullscreen;
+  };
+  const Case cases[] = {
+      {{}, 0, false},
+      {{"--fullscreen"}, 0, true},
+      {{"--windowed"}, 0, false},
+      {{"--fullscreen", "--windowed"}, 0, false},
+      {{"--windowed", "--fullscreen"}, 0, true},
+      {{"--scale", "1"}, 1, false},
+      {{"--scale=6"}, 6, false},
+      {{"--scale", "3", "--fullscreen"}, 3, true},
+      {{"--scale", "2", "--scale=5"}, 5, false},
+      {{"--scale", "02"}, 2, false},
+  };
+  for (const Case& c : cases) {
+    const CommandLine line = Parse(c.Args);
+    const std::string shown = ::testing::PrintToString(std::vector<std::string_view>(c.Args));
+    EXPECT_EQ(line.What, CommandLine::kPlay) << shown;
+    EXPECT_EQ(line.Scale, c.Scale) << shown;
+    EXPECT_EQ(line.Fullscreen, c.Fullscreen) << shown;
+    std::ostringstream out, err;
+    EXPECT_FALSE(AnswerCommandLine(line, out, err).has_value()) << shown;
+    EXPECT_EQ(out.str() + err.str(), "") << shown;
+  }
+  // --help and --version answer where they stand; what follows them is not read.
+  EXPECT_EQ(Parse({"--help"}).What, CommandLine::kHelp);
+  EXPECT_EQ(Parse({"--scale", "2", "--version", "--bogus"}).What, CommandLine::kVersion);
+  EXPECT_EQ(Parse({"--bogus", "--help"}).What, CommandLine::kBad);
+}
+
+TEST(CommandLine, EveryMistakeGivesOneLineAndTheUsageOnStandardErrorAndStatusTwo) {
+  const std::initializer_list<std::string_view> mistakes[] = {
+      {"--scale"},
+      {"--scale="},
+      {"--scale", "0"},
+      {"--scale", "7"},
+      {"--scale", "-1"},
+      {"--scale", "+2"},
+      {"--scale", "2x"},
+      {"--scale", " 2"},
+      {"--scale", "2.0"},
+      {"--scale", "two"},
+      {"--scale", "1000"},
+      {"--scale=99999999999"},
+      {"--scale", "--help"},
+      {"--fullscreen=yes"},
+      {"--help=1"},
+      {"--version=2"},
+      {"-f"},
+      {"-h"},
+      {"--Fullscreen"},
+      {"--full"},
+      {"--"},
+      {"-"},
+      {"play"},
+      {"--windowed", "2"},
+  };
+  for (const auto& args : mistakes) {
+    const std::string shown = ::testing::PrintToString(std::vector<std::string_view>(args));
+    const CommandLine line = Parse(args);
+    EXPECT_EQ(line.What, CommandLine::kBad) << shown;
+    std::ostringstream out, err;
+    EXPECT_EQ(AnswerCommandLine(line, out, err), 2) << shown;
+    EXPECT_EQ(out.str(), "") << shown;
+    const std::string text = err.str();
+    const size_t firstEnd = text.find('\n');
+    ASSERT_NE(firstEnd, std::string::npos) << shown;
+    EXPECT_EQ(text.rfind("fenzogobbix: ", 0), 0u) << text;
+    EXPECT_EQ(text.find("Usage: fenzogobbix"), firstEnd + 1) << text;
+  }
+}
+
+struct Outcome {
+  int Status = -1;
+  std::string Out, Err;
+};
+
+std::string ReadAll(const std::string& path) {
+  std::ifstream f(path);
+  return {std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>()};
+}
+
+// Runs the built game with no display of any kind in its environment.
+Outcome RunGame(std::vector<std::string> args) {
+  const std::string dir = ::testing::TempDir();
+  const std::string outPath = dir + "/fg-cl-out", errPath = dir + "/fg-cl-err";
+  args.insert(args.begin(), FG_BINARY);
+  std::vector<char*> argv;
+  for (std::string& a : args) argv.push_back(a.data());
+  argv.push_back(nullptr);
+  std::string home = "HOME=" + dir;
+  char* envp[] = {home.data(), nullptr};  // no DISPLAY, WAYLAND_DISPLAY or SDL_VIDEODRIVER
+  const pid_t pid = fork();
+  if (pid == 0) {
+    const int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    const int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    dup2(out, 1);
+    dup2(err, 2);
+    execve(argv[0], argv.data(), envp);
+    _exit(127);
+  }
+  Outcome r;
+  int status = 0;
+  waitpid(pid, &status, 0);
+  r.Status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+  r.Out = ReadAll(outPath);
+  r.Err = ReadAll(errPath);
+  return r;
+}
+
+TEST(CommandLine, TheProgramAnswersHelpAndVersionWithoutADisplay) {
+  const Outcome help = RunGame({"--help"});
+  EXPECT_EQ(help.Status, 0);
+  EXPECT_EQ(help.Out.rfind("Usage: fenzogobbix", 0), 0u) << help.Out;
+  for (const char* option : {"--fullscreen", "--windowed", "--scale N", "--help", "--version"}) {
+    EXPECT_NE(help.Out.find(option), std::string::npos) << option;
+  }
+  EXPECT_EQ(help.Err, "");
+
+  const Outcome version = RunGame({"--version"});
+  EXPECT_EQ(version.Status, 0);
+  EXPECT_EQ(version.Out, std::string("fenzogobbix ") + FG_VERSION + "\n");
+  EXPECT_EQ(version.Err, "");
+
+  // A mistake is answered before the display is looked for: status 2, not 1.
+  const Outcome bad = RunGame({"--scale", "9"});
+  EXPECT_EQ(bad.Status, 2);
+  EXPECT_EQ(bad.Out, "");
+  EXPECT_EQ(bad.Err.rfind("fenzogobbix: bad scale '9'", 0), 0u) << bad.Err;
+
+  // Good options go on to the window, which cannot open here: the one line and status 1.
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{}, std::vector<std::string>{"--fullscreen", "--scale=2"}}) {
+    const Outcome play = RunGame(args);
+    EXPECT_EQ(play.Status, 1);
+    EXPECT_EQ(play.Out, "");
+    EXPECT_EQ(std::count(play.Err.begin(), play.Err.end(), '\n'), 1) << play.Err;
+  }
+}
+
+}  // namespace
+}  // namespace fg
