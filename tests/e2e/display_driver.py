@@ -13,6 +13,8 @@ Scenarios:
                there; F11 again brings the window back to its size and place; Alt+Enter
                fills the screen again, and the Enter does not reach the game; --fullscreen
                starts that way
+  wayland-hidpi  weston with two pixels to the point: the window drawn at 2x, the pointer's
+               points turned into the image's pixels
 
 The X server, the window manager and the input come from tests/xsession.py.
 """
@@ -20,6 +22,8 @@ The X server, the window manager and the input come from tests/xsession.py.
 import argparse
 import os
 import shutil
+import signal
+import subprocess
 import sys
 import tempfile
 
@@ -112,24 +116,37 @@ def wait_for_title(x, win, pics, x0, y0, s, work, what):
         raise Failure(f"{e}: {keep.get('why')}") from None
 
 
-def label_lit(x, win, pics, x0, y0, s):
-    """True when the label shows its lit look, False for its normal look, None otherwise."""
+CURSOR = 64  # window pixels right of and below the pointer that a drawn cursor may cover
+
+
+def label_lit(x, win, pics, x0, y0, s, cursor=None):
+    """True when the label shows its lit look, False for its normal look, None otherwise.
+    `cursor`: the pointer's window pixel, where the display draws a cursor into the picture
+    (a Wayland compositor does); the image pixels under it are not compared."""
     shot = x.screenshot(win)
     image, _ = downsample(shot, x0, y0, s)
     lx, ly, lw, lh = LABEL
+
+    def seen(d):
+        if cursor is None:
+            return d
+        cx, cy = (cursor[0] - x0) // s, (cursor[1] - y0) // s
+        reach = CURSOR // s
+        return [(px, py) for px, py in d
+                if not (cx - 1 <= px <= cx + reach and cy - 1 <= py <= cy + reach)]
     rows = range(ly, ly + lh)
-    if not diff(image, pics.link, rows, lx, lw, bx0=0, by0=10):
+    if not seen(diff(image, pics.link, rows, lx, lw, bx0=0, by0=10)):
         return True
-    if not diff(image, pics.link, rows, lx, lw, bx0=0, by0=0):
+    if not seen(diff(image, pics.link, rows, lx, lw, bx0=0, by0=0)):
         return False
     return None
 
 
-def expect_label(x, win, pics, x0, y0, s, lit, what):
-    wait_for(lambda: label_lit(x, win, pics, x0, y0, s) is lit, what)
+def expect_label(x, win, pics, x0, y0, s, lit, what, cursor=None):
+    wait_for(lambda: label_lit(x, win, pics, x0, y0, s, cursor) is lit, what)
 
 
-def link_edges(x, win, pics, x0, y0, s):
+def link_edges(x, win, pics, x0, y0, s, drawn_cursor=False):
     """The pointer across each edge of the link's strict hot zone, in window pixels."""
     mid_x, mid_y = x0 + 200 * s, y0 + 57 * s
     steps = [
@@ -146,7 +163,7 @@ def link_edges(x, win, pics, x0, y0, s):
         x.move(win, px, py)
         expect_label(x, win, pics, x0, y0, s, lit,
                      f"the label {'lit' if lit else 'dark'} with the pointer on {where} "
-                     f"(window {px},{py})")
+                     f"(window {px},{py})", (px, py) if drawn_cursor else None)
 
 
 def launch(x, binary, work, args):
@@ -265,13 +282,71 @@ def scenario_fullscreen(binary, pics, work):
         quit_with_escape(x, win, game)
 
 
+def find_scaled_title(shot, title, s):
+    """(x, y) where the title, each pixel an s x s block, lies in `shot` (but for the scroller's
+    lane), or None."""
+    probe_row = 100
+    needle = b"".join(title.row(probe_row, x, 1) * s for x in range(SIZE))
+    for y in range(probe_row * s, shot.height - (SIZE - probe_row) * s + 1):
+        x = shot.row(y).find(needle)
+        while x >= 0:
+            if x % 3 == 0:
+                ox, oy = x // 3, y - probe_row * s
+                image, uneven = downsample(shot, ox, oy, s)
+                rows = [r for r in range(SIZE) if r not in SCROLLER_ROWS]
+                if uneven is None or uneven[1] in SCROLLER_ROWS:
+                    if not diff(image, title, rows):
+                        return ox, oy
+            x = shot.row(y).find(needle, x + 1)
+    return None
+
+
+def scenario_wayland_hidpi(binary, pics, work):
+    """Under a Wayland compositor whose output has two pixels to the point: the 400-point
+    window is drawn at 2x, sharp, and the pointer, which Wayland reports in points, lands on
+    the right image pixels (the link's edges stay where they are)."""
+    with XSession(size=(1700, 1300), log_dir=work) as x:
+        env = x.start_weston(800, 600, scale=2)  # a 1600 x 1200 X window
+        env.update({"SDL_VIDEODRIVER": "wayland", "SDL_AUDIODRIVER": "dummy"})
+        env_game = dict(x.env)
+        env_game.pop("DISPLAY", None)
+        env_game.update(env)
+        game = subprocess.Popen([binary], env=env_game, cwd=work, stdin=subprocess.DEVNULL,
+                                stdout=subprocess.DEVNULL,
+                                stderr=open(os.path.join(work, "game.stderr"), "wb"),
+                                start_new_session=True)
+        x.procs.append(game)
+        # Weston names its window in a way xdotool's name search misses; its class it finds.
+        compositor = XSession.wait_for(
+            lambda: x.x("xdotool", "search", "--onlyvisible", "--class", "^Weston Compositor$",
+                        check_rc=False).split(), DEADLINE, "weston's window")[0]
+        # Weston follows the pointer from the moment it enters its window: from outside it,
+        # then onto its floor away from the game.
+        x.x("xdotool", "mousemove", "1650", "1250")
+        x.move(compositor, 5, 1190)
+        found = {}
+
+        def shown():
+            if game.poll() is not None:
+                raise Failure(f"the game ended with status {game.returncode}")
+            found["at"] = find_scaled_title(x.screenshot(compositor), pics.title, 2)
+            return found["at"] is not None
+        wait_for(shown, "the title at 2x, pixel-exact, in weston's window", DEADLINE * 2)
+        ox, oy = found["at"]
+        check(ox % 2 == 0 and oy % 2 == 0, f"the window's pixels are not on points: {ox},{oy}")
+        link_edges(x, compositor, pics, ox, oy, 2, drawn_cursor=True)
+        os.kill(game.pid, signal.SIGTERM)
+        rc = x.wait_exit(game, 3)
+        check(rc == 0, f"exit status after SIGTERM under Wayland is {rc}, want 0")
+
+
 def main():
     ap = argparse.ArgumentParser()
     ap.add_argument("--binary", required=True)
     ap.add_argument("--assets", required=True)
-    ap.add_argument("scenario", choices=["scale", "fullscreen"])
+    ap.add_argument("scenario", choices=["scale", "fullscreen", "wayland-hidpi"])
     args = ap.parse_args()
-    for tool in ("Xvfb", "xdotool", "xwininfo", "import", "openbox"):
+    for tool in ("Xvfb", "xdotool", "xwininfo", "import", "openbox", "weston"):
         if shutil.which(tool) is None:
             print(f"e2e: {tool} is not installed (scripts/test.sh installs it)", file=sys.stderr)
             return 1
@@ -282,8 +357,10 @@ def main():
         if args.scenario == "scale":
             scenario_scale(binary, pics, work)
             scenario_default_scale(binary, pics, work)
-        else:
+        elif args.scenario == "fullscreen":
             scenario_fullscreen(binary, pics, work)
+        else:
+            scenario_wayland_hidpi(binary, pics, work)
     except Failure as e:
         print(f"e2e display {args.scenario}: FAILED after {CHECKS} checks: {e}", file=sys.stderr)
         print(f"e2e display {args.scenario}: files kept in {work}", file=sys.stderr)
