@@ -388,7 +388,8 @@ class XSession:
         full_env.update(env)
         self.weston = subprocess.Popen(
             ["weston", "--backend=x11-backend.so", "--use-pixman", "--socket=wayland-fg",
-             f"--width={width}", f"--height={height}", f"--scale={scale}", "--idle-time=0"],
+             f"--width={width}", f"--height={height}", "--idle-time=0"]
+            + ([f"--scale={scale}"] if scale != 1 else []),
             env=full_env, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
             stderr=self._log("weston.log"), start_new_session=True)
 
