@@ -32,12 +32,7 @@ import e2e_driver  # noqa: E402
 from xsession import XSession, clean_env  # noqa: E402
 
 
-def ended_within(proc, seconds):
-    """The exit status if `proc` ends within `seconds`, else Failure."""
-    try:
-        return proc.wait(timeout=seconds)
-    except subprocess.TimeoutExpired:
-        raise Failure(f"the game was still running {seconds} s after the signal") from None
+ended_within = XSession.wait_exit  # the exit status, or Failure when it takes longer
 
 
 def find_title(shot, title):

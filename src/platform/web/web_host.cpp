@@ -1,0 +1,297 @@
+// The browser host over Emscripten's HTML5 API. Callbacks from the page only queue input and
+// wake the sleeping game; the game itself runs only inside its own calls (DoEvents dispatches),
+// so a handler never runs inside a browser event and the game's sequences keep their order.
+#include "platform/web/web_host.h"
+
+#include <emscripten.h>
+#include <emscripten/html5.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "platform/web/page_input.h"
+#include "platform/web/row_bands.h"
+
+namespace fg {
+
+namespace {
+
+constexpr char kCanvas[] = "#screen";
+constexpr int kSize = 400;
+constexpr int kDefaultRate = 44100;
+
+WebHost* active = nullptr;  // the host the page's audio output pulls from
+
+// The JavaScript halves of the host. clang-format would take them for C++.
+// clang-format off
+
+// Sleeps until `ms` have passed or input arrives, letting the browser run meanwhile. The
+// promise is settled by the timer or by fg_web_wake, whichever comes first.
+EM_ASYNC_JS(void, fg_web_sleep, (int ms), {
+  await new Promise(function(resolve) {
+    const timer = setTimeout(wake, ms);
+    function wake() {
+      clearTimeout(timer);
+      Module['fgWake'] = null;
+      resolve();
+    }
+    Module['fgWake'] = wake;
+  });
+});
+
+// Ends a sleep early; the game resumes once the current browser event has finished.
+EM_JS(void, fg_web_wake, (), {
+  if (Module['fgWake']) Module['fgWake']();
+});
+
+EM_JS(void, fg_web_put_rows, (const uint8_t* rgba, int width, int y, int rows), {
+  const canvas = document.getElementById('screen');
+  if (!canvas) return;
+  if (!Module['fgContext']) Module['fgContext'] = canvas.getContext('2d');
+  const bytes = new Uint8ClampedArray(HEAPU8.buffer, rgba, width * rows * 4);
+  Module['fgContext'].putImageData(new ImageData(bytes, width, rows), 0, y);
+});
+
+EM_JS(void, fg_web_started, (), {
+  window.fgMainAt = performance.now();
+});
+
+EM_JS(void, fg_web_first_refresh, (), {
+  window.fgFirstRefreshAt = performance.now();
+});
+
+EM_JS(void, fg_web_shown, (), {
+  if (Module['fgShown']) Module['fgShown']();
+});
+
+EM_JS(void, fg_web_set_caption, (const char* caption), {
+  document.title = UTF8ToString(caption);
+});
+
+EM_JS(void, fg_web_set_icon, (const uint8_t* rgba, int width, int height), {
+  const c = document.createElement('canvas');
+  c.width = width;
+  c.height = height;
+  const bytes = new Uint8ClampedArray(HEAPU8.buffer, rgba, width * height * 4);
+  c.getContext('2d').putImageData(new ImageData(new Uint8ClampedArray(bytes), width, height), 0, 0);
+  let link = document.querySelector('link[rel="icon"]');
+  if (!link) {
+    link = document.createElement('link');
+    link.rel = 'icon';
+    document.head.appendChild(link);
+  }
+  link.href = c.toDataURL('image/png');
+});
+
+EM_JS(void, fg_web_open_url, (const char* url), {
+  window.open(UTF8ToString(url), '_blank', 'noopener');
+});
+
+EM_JS(int, fg_web_audio_rate, (), {
+  return Module['fgAudioRate'] ? Module['fgAudioRate']() : 0;
+});
+
+EM_JS(void, fg_web_ended, (), {
+  if (Module['fgEnded']) Module['fgEnded']();
+});
+
+// clang-format on
+
+// Canvas byte order (R, G, B, A in memory) of a 0x00RRGGBB pixel.
+uint32_t CanvasPixel(uint32_t p) {
+  return 0xFF000000u | ((p & 0xFFu) << 16) | (p & 0xFF00u) | ((p >> 16) & 0xFFu);
+}
+
+bool HasCommandModifier(const EmscriptenKeyboardEvent* e) {
+  return e->ctrlKey || e->altKey || e->metaKey;
+}
+
+EM_BOOL OnKey(int type, const EmscriptenKeyboardEvent* e, void* self) {
+  const bool down = type == EMSCRIPTEN_EVENT_KEYDOWN;
+  // A press with Ctrl, Alt or Meta is the browser's (reload, copy, switch tab); a release
+  // always reaches the game, or an arrow let go under Ctrl would stay held.
+  if (down && HasCommandModifier(e)) return EM_FALSE;
+  const int16_t code = VirtualKeyFromDom(e->key);
+  if (code == 0) return EM_FALSE;
+  WebHost::Input in;
+  in.What = down ? WebHost::Input::kKeyDown : WebHost::Input::kKeyUp;
+  in.Code = code;
+  static_cast<WebHost*>(self)->Queue(in);
+  return KeyKeptFromBrowser(code) && !HasCommandModifier(e) ? EM_TRUE : EM_FALSE;
+}
+
+EM_BOOL OnMouse(int type, const EmscriptenMouseEvent* e, void* self) {
+  double w = 0;
+  double h = 0;
+  emscripten_get_element_css_size(kCanvas, &w, &h);
+  WebHost::Input in;
+  in.What =
+      type == EMSCRIPTEN_EVENT_MOUSEDOWN ? WebHost::Input::kMouseDown : WebHost::Input::kMouseMove;
+  in.Code = static_cast<int16_t>(e->button + 1);  // the page counts from 0, the game from 1
+  in.X = ToWindowPixels(static_cast<double>(e->targetX), w, kSize);
+  in.Y = ToWindowPixels(static_cast<double>(e->targetY), h, kSize);
+  static_cast<WebHost*>(self)->Queue(in);
+  return EM_FALSE;  // a press also focuses the canvas
+}
+
+// The keyboard goes elsewhere: another element, another window, another tab.
+EM_BOOL OnBlur(int /*type*/, const EmscriptenFocusEvent* /*e*/, void* self) {
+  WebHost::Input in;
+  in.What = WebHost::Input::kFocusLost;
+  static_cast<WebHost*>(self)->Queue(in);
+  return EM_FALSE;
+}
+
+EM_BOOL OnVisibility(int /*type*/, const EmscriptenVisibilityChangeEvent* e, void* self) {
+  if (e->hidden) OnBlur(0, nullptr, self);
+  return EM_FALSE;
+}
+
+}  // namespace
+
+WebHost::WebHost()
+    : start_(emscripten_get_now()),
+      last_(kSize, kSize, kBlack),
+      rgba_(static_cast<size_t>(kSize) * kSize, CanvasPixel(kBlack)),
+      rate_(fg_web_audio_rate()),
+      effects_(rate_ > 0 ? rate_ : kDefaultRate) {
+  fg_web_started();
+  emscripten_set_keydown_callback(kCanvas, this, EM_TRUE, OnKey);
+  emscripten_set_keyup_callback(kCanvas, this, EM_TRUE, OnKey);
+  emscripten_set_mousemove_callback(kCanvas, this, EM_TRUE, OnMouse);
+  emscripten_set_mousedown_callback(kCanvas, this, EM_TRUE, OnMouse);
+  emscripten_set_blur_callback(kCanvas, this, EM_TRUE, OnBlur);
+  emscripten_set_visibilitychange_callback(this, EM_TRUE, OnVisibility);
+  active = this;
+}
+
+WebHost::~WebHost() {
+  if (active == this) active = nullptr;
+  if (!ended_) emscripten_html5_remove_all_event_listeners();
+}
+
+int64_t WebHost::Clock() {
+  return static_cast<int64_t>(emscripten_get_now() - start_);
+}
+
+void WebHost::Queue(const Input& e) {
+  if (ended_) return;
+  queued_.push_back(e);
+  fg_web_wake();
+}
+
+void WebHost::DoEvents() {
+  while (!queued_.empty()) {
+    const Input e = queued_.front();
+    queued_.pop_front();
+    if (sink_ == nullptr) continue;
+    switch (e.What) {
+      case Input::kKeyDown:
+        sink_->KeyDown(e.Code);
+        break;
+      case Input::kKeyUp:
+        sink_->KeyUp(e.Code);
+        break;
+      case Input::kMouseMove:
+        sink_->MouseMove(e.X, e.Y);
+        break;
+      case Input::kMouseDown:
+        sink_->MouseDown(e.Code, e.X, e.Y);
+        break;
+      case Input::kFocusLost:
+        sink_->FocusLost();
+        break;
+    }
+  }
+  FireDueTimers(timers_, Clock());
+}
+
+void WebHost::BlockUntil(int64_t deadline) {
+  if (!queued_.empty()) return;
+  const int64_t wake = NextTimerDue(timers_, deadline);
+  const int64_t timeout = wake - Clock();
+  if (timeout <= 0) return;
+  // A browser timer takes at most 2^31 - 1 ms; the loop asks again when it ends early.
+  fg_web_sleep(static_cast<int>(std::min<int64_t>(timeout, INT32_MAX)));
+}
+
+void WebHost::Put(int y, int rows) {
+  const size_t from = static_cast<size_t>(y) * kSize;
+  const size_t count = static_cast<size_t>(rows) * kSize;
+  for (size_t i = from; i < from + count; ++i) rgba_[i] = CanvasPixel(last_.Pixels[i]);
+  fg_web_put_rows(reinterpret_cast<const uint8_t*>(&rgba_[from]), kSize, y, rows);
+}
+
+void WebHost::Refresh(const Surface& image) {
+  if (image.Width != kSize || image.Height != kSize) return;
+  if (!shown_) {
+    // Drawn before the first appearance (the title reveal): kept, nothing put on the page.
+    if (!drawn_) fg_web_first_refresh();  // start-up's loading ends here, for the figures
+    drawn_ = true;
+    last_.Pixels = image.Pixels;
+    return;
+  }
+  RowBand bands[8];
+  const int count = TakeChangedRows(image, last_, bands);
+  for (int i = 0; i < count; ++i) Put(bands[i].Y, bands[i].Rows);
+}
+
+void WebHost::ShowWindow() {
+  shown_ = true;
+  Put(0, kSize);
+  fg_web_shown();
+}
+
+void WebHost::SetCaption(const std::string& caption) {
+  fg_web_set_caption(caption.c_str());
+}
+
+void WebHost::SetIcon(const Surface& icon) {
+  // The icon keeps its alpha in the top byte of each pixel.
+  std::vector<uint32_t> rgba(icon.Pixels.size());
+  std::transform(icon.Pixels.begin(), icon.Pixels.end(), rgba.begin(),
+                 [](uint32_t p) { return (CanvasPixel(p) & 0x00FFFFFFu) | (p & 0xFF000000u); });
+  fg_web_set_icon(reinterpret_cast<const uint8_t*>(rgba.data()), icon.Width, icon.Height);
+}
+
+void WebHost::PlayWave(std::span<const uint8_t> image) {
+  effects_.Play(image);
+}
+
+void WebHost::OpenUrl(const std::string& url) {
+  fg_web_open_url(url.c_str());
+}
+
+void WebHost::End() {
+  if (ended_) return;
+  ended_ = true;
+  if (active == this) active = nullptr;
+  queued_.clear();
+  music_ = {};
+  effects_.Play({});
+  emscripten_html5_remove_all_event_listeners();
+  fg_web_ended();
+}
+
+const float* WebHost::RenderAudio(int frames) {
+  const size_t n = static_cast<size_t>(std::max(frames, 0));
+  mix_.assign(n * 2, 0);
+  out_.resize(n * 2);
+  if (music_) music_(reinterpret_cast<uint8_t*>(mix_.data()), static_cast<int>(n * 4));
+  effects_.MixInto(mix_.data(), static_cast<int>(n));
+  for (size_t i = 0; i < n; ++i) {
+    out_[i] = static_cast<float>(mix_[2 * i]) / 32768.0f;
+    out_[n + i] = static_cast<float>(mix_[2 * i + 1]) / 32768.0f;
+  }
+  return out_.data();
+}
+
+}  // namespace fg
+
+// Called by the page's audio output, which knows it by this name; null once the program has
+// ended.
+// NOLINTNEXTLINE(readability-identifier-naming)
+extern "C" EMSCRIPTEN_KEEPALIVE const float* fg_render_audio(int frames) {
+  return fg::active != nullptr ? fg::active->RenderAudio(frames) : nullptr;
+}

@@ -1,0 +1,109 @@
+// The page side of the web host, run before the game: the tune fetched into the in-memory file
+// system, the audio output the game's mixer feeds, and the hooks the host calls.
+(function () {
+  const kBlock = 1024;  // frames the game renders at a time: 23 ms
+  const kRate = 44100;  // the rate the desktop opens its audio device at
+  let context = null;
+  let level = 0;  // RMS of the last block the output played
+
+  Module['preRun'] = Module['preRun'] || [];
+  Module['preRun'].push(function () {
+    // Without the tune the game plays silently, as on the desktop.
+    addRunDependency('tune');
+    fetch('FenzoGobbix.snd')
+      .then((r) => (r.ok ? r.arrayBuffer() : null))
+      .catch(() => null)
+      .then((bytes) => {
+        if (bytes) FS.writeFile('/FenzoGobbix.snd', new Uint8Array(bytes));
+        removeRunDependency('tune');
+      });
+  });
+  Module['onRuntimeInitialized'] = function () {
+    window.fgRuntimeAt = performance.now();
+  };
+
+  // One block of the game's output, left and right; silence until the game runs and after it.
+  function render() {
+    const left = new Float32Array(kBlock);
+    const right = new Float32Array(kBlock);
+    const at = runtimeInitialized && !ABORT ? _fg_render_audio(kBlock) : 0;
+    if (at) {
+      const i = at >> 2;
+      left.set(HEAPF32.subarray(i, i + kBlock));
+      right.set(HEAPF32.subarray(i + kBlock, i + 2 * kBlock));
+    }
+    return [left, right];
+  }
+
+  // The worklet plays what the page renders for it; it asks for blocks as it runs low.
+  function useWorklet() {
+    return context.audioWorklet.addModule('audio_worklet.js').then(() => {
+      const node = new AudioWorkletNode(context, 'fg-output', {
+        numberOfInputs: 0,
+        outputChannelCount: [2],
+      });
+      node.port.onmessage = (e) => {
+        if (!context) return;  // the program has ended: a late report is not sound
+        level = e.data.level;
+        for (let n = 0; n < e.data.want; ++n) {
+          const block = render();
+          node.port.postMessage(block, [block[0].buffer, block[1].buffer]);
+        }
+      };
+      node.connect(context.destination);
+    });
+  }
+
+  // Pages not served from a secure origin have no worklets: the older processor node.
+  function useScriptProcessor() {
+    const node = context.createScriptProcessor(kBlock * 2, 0, 2);
+    node.onaudioprocess = (e) => {
+      for (let at = 0; at < e.outputBuffer.length; at += kBlock) {
+        const [left, right] = render();
+        e.outputBuffer.copyToChannel(left, 0, at);
+        e.outputBuffer.copyToChannel(right, 1, at);
+        let sum = 0;
+        for (let k = 0; k < kBlock; ++k) sum += left[k] * left[k] + right[k] * right[k];
+        level = Math.sqrt(sum / (2 * kBlock));
+      }
+    };
+    node.connect(context.destination);
+  }
+
+  function startAudio() {
+    const Context = window.AudioContext || window.webkitAudioContext;
+    if (!Context) return;
+    try {
+      context = new Context({ sampleRate: kRate, latencyHint: 'interactive' });
+    } catch (e) {
+      try {
+        context = new Context();
+      } catch (e2) {
+        return;
+      }
+    }
+    const ready = context.audioWorklet ? useWorklet() : Promise.reject(new Error('no worklet'));
+    ready.catch(useScriptProcessor);
+    // Browsers keep a page silent until the player does something: the first key or click.
+    const wake = () => {
+      if (context && context.state === 'suspended') context.resume();
+    };
+    window.addEventListener('keydown', wake, true);
+    window.addEventListener('pointerdown', wake, true);
+  }
+  startAudio();
+
+  Module['fgAudioRate'] = () => (context ? context.sampleRate : 0);
+  Module['fgShown'] = () => {
+    window.fgFirstFrameAt = performance.now();
+    document.body.classList.add('shown');
+  };
+  Module['fgEnded'] = () => {
+    document.body.classList.add('ended');
+    if (context) context.close();
+    context = null;
+    level = 0;
+  };
+  window.fgAudioLevel = () => level;
+  window.fgAudioState = () => (context ? context.state : 'none');
+})();

@@ -1,0 +1,627 @@
+#!/usr/bin/python3
+"""Plays the web build in a real browser (Debian's headless Chromium driven through
+chromedriver) as a player would, and checks what the canvas, the speakers and the browser get.
+
+Usage: browser_test.py DIST_DIR [--shot PNG] [--measure-cpu SECONDS]
+The page is served from DIST_DIR on 127.0.0.1 by this script itself. Prints one line per check
+and a closing "N passed, N failed"; the exit status is 1 when any check failed.
+"""
+
+import argparse
+import base64
+import contextlib
+import functools
+import http.server
+import os
+import shutil
+import struct
+import sys
+import tempfile
+import threading
+import time
+import zlib
+
+from selenium import webdriver
+from selenium.webdriver.chrome.service import Service
+from selenium.webdriver.common.action_chains import ActionChains
+from selenium.webdriver.common.keys import Keys
+
+ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+PNG_DIR = os.path.join(ROOT, "assets", "png")
+CAPTION = "Fenzo Gobbix v1.0"
+HOME_PAGE = "https://fenzogobbix.example/"
+ENDING = "Thanks for playing — reload to play again"
+SIZE = 400
+SCROLLER_ROWS = range(380, 397)  # the scroller and its one-pixel shadow
+LABEL = (132, 52, 141, 10)  # the link label: x, y, w, h
+LINK_POINT = (200, 57)  # inside the label's strict hot zone
+OUTSIDE_POINT = (20, 300)
+SNAKE_ROWS = range(176, 192)  # the row a new snake starts in
+SCORE_RECT = (178, 10, 45, 9)
+DEADLINE = 8.0
+MUSIC_RMS = 0.003  # the tune's level is about 0.1; silence is exactly 0
+
+
+class Failure(Exception):
+    pass
+
+
+def check(ok, message):
+    if not ok:
+        raise Failure(message)
+
+
+def wait_for(probe, what, deadline=DEADLINE, interval=0.05):
+    end = time.monotonic() + deadline
+    while True:
+        got = probe()
+        if got:
+            return got
+        if time.monotonic() > end:
+            raise Failure(f"timed out waiting for {what}")
+        time.sleep(interval)
+
+
+# ---------------------------------------------------------------------------------------------
+# Pictures
+
+
+class Image:
+    def __init__(self, width, height, rgb):
+        self.width, self.height, self.rgb = width, height, rgb
+
+    def at(self, x, y):
+        i = (y * self.width + x) * 3
+        return self.rgb[i:i + 3]
+
+
+def read_png(path):
+    """An 8-bit, non-interlaced RGB or RGBA PNG (what the game's pictures are), as RGB."""
+    with open(path, "rb") as f:
+        return decode_png(f.read(), path)
+
+
+def decode_png(data, path="PNG"):
+    pos, idat, header = 8, [], None
+    while pos < len(data):
+        length, kind = struct.unpack(">I4s", data[pos:pos + 8])
+        body = data[pos + 8:pos + 8 + length]
+        if kind == b"IHDR":
+            header = struct.unpack(">IIBBBBB", body)
+        elif kind == b"IDAT":
+            idat.append(body)
+        pos += 12 + length
+    width, height, depth, colour, _, _, interlace = header
+    if depth != 8 or colour not in (2, 6) or interlace != 0:
+        raise Failure(f"{path}: unsupported PNG layout {header}")
+    bpp = 3 if colour == 2 else 4
+    raw = zlib.decompress(b"".join(idat))
+    stride = width * bpp
+    out = bytearray()
+    prev = bytearray(stride)
+    for y in range(height):
+        ftype = raw[y * (stride + 1)]
+        line = bytearray(raw[y * (stride + 1) + 1:(y + 1) * (stride + 1)])
+        for i in range(stride):
+            a = line[i - bpp] if i >= bpp else 0
+            b = prev[i]
+            c = prev[i - bpp] if i >= bpp else 0
+            if ftype == 1:
+                line[i] = (line[i] + a) & 0xFF
+            elif ftype == 2:
+                line[i] = (line[i] + b) & 0xFF
+            elif ftype == 3:
+                line[i] = (line[i] + (a + b) // 2) & 0xFF
+            elif ftype == 4:
+                p = a + b - c
+                pa, pb, pc = abs(p - a), abs(p - b), abs(p - c)
+                pred = a if pa <= pb and pa <= pc else (b if pb <= pc else c)
+                line[i] = (line[i] + pred) & 0xFF
+        prev = line
+        if bpp == 3:
+            out += line
+        else:
+            for i in range(0, stride, 4):
+                out += line[i:i + 3]
+    return Image(width, height, bytes(out))
+
+
+def mismatches(shot, ref, rows, x0=0, w=SIZE, ref_x0=None, ref_y0=None):
+    """(x, y) of the pixels of `shot` in `rows` x [x0, x0 + w) that differ from `ref` (read at
+    the same place, or shifted to start at ref_x0, ref_y0)."""
+    rx0 = x0 if ref_x0 is None else ref_x0
+    out = []
+    for y in rows:
+        ry = y if ref_y0 is None else ref_y0 + (y - rows[0])
+        a = shot.rgb[(y * shot.width + x0) * 3:(y * shot.width + x0 + w) * 3]
+        b = ref.rgb[(ry * ref.width + rx0) * 3:(ry * ref.width + rx0 + w) * 3]
+        if a == b:
+            continue
+        for i in range(w):
+            if a[i * 3:i * 3 + 3] != b[i * 3:i * 3 + 3]:
+                out.append((x0 + i, y))
+    return out
+
+
+def describe(diff, limit=4):
+    if not diff:
+        return "no difference"
+    return f"{len(diff)} pixels differ, first at {diff[:limit]}"
+
+
+def cells_of(points):
+    return {(x // 16, y // 16) for x, y in points}
+
+
+# ---------------------------------------------------------------------------------------------
+# The page in a browser
+
+
+class QuietHandler(http.server.SimpleHTTPRequestHandler):
+    requests = []
+
+    def log_message(self, *args):
+        pass
+
+    def do_GET(self):
+        QuietHandler.requests.append(self.path)
+        super().do_GET()
+
+
+@contextlib.contextmanager
+def serve(dist):
+    handler = functools.partial(QuietHandler, directory=dist)
+    server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), handler)
+    thread = threading.Thread(target=server.serve_forever, daemon=True)
+    thread.start()
+    try:
+        yield f"http://127.0.0.1:{server.server_address[1]}/"
+    finally:
+        server.shutdown()
+        server.server_close()
+
+
+@contextlib.contextmanager
+def browser(extra_args=()):
+    profile = tempfile.mkdtemp(prefix="fg-chromium-")
+    options = webdriver.ChromeOptions()
+    options.binary_location = "/usr/bin/chromium"
+    for a in ["--headless=new", "--no-sandbox", "--disable-gpu",
+              "--disable-background-networking", "--disable-component-update", "--disable-sync",
+              "--no-first-run", "--user-data-dir=" + profile, "--window-size=1600,1100",
+              *extra_args]:
+        options.add_argument(a)
+    driver = webdriver.Chrome(service=Service("/usr/bin/chromedriver"), options=options)
+    try:
+        yield driver
+    finally:
+        driver.quit()
+        shutil.rmtree(profile, ignore_errors=True)
+
+
+class Page:
+    def __init__(self, driver, url):
+        self.d = driver
+        self.url = url
+        self.tab = None
+
+    def open(self):
+        self.d.get(self.url)
+        self.tab = self.d.current_window_handle
+        wait_for(lambda: self.js("return window.fgFirstFrameAt !== undefined"), "the first frame",
+                 deadline=20)
+        self.canvas = self.d.find_element("id", "screen")
+
+    def js(self, script, *args):
+        return self.d.execute_script(script, *args)
+
+    def shot(self):
+        data = self.js("""
+            const d = document.getElementById('screen').getContext('2d')
+                .getImageData(0, 0, 400, 400).data;
+            const rgb = new Array(400 * 400 * 3);
+            for (let i = 0, o = 0; i < d.length; i += 4) {
+              rgb[o++] = String.fromCharCode(d[i]);
+              rgb[o++] = String.fromCharCode(d[i + 1]);
+              rgb[o++] = String.fromCharCode(d[i + 2]);
+            }
+            return btoa(rgb.join(''));""")
+        return Image(SIZE, SIZE, base64.b64decode(data))
+
+    def scale(self):
+        return self.canvas.size["width"] / SIZE
+
+    def key(self, key, hold=0.0):
+        chain = ActionChains(self.d).key_down(key)
+        if hold:
+            chain = chain.pause(hold)
+        chain.key_up(key).perform()
+
+    def pointer(self, point):
+        s = self.scale()
+        w, h = self.canvas.size["width"], self.canvas.size["height"]
+        # Offsets count from the element's centre.
+        dx = int(round((point[0] + 0.5) * s - w / 2))
+        dy = int(round((point[1] + 0.5) * s - h / 2))
+        ActionChains(self.d).move_to_element_with_offset(self.canvas, dx, dy).perform()
+
+    def click(self):
+        ActionChains(self.d).click().perform()
+
+    def level(self):
+        return self.js("return window.fgAudioLevel()")
+
+
+class Pictures:
+    def __init__(self):
+        self.title = read_png(os.path.join(PNG_DIR, "picTitle.png"))
+        self.playground = read_png(os.path.join(PNG_DIR, "Playground.png"))
+        self.link = read_png(os.path.join(PNG_DIR, "sprLink.png"))
+
+
+def title_diff(shot, pics):
+    return mismatches(shot, pics.title, [y for y in range(SIZE) if y not in SCROLLER_ROWS])
+
+
+def wait_for_title(page, pics, what):
+    last = {}
+
+    def probe():
+        last["diff"] = title_diff(page.shot(), pics)
+        return not last["diff"]
+    try:
+        wait_for(probe, what, interval=0.1)
+    except Failure as e:
+        raise Failure(f"{e}: {describe(last['diff'])}")
+
+
+def playground_diff(shot, pics):
+    sx, sy, sw, sh = SCORE_RECT
+    return [(x, y) for x, y in mismatches(shot, pics.playground, range(SIZE))
+            if y not in SNAKE_ROWS and not (sx <= x < sx + sw and sy <= y < sy + sh)]
+
+
+def wait_for_playground(page, pics):
+    last = {}
+
+    def probe():
+        shot = page.shot()
+        diff = playground_diff(shot, pics)
+        snake = mismatches(shot, pics.playground, SNAKE_ROWS)
+        last.update(diff=diff, snake=len(snake))
+        return shot if len(cells_of(diff)) <= 2 and len(snake) > 5 * 100 else None
+    try:
+        return wait_for(probe, "the playground with the snake", interval=0.1)
+    except Failure as e:
+        raise Failure(f"{e}: {last['snake']} pixels off the playground on the start row; "
+                      f"elsewhere {describe(last['diff'])}")
+
+
+def label_is(page, pics, src_y):
+    lx, ly, lw, lh = LABEL
+    return not mismatches(page.shot(), pics.link, range(ly, ly + lh), lx, lw, ref_x0=0,
+                          ref_y0=src_y)
+
+
+def peak_level(page, seconds):
+    """Largest RMS the page reports over the next `seconds`."""
+    peak, end = 0.0, time.monotonic() + seconds
+    while time.monotonic() < end:
+        peak = max(peak, page.level())
+        time.sleep(0.02)
+    return peak
+
+
+# ---------------------------------------------------------------------------------------------
+# Checks, in the order a player meets them; each one leaves the page where the next starts.
+
+
+def check_title(page, pics):
+    """The first frame is the complete title, pixel for pixel, under the game's caption."""
+    page.pointer(OUTSIDE_POINT)
+    wait_for_title(page, pics, "the title after start-up")
+    check(page.js("return document.title") == CAPTION, "caption: " + page.js("return document.title"))
+    first = page.shot()
+    time.sleep(0.2)
+    moved = mismatches(page.shot(), first, SCROLLER_ROWS)
+    check(len(moved) > 100, f"the scroller does not move ({len(moved)} pixels changed)")
+
+
+def check_page(page, pics):
+    """Integer-scaled pixelated canvas, the game's icon as favicon, nothing from other hosts."""
+    width, height = page.canvas.size["width"], page.canvas.size["height"]
+    check(width == height and width % SIZE == 0, f"canvas shown at {width}x{height}")
+    # The test window fits two steps, so the pointer checks go through the scaling.
+    check(width >= 2 * SIZE, f"canvas shown at {width}x{height} in a window that fits {2 * SIZE}")
+    rendering = page.js("return getComputedStyle(arguments[0]).imageRendering", page.canvas)
+    check(rendering == "pixelated", f"image-rendering is {rendering}")
+    icon = page.js("return document.querySelector('link[rel=\"icon\"]').href")
+    check(icon.startswith("data:image/png;base64,"), f"favicon is {icon[:40]}")
+    pixels = page.js("""
+        const img = new Image();
+        img.src = arguments[0];
+        return img.decode().then(() => {
+          const c = document.createElement('canvas');
+          c.width = img.width; c.height = img.height;
+          c.getContext('2d').drawImage(img, 0, 0);
+          return [img.width, img.height, Array.from(c.getContext('2d').getImageData(0, 0, 32, 32).data)];
+        });""", icon)
+    ref = read_png(os.path.join(PNG_DIR, "icon32.png"))
+    check(pixels[0] == 32 and pixels[1] == 32, f"favicon is {pixels[0]}x{pixels[1]}")
+    opaque = [(i // 4) for i in range(0, len(pixels[2]), 4) if pixels[2][i + 3] == 255]
+    wrong = [i for i in opaque
+             if bytes(pixels[2][i * 4:i * 4 + 3]) != ref.rgb[i * 3:i * 3 + 3]]
+    check(len(opaque) > 100 and not wrong,
+          f"favicon differs from the game's icon at {len(wrong)} of {len(opaque)} opaque pixels")
+    # On screen each canvas pixel is a whole block of the scale's size, not a blend.
+    rect = page.js("const r = arguments[0].getBoundingClientRect();"
+                   "return [r.left, r.top, r.width, window.devicePixelRatio];", page.canvas)
+    check(rect[3] == 1, f"device pixel ratio {rect[3]}")
+    scale = int(rect[2]) // SIZE
+    shown = page.d.execute_cdp_cmd("Page.captureScreenshot", {
+        "format": "png",
+        "clip": {"x": rect[0], "y": rect[1], "width": rect[2], "height": rect[2], "scale": 1}})
+    screen = decode_png(base64.b64decode(shown["data"]))
+    canvas = page.shot()
+    rows = [y for y in range(0, SIZE, 3) if y not in SCROLLER_ROWS]
+    blurred = []
+    for y in rows:
+        for x in range(SIZE):
+            want = canvas.at(x, y)
+            block = [screen.at(x * scale + dx, y * scale + dy)
+                     for dy in range(scale) for dx in range(scale)]
+            if any(p != want for p in block):
+                blurred.append((x, y))
+    check(not blurred, f"the {scale}x canvas on screen is not whole pixels: {describe(blurred)}")
+    names = page.js("return performance.getEntriesByType('resource').map(e => e.name)")
+    foreign = [n for n in names if not n.startswith(page.url) and not n.startswith("data:")]
+    check(not foreign, f"resources from elsewhere: {foreign}")
+
+
+def check_music(page, pics):
+    """Music plays from the start (autoplay allowed); M silences it and M brings it back."""
+    wait_for(lambda: page.level() > MUSIC_RMS, "music on the title")
+    page.key("m")
+    wait_for(lambda: page.level() == 0, "silence after M")
+    check(peak_level(page, 0.5) == 0, "sound after M")
+    page.key("m")
+    wait_for(lambda: page.level() > MUSIC_RMS, "music after M again")
+
+
+def check_gesture(page, pics):
+    """Where the browser wants a gesture first, the page is silent until the first click, and
+    the music plays after it."""
+    with browser(["--autoplay-policy=document-user-activation-required"]) as driver:
+        strict = Page(driver, page.url)
+        strict.open()
+        time.sleep(0.3)
+        state = strict.js("return window.fgAudioState()")
+        check(state == "suspended", f"audio is {state} before any gesture")
+        check(peak_level(strict, 0.5) == 0, "sound before any gesture")
+        strict.pointer(OUTSIDE_POINT)
+        strict.click()
+        wait_for(lambda: strict.level() > MUSIC_RMS, "music after a click")
+        check(strict.js("return window.fgAudioState()") == "running", "audio not running")
+
+
+def check_no_worklet(page, pics):
+    """A browser without audio worklets (as on a page served over plain HTTP from elsewhere)
+    still plays the music, through the older processor node, and M still silences it."""
+    with browser(["--autoplay-policy=no-user-gesture-required"]) as driver:
+        driver.execute_cdp_cmd("Page.addScriptToEvaluateOnNewDocument", {"source": """
+            Object.defineProperty(BaseAudioContext.prototype, 'audioWorklet',
+                                  {get: () => undefined});"""})
+        older = Page(driver, page.url)
+        older.open()
+        check(older.js("return new AudioContext().audioWorklet === undefined"),
+              "the worklet could not be hidden")
+        wait_for(lambda: older.level() > MUSIC_RMS, "music without a worklet")
+        older.key("m")
+        wait_for(lambda: older.level() == 0, "silence after M without a worklet")
+
+
+def check_hover(page, pics):
+    """The pointer over the address lights the label; away from it, the label goes back."""
+    page.pointer(LINK_POINT)
+    wait_for(lambda: label_is(page, pics, 10), "the highlighted link label")
+    page.pointer(OUTSIDE_POINT)
+    wait_for(lambda: label_is(page, pics, 0), "the link label in its normal look")
+
+
+def check_link(page, pics):
+    """A click on the address opens the home page in a new tab, once."""
+    before = set(page.d.window_handles)
+    page.pointer(LINK_POINT)
+    wait_for(lambda: label_is(page, pics, 10), "the highlighted link label")
+    page.click()
+    new = wait_for(lambda: set(page.d.window_handles) - before, "a new tab")
+    time.sleep(0.3)
+    check(len(set(page.d.window_handles) - before) == 1, "more than one tab opened")
+    target = new.pop()
+    urls = [t["url"] for t in page.d.execute_cdp_cmd("Target.getTargets", {})["targetInfos"]
+            if t["targetId"] == target]
+    page.d.switch_to.window(target)
+    asked = page.js("return location.href") if not urls else urls[0]
+    page.d.close()
+    page.d.switch_to.window(page.tab)
+    page.canvas.click() if False else page.js("document.getElementById('screen').focus()")
+    page.pointer(OUTSIDE_POINT)
+    check(asked == HOME_PAGE or asked.startswith(HOME_PAGE) or HOME_PAGE in asked,
+          f"the new tab is at {asked!r}, want {HOME_PAGE!r}")
+
+
+def check_start(page, pics):
+    """Space starts a game: the playground wipes in and the snake lies in its start row."""
+    page.key(Keys.SPACE)
+    page.started = wait_for_playground(page, pics)
+
+
+def check_steer(page, pics):
+    """Up held: the head leaves the start row and the body follows it upwards."""
+    before = len(mismatches(page.started, pics.playground, range(16, 170)))
+    page.key(Keys.ARROW_UP, hold=0.3)
+    time.sleep(0.5)
+    after = len(mismatches(page.shot(), pics.playground, range(16, 170)))
+    check(after - before > 3 * 200, f"the snake did not turn up ({before} -> {after} pixels)")
+
+
+def still(page, seconds=0.3):
+    """The canvas once it has stopped changing for `seconds`, or None."""
+    first = page.shot()
+    time.sleep(seconds)
+    return first if page.shot().rgb == first.rgb else None
+
+
+def check_pause(page, pics):
+    """P pauses play (the sign over a frozen field, arrows not read) and carries on; the
+    canvas losing the focus pauses too, and a click back into it does not carry on."""
+    page.key(Keys.ARROW_RIGHT, hold=0.2)  # across the field, so play shows movement
+    time.sleep(0.2)
+    moving = page.shot()
+    page.key("p")
+    paused = wait_for(lambda: still(page), "a frozen field after P")
+    check(mismatches(paused, moving, range(SIZE)), "P drew no pause sign")
+    page.key(Keys.ARROW_DOWN, hold=0.1)
+    check(still(page, 0.4) and page.shot().rgb == paused.rgb, "the field moved while paused")
+    page.key("p")
+    wait_for(lambda: page.shot().rgb != paused.rgb, "play to carry on after P")
+    check(not still(page, 0.3), "nothing moves after P again")
+
+    page.js("document.getElementById('screen').blur()")
+    blurred = wait_for(lambda: still(page), "a frozen field after the focus left")
+    page.pointer(OUTSIDE_POINT)
+    page.click()
+    check(still(page, 0.4) and page.shot().rgb == blurred.rgb, "a click carried on the game")
+    page.key(Keys.PAUSE)
+    wait_for(lambda: page.shot().rgb != blurred.rgb, "play to carry on after Pause")
+
+
+def check_escape(page, pics):
+    """Escape in play returns to the title, revealed in full."""
+    page.key(Keys.ESCAPE)
+    wait_for_title(page, pics, "the title after Escape from a game")
+
+
+def check_keys_kept(page, pics):
+    """The game's keys are kept from the browser only while the canvas has the focus."""
+    page.js("""
+        window.fgPrevented = {};
+        window.addEventListener('keydown', (e) => { window.fgPrevented[e.key] = e.defaultPrevented; });""")
+    for key in (Keys.ARROW_DOWN, Keys.SPACE, "s", "s", "a"):
+        page.key(key)
+        if key == Keys.SPACE:
+            # That started a game: back to the title once it is on.
+            wait_for_playground(page, pics)
+            page.key(Keys.ESCAPE)
+            wait_for_title(page, pics, "the title after Escape")
+    got = page.js("return window.fgPrevented")
+    check(got.get("ArrowDown") is True and got.get(" ") is True and got.get("s") is True,
+          f"game keys reached the browser: {got}")
+    check(got.get("a") is False, f"a key the game does not use was kept: {got}")
+    page.js("document.activeElement.blur(); window.fgPrevented = {};")
+    page.key(Keys.ARROW_DOWN)
+    got = page.js("return window.fgPrevented")
+    page.js("document.getElementById('screen').focus()")
+    check(got.get("ArrowDown") is False, f"the arrow was kept without the focus: {got}")
+
+
+def check_effects(page, pics):
+    """The effects are mixed in: the start's sound is heard with the music off, and S keeps it
+    quiet."""
+    page.key("m")
+    wait_for(lambda: page.level() == 0, "silence after M")
+    page.key(Keys.SPACE)
+    heard = peak_level(page, 1.5)
+    check(heard > MUSIC_RMS, f"no start effect with the music off (peak RMS {heard:.4f})")
+    page.key(Keys.ESCAPE)
+    wait_for_title(page, pics, "the title after Escape")
+    page.key("s")
+    page.key(Keys.SPACE)
+    quiet = peak_level(page, 1.5)
+    check(quiet == 0, f"sound with effects and music off (peak RMS {quiet:.4f})")
+    page.key(Keys.ESCAPE)
+    wait_for_title(page, pics, "the title after Escape")
+    page.key("s")
+    page.key("m")
+    wait_for(lambda: page.level() > MUSIC_RMS, "music after M again")
+
+
+def check_end(page, pics):
+    """Escape on the title ends the program, here while the title is still being revealed after
+    a game, deep inside the game's waits: the last image stays, the page says so, the sound
+    stops and the keys go back to the browser."""
+    page.key(Keys.SPACE)
+    # Items stay from the earlier games: the playground with whatever lies on it.
+    wait_for(lambda: len(playground_diff(page.shot(), pics)) < SIZE * SIZE // 10, "a game")
+    time.sleep(0.3)
+    page.key(Keys.ESCAPE)
+    time.sleep(0.15)
+    page.key(Keys.ESCAPE)
+    wait_for(lambda: page.js("return document.body.classList.contains('ended')"), "the ending")
+    caption = page.d.find_element("css selector", "figcaption")
+    check(caption.is_displayed() and caption.text == ENDING, f"ending line: {caption.text!r}")
+    first = page.shot()
+    time.sleep(0.3)
+    check(first.rgb == page.shot().rgb, "the canvas still changes after the end")
+    unrevealed = len(title_diff(first, pics))
+    check(0 < unrevealed < SIZE * SIZE * 0.95,
+          f"the last image is not a title half revealed ({unrevealed} pixels off the title)")
+    check(page.level() == 0, "sound after the end")
+    page.js("window.fgPrevented = {}; document.getElementById('screen').focus();")
+    page.key(Keys.ARROW_DOWN)
+    check(page.js("return window.fgPrevented")["ArrowDown"] is False,
+          "the arrow is still kept from the browser after the end")
+
+
+CHECKS = [check_title, check_page, check_music, check_gesture, check_no_worklet, check_hover, check_link, check_start,
+          check_steer, check_pause, check_escape, check_keys_kept, check_effects, check_end]
+
+
+def figures(page):
+    t = page.js("""
+        const n = performance.getEntriesByType('navigation')[0];
+        return [n.loadEventEnd, window.fgRuntimeAt, window.fgMainAt, window.fgFirstFrameAt,
+                window.fgFirstRefreshAt];""")
+    print(f"figure: after navigation: load event {t[0]:.0f} ms, runtime ready {t[1]:.0f} ms, "
+          f"game started {t[2]:.0f} ms, pictures and tune loaded {t[4]:.0f} ms, "
+          f"first frame {t[3]:.0f} ms (reveal took {t[3] - t[4]:.0f} ms); "
+          f"first frame - load - 500 ms reveal = {t[3] - t[0] - 500:.0f} ms; "
+          f"first frame - game start - 500 ms reveal = {t[3] - t[2] - 500:.0f} ms")
+
+
+def main():
+    ap = argparse.ArgumentParser()
+    ap.add_argument("dist")
+    ap.add_argument("--shot", help="save a screenshot of the page in play here")
+    args = ap.parse_args()
+    pics = Pictures()
+    passed = failed = 0
+    with serve(os.path.abspath(args.dist)) as url, \
+            browser(["--autoplay-policy=no-user-gesture-required"]) as driver:
+        page = Page(driver, url)
+        page.open()
+        figures(page)
+        for c in CHECKS:
+            name = c.__name__[len("check_"):]
+            try:
+                c(page, pics)
+                if c is check_start and args.shot:
+                    driver.save_screenshot(args.shot)
+                passed += 1
+                print(f"PASS {name}")
+            except Failure as e:
+                failed += 1
+                print(f"FAIL {name}: {e}")
+            except Exception as e:  # a broken page or driver: report it, go on with the rest
+                failed += 1
+                print(f"FAIL {name}: {type(e).__name__}: {str(e).splitlines()[0] if str(e) else ''}")
+            sys.stdout.flush()
+        for entry in driver.get_log("browser"):
+            if entry.get("level") == "SEVERE":
+                print("browser console:", entry.get("message"))
+    print(f"{passed} passed, {failed} failed")
+    return 1 if failed else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

@@ -1,0 +1,154 @@
+#!/usr/bin/python3
+"""Figures of the web build: the wasm's size raw and gzipped, load to first frame, and the CPU
+the page takes in play next to the desktop build in the same run (from /proc, over the same
+number of seconds each). Not a test: it prints figures.
+
+Usage: measure.py DIST_DIR DESKTOP_BINARY [--seconds N] [--shot PNG]
+"""
+
+import argparse
+import gzip
+import os
+import re
+import subprocess
+import sys
+import tempfile
+import time
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import browser_test as bt  # noqa: E402
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
+from xsession import XSession  # noqa: E402
+
+TICKS = os.sysconf("SC_CLK_TCK")
+
+
+def cpu_ticks(pid):
+    """utime + stime of one process, in clock ticks (0 once it is gone)."""
+    try:
+        with open(f"/proc/{pid}/stat") as f:
+            fields = f.read().rsplit(")", 1)[1].split()
+        return int(fields[11]) + int(fields[12])
+    except (FileNotFoundError, ProcessLookupError):
+        return 0
+
+
+def children(pid):
+    out = []
+    for task in os.listdir(f"/proc/{pid}/task"):
+        try:
+            with open(f"/proc/{pid}/task/{task}/children") as f:
+                out += [int(c) for c in f.read().split()]
+        except FileNotFoundError:
+            pass
+    return out
+
+
+def tree(pid):
+    found, todo = [], [pid]
+    while todo:
+        p = todo.pop()
+        found.append(p)
+        try:
+            todo += children(p)
+        except FileNotFoundError:
+            pass
+    return found
+
+
+def kind(pid):
+    """What a Chromium process does, from the switches on its command line."""
+    try:
+        with open(f"/proc/{pid}/cmdline", "rb") as f:
+            line = f.read().replace(b"\0", b" ").decode(errors="replace")
+    except FileNotFoundError:
+        return "gone"
+    sub = re.search(r"--utility-sub-type=(\S+)", line)
+    if sub:
+        return "utility " + sub.group(1).split(".")[-1]
+    typ = re.search(r"--type=(\S+)", line)
+    if typ:
+        return typ.group(1)
+    if "--renderer-client-id" in line:
+        return "renderer"
+    if "--gpu-preferences" in line:
+        return "gpu-process"
+    if "--use-angle" in line or "zygote" in line:
+        return "zygote"
+    if "--shared-files" in line:
+        return "utility"
+    return "browser"
+
+
+def sample(pids, seconds):
+    """CPU per process over `seconds`, in percent of one core."""
+    before = {p: cpu_ticks(p) for p in pids}
+    time.sleep(seconds)
+    return {p: 100.0 * (cpu_ticks(p) - before[p]) / TICKS / seconds for p in pids}
+
+
+def desktop_cpu(binary, seconds):
+    """CPU of the desktop build and of its X server in play, in the project's X session."""
+    work = tempfile.mkdtemp(prefix="fg-measure-")
+    with XSession(log_dir=work) as x:
+        game = x.launch([binary], env={"SDL_AUDIODRIVER": "disk",
+                                       "SDL_DISKAUDIOFILE": os.path.join(work, "audio.raw")})
+        window = x.find_window(proc=game, timeout=15)
+        time.sleep(1.0)
+        x.tap(window, "space")
+        time.sleep(2.0)  # the wipe, then play
+        use = sample([game.pid, x.xvfb.pid], seconds)
+        return use[game.pid], use[x.xvfb.pid]
+
+
+def page_cpu(dist, seconds, shot):
+    with bt.serve(os.path.abspath(dist)) as url, \
+            bt.browser(["--autoplay-policy=no-user-gesture-required"]) as driver:
+        page = bt.Page(driver, url)
+        page.open()
+        bt.figures(page)
+        page.key(bt.Keys.SPACE)
+        time.sleep(2.0)
+        if shot:
+            driver.save_screenshot(shot)
+        driver_pid = driver.service.process.pid
+        pids = [p for p in tree(driver_pid) if p != driver_pid]
+        use = sample(pids, seconds)
+        in_play = page.js("return document.title") and not page.js(
+            "return document.body.classList.contains('ended')")
+        return {p: (kind(p), c) for p, c in use.items()}, in_play
+
+
+def main():
+    ap = argparse.ArgumentParser()
+    ap.add_argument("dist")
+    ap.add_argument("desktop")
+    ap.add_argument("--seconds", type=float, default=10.0)
+    ap.add_argument("--shot")
+    args = ap.parse_args()
+    wasm = os.path.join(args.dist, "fenzogobbix.wasm")
+    raw = os.path.getsize(wasm)
+    with open(wasm, "rb") as f:
+        packed = len(gzip.compress(f.read(), 9))
+    js = os.path.getsize(os.path.join(args.dist, "fenzogobbix.js"))
+    print(f"figure: wasm {raw} bytes raw, {packed} gzipped (-9); js {js} bytes")
+    desktop, xserver = desktop_cpu(args.desktop, args.seconds)
+    print(f"figure: desktop build in play: {desktop:.1f}% of one core over {args.seconds:.0f} s, "
+          f"its X server (Xvfb) {xserver:.1f}% more")
+    use, in_play = page_cpu(args.dist, args.seconds, args.shot)
+    total = sum(c for _, c in use.values())
+    for pid, (k, c) in sorted(use.items(), key=lambda i: -i[1][1]):
+        print(f"figure:   chromium {k:<20} pid {pid:>7}: {c:5.1f}%")
+    renderer = max((c for k, c in use.values() if k == "renderer"), default=0.0)
+    print(f"figure: page in play: renderer {renderer:.1f}%, all of Chromium {total:.1f}% of one "
+          f"core over {args.seconds:.0f} s (still in play: {bool(in_play)}); "
+          f"renderer / desktop = {renderer / desktop if desktop else float('inf'):.1f}x, "
+          f"all / desktop = {total / desktop if desktop else float('inf'):.1f}x, "
+          f"all / (desktop + X server) = {total / (desktop + xserver):.1f}x")
+    print(f"figure: load average {open('/proc/loadavg').read().split()[0]} on "
+          f"{os.cpu_count()} cores")
+
+
+if __name__ == "__main__":
+    main()

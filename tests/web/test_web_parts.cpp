@@ -1,0 +1,204 @@
+// The web host's parts that run without a browser: effect decoding and mixing, key names,
+// pointer scaling and the changed-row bands of the canvas refresh.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <initializer_list>
+#include <string>
+#include <vector>
+
+#include "core/embedded.h"
+#include "gfx/surface.h"
+#include "platform/web/effect_mixer.h"
+#include "platform/web/page_input.h"
+#include "platform/web/row_bands.h"
+
+namespace fg {
+namespace {
+
+void Put(std::vector<uint8_t>& b, uint32_t v, int width) {
+  for (int i = 0; i < width; ++i) b.push_back(static_cast<uint8_t>(v >> (8 * i)));
+}
+
+void PutTag(std::vector<uint8_t>& b, const char* tag) {
+  for (int i = 0; i < 4; ++i) b.push_back(static_cast<uint8_t>(tag[i]));
+}
+
+// A RIFF WAVE image with the given format and raw sample bytes.
+std::vector<uint8_t> Wave(int channels, int rate, int bits, const std::vector<uint8_t>& data,
+                          int formatTag = 1) {
+  std::vector<uint8_t> b;
+  PutTag(b, "RIFF");
+  Put(b, static_cast<uint32_t>(4 + 24 + 8 + data.size()), 4);
+  PutTag(b, "WAVE");
+  PutTag(b, "fmt ");
+  Put(b, 16, 4);
+  Put(b, static_cast<uint32_t>(formatTag), 2);
+  Put(b, static_cast<uint32_t>(channels), 2);
+  Put(b, static_cast<uint32_t>(rate), 4);
+  Put(b, static_cast<uint32_t>(rate * channels * bits / 8), 4);
+  Put(b, static_cast<uint32_t>(channels * bits / 8), 2);
+  Put(b, static_cast<uint32_t>(bits), 2);
+  PutTag(b, "data");
+  Put(b, static_cast<uint32_t>(data.size()), 4);
+  b.insert(b.end(), data.begin(), data.end());
+  return b;
+}
+
+std::vector<uint8_t> Pcm16(const std::vector<int16_t>& samples) {
+  std::vector<uint8_t> b;
+  for (int16_t s : samples) Put(b, static_cast<uint16_t>(s), 2);
+  return b;
+}
+
+TEST(WebEffects, DecodeToStereoAtTheOutputRate) {
+  // 16-bit mono at the output rate: every sample on both channels, unchanged.
+  const auto same = DecodeWave(Wave(1, 44100, 16, Pcm16({1000, -2000, 32767})), 44100);
+  EXPECT_EQ(same, (std::vector<int16_t>{1000, 1000, -2000, -2000, 32767, 32767}));
+  // 8-bit is unsigned around 128, and keeps its sign once widened.
+  const auto eight = DecodeWave(Wave(1, 44100, 8, {128, 255, 0}), 44100);
+  EXPECT_EQ(eight, (std::vector<int16_t>{0, 0, 127 * 256, 127 * 256, -128 * 256, -128 * 256}));
+  // Stereo keeps its channels apart.
+  const auto stereo = DecodeWave(Wave(2, 44100, 16, Pcm16({100, -100})), 44100);
+  EXPECT_EQ(stereo, (std::vector<int16_t>{100, -100}));
+  // Half the rate: twice the frames, the new ones between their neighbours.
+  const auto doubled = DecodeWave(Wave(1, 22050, 16, Pcm16({0, 1000})), 44100);
+  ASSERT_EQ(doubled.size(), 8u);
+  EXPECT_EQ(doubled[2], 500);
+  EXPECT_EQ(doubled[4], 1000);
+}
+
+TEST(WebEffects, TheGamesEffectsDecodeToTheirLength) {
+  // 101 is 16-bit mono at 22050 Hz, 102 8-bit at 11025 Hz, 103 8-bit at 22050 Hz.
+  struct Effect {
+    int Id;
+    int Bytes;  // per sample
+    int Rate;
+  };
+  for (const Effect e : {Effect{101, 2, 22050}, Effect{102, 1, 11025}, Effect{103, 1, 22050}}) {
+    const int id = e.Id;
+    const auto image = EmbeddedAsset(std::to_string(id) + ".wav");
+    ASSERT_FALSE(image.empty()) << id;
+    const auto pcm = DecodeWave(image, 44100);
+    ASSERT_FALSE(pcm.empty()) << id;
+    const std::string text(image.begin(), image.end());
+    const size_t data = text.find("data");
+    ASSERT_NE(data, std::string::npos) << id;
+    const size_t size = image[data + 4] | image[data + 5] << 8 | image[data + 6] << 16;
+    const double expected = static_cast<double>(size / e.Bytes) * 44100 / e.Rate;
+    EXPECT_NEAR(static_cast<double>(pcm.size() / 2), expected, expected * 0.01 + 2) << id;
+    bool sound = false;
+    for (int16_t s : pcm) sound = sound || s != 0;
+    EXPECT_TRUE(sound) << id;
+  }
+}
+
+TEST(WebEffects, WhatIsNotPlainPcmIsRefused) {
+  const auto good = Wave(1, 44100, 16, Pcm16({1, 2, 3, 4}));
+  EXPECT_TRUE(DecodeWave({}, 44100).empty());
+  EXPECT_TRUE(DecodeWave(good, 0).empty());
+  EXPECT_TRUE(DecodeWave(Wave(1, 44100, 16, Pcm16({1, 2}), 3), 44100).empty());  // float
+  EXPECT_TRUE(DecodeWave(Wave(1, 44100, 24, {1, 2, 3}), 44100).empty());
+  EXPECT_TRUE(DecodeWave(Wave(3, 44100, 16, Pcm16({1, 2, 3})), 44100).empty());
+  // Cut short inside the data chunk.
+  std::vector<uint8_t> cut(good.begin(), good.end() - 3);
+  EXPECT_TRUE(DecodeWave(cut, 44100).empty());
+  std::vector<uint8_t> notRiff = good;
+  notRiff[0] = 'X';
+  EXPECT_TRUE(DecodeWave(notRiff, 44100).empty());
+}
+
+TEST(WebEffects, OneEffectAtATimeLaidOverTheMusicWithoutWrapping) {
+  EffectMixer mixer(44100);
+  mixer.Play(Wave(1, 44100, 16, Pcm16({30000, -30000, 5})));
+  std::vector<int16_t> out = {10000, -10000, -10000, 10000};
+  mixer.MixInto(out.data(), 2);
+  // Saturates at the ends instead of wrapping round.
+  EXPECT_EQ(out, (std::vector<int16_t>{32767, 20000, -32768, -20000}));
+  // A new effect cuts the old one off and starts from its own beginning.
+  mixer.Play(Wave(1, 44100, 16, Pcm16({7, 8})));
+  std::vector<int16_t> next(6, 0);
+  mixer.MixInto(next.data(), 3);
+  EXPECT_EQ(next, (std::vector<int16_t>{7, 7, 8, 8, 0, 0}));
+  EXPECT_FALSE(mixer.Sounding());
+  // Once over, the music passes untouched; an image that does not decode only stops.
+  std::vector<int16_t> music = {5, 6};
+  mixer.MixInto(music.data(), 1);
+  EXPECT_EQ(music, (std::vector<int16_t>{5, 6}));
+  mixer.Play(Wave(1, 44100, 16, Pcm16({9, 9, 9})));
+  mixer.Play(std::vector<uint8_t>{1, 2, 3});
+  EXPECT_FALSE(mixer.Sounding());
+}
+
+TEST(WebInput, KeyNamesBecomeTheGamesKeyCodes) {
+  EXPECT_EQ(VirtualKeyFromDom("ArrowLeft"), 37);
+  EXPECT_EQ(VirtualKeyFromDom("ArrowUp"), 38);
+  EXPECT_EQ(VirtualKeyFromDom("ArrowRight"), 39);
+  EXPECT_EQ(VirtualKeyFromDom("ArrowDown"), 40);
+  EXPECT_EQ(VirtualKeyFromDom(" "), 32);
+  EXPECT_EQ(VirtualKeyFromDom("Escape"), 27);
+  EXPECT_EQ(VirtualKeyFromDom("Pause"), 19);
+  // Shift or Caps Lock do not change a letter's code.
+  EXPECT_EQ(VirtualKeyFromDom("m"), 'M');
+  EXPECT_EQ(VirtualKeyFromDom("M"), 'M');
+  EXPECT_EQ(VirtualKeyFromDom("s"), 'S');
+  EXPECT_EQ(VirtualKeyFromDom("7"), '7');
+  for (const char* unused : {"F5", "Shift", "Tab", "Enter", "é", "", "-"}) {
+    EXPECT_EQ(VirtualKeyFromDom(unused), 0) << unused;
+  }
+}
+
+TEST(WebInput, OnlyTheGamesKeysAreKeptFromTheBrowser) {
+  for (int code : std::initializer_list<int>{27, 32, 37, 38, 39, 40, 'M', 'S', 'P', 19}) {
+    EXPECT_TRUE(KeyKeptFromBrowser(static_cast<int16_t>(code))) << code;
+  }
+  for (int code : std::initializer_list<int>{0, 'A', 'R', 'W', '1', 116}) {
+    EXPECT_FALSE(KeyKeptFromBrowser(static_cast<int16_t>(code))) << code;
+  }
+}
+
+TEST(WebInput, PointerOnAScaledCanvasMapsBackToWindowPixels) {
+  EXPECT_FLOAT_EQ(ToWindowPixels(400, 800, 400), 200);
+  EXPECT_FLOAT_EQ(ToWindowPixels(199, 1200, 400), 199.0f / 3);
+  EXPECT_FLOAT_EQ(ToWindowPixels(57, 400, 400), 57);
+  EXPECT_FLOAT_EQ(ToWindowPixels(10, 0, 400), 10);  // not laid out yet: taken as it comes
+}
+
+class WebBands : public ::testing::Test {
+ protected:
+  Surface shown{400, 400, kBlack};
+  Surface image{400, 400, kBlack};
+  RowBand bands[8];
+
+  int Take() { return TakeChangedRows(image, shown, bands); }
+};
+
+TEST_F(WebBands, TheSameFrameSendsNothing) {
+  EXPECT_EQ(Take(), 0);
+  image.At(5, 100) = kWhite;
+  EXPECT_EQ(Take(), 1);
+  EXPECT_EQ(Take(), 0);  // now on the canvas
+}
+
+TEST_F(WebBands, ChangedRowsBecomeBandsNearOnesMerged) {
+  image.At(0, 10) = kWhite;
+  image.At(399, 20) = kWhite;   // 9 rows below: joins
+  image.At(200, 100) = kWhite;  // far below: a band of its own
+  ASSERT_EQ(Take(), 2);
+  EXPECT_EQ(bands[0].Y, 10);
+  EXPECT_EQ(bands[0].Rows, 11);
+  EXPECT_EQ(bands[1].Y, 100);
+  EXPECT_EQ(bands[1].Rows, 1);
+  EXPECT_EQ(shown.Pixels, image.Pixels);
+}
+
+TEST_F(WebBands, RowsPastTheLastBandJoinIt) {
+  for (int i = 0; i < 10; ++i) image.At(1, i * 40) = kWhite;
+  ASSERT_EQ(Take(), 8);
+  EXPECT_EQ(bands[7].Y, 280);
+  EXPECT_EQ(bands[7].Rows, 361 - 280);
+  EXPECT_EQ(shown.Pixels, image.Pixels);
+}
+
+}  // namespace
+}  // namespace fg
