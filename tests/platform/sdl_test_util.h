@@ -5,6 +5,7 @@
 #include <SDL.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/host.h"
