@@ -13,8 +13,11 @@ echo "== layers"
 scripts/check-layers.sh
 echo "== clang-tidy"
 [ -f "$build/compile_commands.json" ] || { echo "no $build/compile_commands.json: configure first" >&2; exit 1; }
-run-clang-tidy -quiet -p "$build" -warnings-as-errors='*' src/ >"$build/clang-tidy.log" 2>&1 || {
-  grep -E "(warning|error):" "$build/clang-tidy.log" >&2 || tail -20 "$build/clang-tidy.log" >&2
+# run-clang-tidy 14 has no -warnings-as-errors: any finding in the log fails the check.
+run-clang-tidy -quiet -p "$build" src/ >"$build/clang-tidy.log" 2>&1 || true
+if grep -E "(warning|error):" "$build/clang-tidy.log" >&2; then
+  echo "clang-tidy: findings above (full log in $build/clang-tidy.log)" >&2
   exit 1
-}
+fi
+grep -q "clang-tidy" "$build/clang-tidy.log" || { cat "$build/clang-tidy.log" >&2; exit 1; }
 echo "clang-tidy: no finding in src/"
