@@ -1,7 +1,10 @@
-// Raster copies: a masked 16 x 16 sprite and a whole-window copy.
+// Raster copies: a masked 16 x 16 sprite, a whole-window copy, the enlargement of a refresh.
 #include <benchmark/benchmark.h>
 
+#include <vector>
+
 #include "gfx/surface.h"
+#include "gfx/upscale.h"
 
 namespace {
 
@@ -28,5 +31,30 @@ void BM_WindowCopy400(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_WindowCopy400);
+
+// The enlargement a refresh does at 2x and 3x: the scroller's band of 17 rows (the title's
+// every refresh), a tick's band of one row of cells, and the whole image (the first frame, a
+// resize), each into a window-sized buffer.
+void BM_UpscaleRefresh(benchmark::State& state) {
+  const int scale = static_cast<int>(state.range(0));
+  const int rows = static_cast<int>(state.range(1));
+  fg::Surface image(400, 400);
+  for (size_t i = 0; i < image.Pixels.size(); ++i)
+    image.Pixels[i] = static_cast<uint32_t>(i * 2654435761U) & 0xFFFFFF;
+  const int side = 400 * scale;
+  std::vector<uint32_t> window(static_cast<size_t>(side) * side);
+  const int y = 400 - rows;
+  for (auto _ : state) {
+    fg::UpscaleNearest(image, 0, y, 400, rows, scale,
+                       &window[static_cast<size_t>(y) * scale * side],
+                       static_cast<ptrdiff_t>(side) * 4);
+    benchmark::DoNotOptimize(window.data());
+  }
+  state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(rows) * scale * side * 4);
+}
+BENCHMARK(BM_UpscaleRefresh)
+    ->ArgNames({"scale", "rows"})
+    ->ArgsProduct({{1, 2, 3}, {16, 17, 400}})
+    ->Unit(benchmark::kMicrosecond);
 
 }  // namespace

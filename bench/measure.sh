@@ -6,7 +6,8 @@
 #   bench/measure.sh [BUILD_DIR]        BUILD_DIR defaults to build
 #
 # Environment: RUNS (default 3; the median of the runs is reported), SPAN (seconds per CPU
-# figure, default 10), FLOORS=0 to skip the bare-window floors.
+# figure, default 10), FLOORS=0 to skip the bare-window floors, SCALES=0 to skip the table of
+# 1x, 2x, 3x and fullscreen (bench/measure_scales.py).
 # Needs Xvfb, xev, xdotool and ImageMagick's import (Debian: xvfb x11-utils xdotool imagemagick).
 set -uo pipefail
 self=$(realpath "$0")
@@ -283,5 +284,11 @@ if [ "$floors" = 1 ]; then
   row "floor: bare window, idle (%)" bare_idle ""
   row "floor: exec to mapped bare window (ms)" bare_startup_ms ""
   row "floor: peak RSS of a bare window (MiB)" bare_rss ""
+fi
+
+# The larger windows side by side with 1x, each in an X server of its own under openbox.
+if [ "${SCALES:-1}" = 1 ]; then
+  echo
+  python3 bench/measure_scales.py --build "$build" --runs "$runs" --span "$span" || missed=1
 fi
 exit "$missed"

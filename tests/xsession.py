@@ -373,11 +373,12 @@ class XSession:
                                                        check_rc=False),
                       STEP_TIMEOUT, "the window manager to manage the screen")
 
-    def start_weston(self, width=800, height=600):
+    def start_weston(self, width=800, height=600, scale=1):
         """Starts weston nested in this X server (x11 backend, pixman renderer, with a runtime
         directory of its own; its headless backend has no seat, which SDL cannot do without)
         and waits for its socket. Returns the variables a Wayland client needs, for launch()'s
-        env: {"XDG_RUNTIME_DIR": ..., "WAYLAND_DISPLAY": ...}."""
+        env: {"XDG_RUNTIME_DIR": ..., "WAYLAND_DISPLAY": ...}. With a scale, weston's output is
+        a HiDPI one: width x height in points, each `scale` pixels of its X window wide."""
         if shutil.which("weston") is None:
             raise Failure("weston is not installed (Debian: weston)")
         runtime = tempfile.mkdtemp(prefix="fg-xdg-")
@@ -387,7 +388,8 @@ class XSession:
         full_env.update(env)
         self.weston = subprocess.Popen(
             ["weston", "--backend=x11-backend.so", "--use-pixman", "--socket=wayland-fg",
-             f"--width={width}", f"--height={height}", "--idle-time=0"],
+             f"--width={width}", f"--height={height}", "--idle-time=0"]
+            + ([f"--scale={scale}"] if scale != 1 else []),
             env=full_env, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
             stderr=self._log("weston.log"), start_new_session=True)
 

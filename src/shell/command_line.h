@@ -8,10 +8,11 @@
 #include <string>
 #include <string_view>
 
+#include "platform/presentation.h"  // kMaxScale, the largest window the host makes
+
 namespace fg {
 
 inline constexpr int kMinScale = 1;
-inline constexpr int kMaxScale = 6;
 
 struct CommandLine {
   enum Action { kPlay, kHelp, kVersion, kBad };

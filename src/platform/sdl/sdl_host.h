@@ -1,4 +1,5 @@
-// The real host: an SDL2 window drawn through its window surface, SDL2_mixer for sound.
+// The real host: an SDL2 window drawn through its window surface, SDL2_mixer for sound,
+// SDL's game controllers for pads.
 #pragma once
 
 #include <deque>
@@ -9,9 +10,12 @@
 
 #include "gfx/surface.h"
 #include "platform/host.h"
+#include "platform/presentation.h"
 
 union SDL_Event;
+struct SDL_KeyboardEvent;
 struct SDL_Rect;
+struct _SDL_GameController;  // NOLINT(bugprone-reserved-identifier): SDL's own name for it
 struct SDL_Renderer;
 struct SDL_Surface;
 struct SDL_Texture;
@@ -56,12 +60,43 @@ class SdlHost : public Host {
   bool AudioOpen() { return MusicRate() > 0; }
   // True when the image goes through a renderer and a texture (Wayland has no window surface).
   bool UsesRenderer() const { return renderer_ != nullptr; }
+  // The windowed scale (what Ctrl+1 ... Ctrl+6 set) and whether the window fills the screen.
+  int Scale() const { return scale_; }
+  bool Fullscreen() const { return fullscreen_; }
+  // Where the image sits in the window as last presented.
+  const Layout& CurrentLayout() const { return layout_; }
+  int PadCount() const { return static_cast<int>(pads_.size()); }
+  SDL_Window* Window() const { return window_; }
 
   struct AudioOpening;  // the audio device being opened on a thread of its own
 
  private:
+  // A pad and the directions it holds down, from its D-pad and from its left stick (bits:
+  // left, up, right, down).
+  struct Pad {
+    _SDL_GameController* Controller = nullptr;
+    int32_t Id = -1;
+    unsigned DPad = 0;
+    unsigned Stick = 0;
+  };
+
   void Dispatch(const SDL_Event& e);
+  bool WindowKey(const SDL_KeyboardEvent& key);
+  void SetScale(int scale);
+  void ToggleFullscreen();
+  void PlaceWindowedWindow();
+  void Pointer(int x, int y, int button);
+  void PadAdded(int deviceIndex);
+  void PadRemoved(int32_t id);
+  void PadButton(int32_t id, int button, bool down);
+  void PadAxis(int32_t id, int axis, int value);
+  void PadHold(Pad& pad, unsigned Pad::*source, unsigned bits);
+  Pad* FindPad(int32_t id);
+  void UpdateLayout(int pixelWidth, int pixelHeight);
+  void Relayout();
   void Present();
+  void RenderFrame();
+  SDL_Rect DrawBand(SDL_Surface* target, const SDL_Rect& band);
   void SendBands(const SDL_Rect* bands, int count);
   void AwaitAudio();
   static void MusicTrampoline(void* self, uint8_t* stream, int len);
@@ -75,6 +110,19 @@ class SdlHost : public Host {
   Surface last_;                      // the image last refreshed, repainted on expose
   bool shown_ = false;                // nothing is sent to the display before the window is shown
   SDL_Surface* presented_ = nullptr;  // the window surface that holds all of last_, if any
+  std::vector<uint32_t> scratch_;     // an enlarged band on its way to an unusual pixel format
+  int scale_ = 1;                     // windowed size: 400 * scale_ square
+  bool fullscreen_ = false;
+  int windowedX_ = 0;  // where the window was before it went fullscreen
+  int windowedY_ = 0;
+  Layout layout_;                 // the image in the window, in the window's pixels
+  int pixelWidth_ = kImageSize;   // the window in pixels and in points (pointer events):
+  int pixelHeight_ = kImageSize;  // they differ on a HiDPI Wayland output
+  int pointWidth_ = kImageSize;
+  int pointHeight_ = kImageSize;
+  bool pointerOnImage_ = false;  // the last pointer position given to the game was on it
+  bool padsUp_ = false;
+  std::vector<Pad> pads_;
   std::shared_ptr<AudioOpening> opening_;  // until the device has opened or been given up
   bool audioAbandoned_ = false;            // the sound server never answered: never touch it
   int audioRate_ = 0;
@@ -85,6 +133,11 @@ class SdlHost : public Host {
 // Windows virtual-key code for an SDL key, or 0 for keys the game has no use for. The keypad's
 // 8, 4, 6, 2 are the arrows while Num Lock is off, as they are on the desktop the game knows.
 int16_t VirtualKeyFromSdl(int32_t sdlKey, uint16_t modifiers = 0);
+
+// A stick axis with hysteresis: a direction held so far stays held until the axis falls back
+// below 12000 towards it; one not held is pressed only past 16000. `towards` is the axis value
+// signed so that positive points in the direction in question.
+bool StickHolds(bool held, int towards);
 
 // The running program's directory from SDL's base path: no trailing separator, and empty when
 // it is unknown (then nothing is looked for beside it, and certainly not in the working
