@@ -152,17 +152,7 @@ struct SdlHost::AudioOpening {
 
 namespace {
 
-// SDL keeps an error buffer per thread; for a thread it did not start, it is freed only on
-// request.
-struct ThreadStorageCleanup {
-  ThreadStorageCleanup() = default;
-  ThreadStorageCleanup(const ThreadStorageCleanup&) = delete;
-  ThreadStorageCleanup& operator=(const ThreadStorageCleanup&) = delete;
-  ~ThreadStorageCleanup() { SDL_TLSCleanup(); }
-};
-
 void OpenAudio(const std::shared_ptr<SdlHost::AudioOpening>& opening) {
-  const ThreadStorageCleanup cleanup;
   int rate = 0;
   if (SDL_InitSubSystem(SDL_INIT_AUDIO) == 0) {
     // No changes allowed: SDL converts to whatever the device wants, so the music is always
