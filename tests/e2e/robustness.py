@@ -64,13 +64,21 @@ def scenario_wayland(binary, pics, work):
                                 stdout=subprocess.DEVNULL, stderr=err, start_new_session=True)
         x.procs.append(game)
         found = {}
+        # Weston draws its own cursor where the X pointer is: keep it in the corner, off the game.
+        x.x("xdotool", "mousemove", "0", "0")
 
         def shown():
             if game.poll() is not None:
                 raise Failure(f"the game ended with status {game.returncode}")
-            found["at"] = find_title(x.screenshot(), pics.title)
+            found["shot"] = x.screenshot()
+            found["at"] = find_title(found["shot"], pics.title)
             return found["at"] is not None
-        wait_for(shown, DEADLINE * 2, "the title inside weston's window", interval=0.25)
+        try:
+            wait_for(shown, DEADLINE * 2, "the title inside weston's window", interval=0.25)
+        except Failure:
+            if "shot" in found:
+                found["shot"].save_png(os.path.join(work, "last-shot.png"))
+            raise
         check(True, "title found")
         os.kill(game.pid, signal.SIGTERM)
         rc = ended_within(game, 3)
