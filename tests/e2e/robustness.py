@@ -74,7 +74,7 @@ def scenario_wayland(binary, pics, work):
             found["at"] = find_title(found["shot"], pics.title)
             return found["at"] is not None
         try:
-            wait_for(shown, DEADLINE * 2, "the title inside weston's window", interval=0.25)
+            wait_for(shown, DEADLINE * 4, "the title inside weston's window", interval=0.25)
         except Failure:
             if "shot" in found:
                 found["shot"].save_png(os.path.join(work, "last-shot.png"))
