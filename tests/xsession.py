@@ -102,7 +102,11 @@ class Image:
 def read_png(path):
     """Decodes an 8-bit, non-interlaced RGB or RGBA PNG (what the game's pictures are)."""
     with open(path, "rb") as f:
-        data = f.read()
+        return decode_png(f.read(), path)
+
+
+def decode_png(data, path="PNG"):
+    """The same, from the bytes of the file."""
     if data[:8] != b"\x89PNG\r\n\x1a\n":
         raise Failure(f"{path}: not a PNG")
     pos, idat, header = 8, [], None

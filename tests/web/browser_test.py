@@ -14,14 +14,15 @@ import functools
 import http.server
 import os
 import shutil
-import struct
 import sys
 import tempfile
 import threading
 import time
-import zlib
 
-from selenium import webdriver
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
+import xsession  # noqa: E402  (the project's PNG reader)
+
+from selenium import webdriver  # noqa: E402
 from selenium.webdriver.chrome.service import Service
 from selenium.webdriver.common.action_chains import ActionChains
 from selenium.webdriver.common.keys import Keys
@@ -82,48 +83,8 @@ def read_png(path):
 
 
 def decode_png(data, path="PNG"):
-    pos, idat, header = 8, [], None
-    while pos < len(data):
-        length, kind = struct.unpack(">I4s", data[pos:pos + 8])
-        body = data[pos + 8:pos + 8 + length]
-        if kind == b"IHDR":
-            header = struct.unpack(">IIBBBBB", body)
-        elif kind == b"IDAT":
-            idat.append(body)
-        pos += 12 + length
-    width, height, depth, colour, _, _, interlace = header
-    if depth != 8 or colour not in (2, 6) or interlace != 0:
-        raise Failure(f"{path}: unsupported PNG layout {header}")
-    bpp = 3 if colour == 2 else 4
-    raw = zlib.decompress(b"".join(idat))
-    stride = width * bpp
-    out = bytearray()
-    prev = bytearray(stride)
-    for y in range(height):
-        ftype = raw[y * (stride + 1)]
-        line = bytearray(raw[y * (stride + 1) + 1:(y + 1) * (stride + 1)])
-        for i in range(stride):
-            a = line[i - bpp] if i >= bpp else 0
-            b = prev[i]
-            c = prev[i - bpp] if i >= bpp else 0
-            if ftype == 1:
-                line[i] = (line[i] + a) & 0xFF
-            elif ftype == 2:
-                line[i] = (line[i] + b) & 0xFF
-            elif ftype == 3:
-                line[i] = (line[i] + (a + b) // 2) & 0xFF
-            elif ftype == 4:
-                p = a + b - c
-                pa, pb, pc = abs(p - a), abs(p - b), abs(p - c)
-                pred = a if pa <= pb and pa <= pc else (b if pb <= pc else c)
-                line[i] = (line[i] + pred) & 0xFF
-        prev = line
-        if bpp == 3:
-            out += line
-        else:
-            for i in range(0, stride, 4):
-                out += line[i:i + 3]
-    return Image(width, height, bytes(out))
+    picture = xsession.decode_png(data, path)
+    return Image(picture.width, picture.height, picture.rgb)
 
 
 def mismatches(shot, ref, rows, x0=0, w=SIZE, ref_x0=None, ref_y0=None):
