@@ -58,8 +58,6 @@ class SdlHost : public Host {
   std::string ExecutableDir() override;
 
   bool AudioOpen() { return MusicRate() > 0; }
-  // True when the image goes through a renderer and a texture (Wayland has no window surface).
-  bool UsesRenderer() const { return renderer_ != nullptr; }
   // The windowed scale (what Ctrl+1 ... Ctrl+6 set) and whether the window fills the screen.
   int Scale() const { return scale_; }
   bool Fullscreen() const { return fullscreen_; }
