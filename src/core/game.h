@@ -64,6 +64,12 @@ struct PauseState {
   Surface Under;         // the field under the sign, put back on resume
 };
 
+// The last arrow pressed in play, steering as if held until the head can take its turn.
+struct TapState {
+  int16_t Key = 0;      // 0 when none is remembered
+  uint32_t Serial = 0;  // the game it was pressed in: it never outlives that game
+};
+
 struct Game {
   explicit Game(Host& host, std::unique_ptr<ModulePlayer> midas);
   Game(const Game&) = delete;
@@ -83,6 +89,7 @@ struct Game {
   bool StartPending = false;  // Space came during a reveal; start once it has finished
   uint32_t GameSerial = 0;    // changes whenever a game begins or ends
   PauseState Pause;
+  TapState Tap;
 
   std::unique_ptr<EventSink> Events;  // forwards the host's input to the form handlers,
                                       // connected by AttachHandlers

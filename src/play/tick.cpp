@@ -2,6 +2,7 @@
 // tests, then one refresh.
 #include "core/game.h"
 #include "core/rules.h"
+#include "platform/keys.h"
 #include "play/play.h"
 #include "screens/buffer_frm.h"
 #include "screens/score.h"
@@ -29,12 +30,20 @@ void DrawBall(Game& g, int x, int y, int picX, int picY) {
 
 void Steer(Game& g) {
   GameState& s = g.State;
+  // A quick tap steers: the last arrow pressed in this game counts as held until the first tick
+  // at which the head is aligned for its turn, whether or not it turned the snake. A key still
+  // held steers exactly as before.
+  const int16_t tap = g.Tap.Serial == g.GameSerial ? g.Tap.Key : 0;
+  const bool onRow = s.HeadY % kCell == 0;
+  const bool onColumn = s.HeadX % kCell == 0;
   // Fixed order; each test sees the direction the earlier ones left, so the last passing test
   // decides. Tests 3 and 4 can therefore fold the snake back vertically in one tick.
-  if (s.HoldLeft && s.HeadY % kCell == 0 && s.Direction != kRight) s.Direction = kLeft;
-  if (s.HoldRight && s.HeadY % kCell == 0 && s.Direction != kLeft) s.Direction = kRight;
-  if (s.HoldUp && s.HeadX % kCell == 0 && s.Direction != kDown) s.Direction = kUp;
-  if (s.HoldDown && s.HeadX % kCell == 0 && s.Direction != kUp) s.Direction = kDown;
+  if ((s.HoldLeft || tap == kKeyLeft) && onRow && s.Direction != kRight) s.Direction = kLeft;
+  if ((s.HoldRight || tap == kKeyRight) && onRow && s.Direction != kLeft) s.Direction = kRight;
+  if ((s.HoldUp || tap == kKeyUp) && onColumn && s.Direction != kDown) s.Direction = kUp;
+  if ((s.HoldDown || tap == kKeyDown) && onColumn && s.Direction != kUp) s.Direction = kDown;
+  const bool horizontal = tap == kKeyLeft || tap == kKeyRight;
+  if (tap == 0 || (horizontal ? onRow : onColumn)) g.Tap.Key = 0;
 }
 
 bool Move(Game& g) {

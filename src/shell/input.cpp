@@ -68,6 +68,7 @@ void Form_KeyDown(Game& g, int16_t keyCode, int16_t /*shift*/) {
       ShowTitle(g);
     } else if (Flag* hold = HoldFlag(s, keyCode); hold != nullptr && !g.Pause.On) {
       *hold = kTrue;  // while paused, presses wait for the game: a blind press steers nothing
+      g.Tap = {keyCode, g.GameSerial};
     }
     return;
   }

@@ -11,6 +11,7 @@ Scenarios:
   hostile-module  the tune is a file libxmp accepts but cannot play (--module PATH): the game
                   still runs, silently
   no-display      no display at all: exit status 1 and one line on standard error
+  taps            ten arrow taps of 40 ms in play each turn the snake
 
 The X server, the input and the screenshots come from the project's X-session helper,
 tests/xsession.py (standard library only, over Xvfb, xdotool and ImageMagick's `import`).
@@ -389,6 +390,58 @@ def scenario_play(binary, pics, work):
         s.close()
 
 
+def head_colours(assets):
+    """Colours only the head sprites have: not the body's balls, the ground or the items."""
+    png = os.path.join(assets, "png")
+
+    def colours(name, x0, y0, w=None, h=None):
+        im = read_png(os.path.join(png, name))
+        return {im.px(x, y) for y in range(y0, y0 + (h or im.height))
+                for x in range(x0, x0 + (w or im.width))}
+    head = colours("sprGobbix.png", 0, 16, 64, 16)
+    others = colours("sprGobbix.png", 0, 0, None, 16) | colours("Playground.png", 0, 0)
+    for name in ("sprStar.png", "sprSkull.png", "sprStatus.png"):
+        others |= colours(name, 0, 0)
+    return head - others
+
+
+def head_at(shot, colours):
+    points = [(x, y) for y in range(16, SIZE - 16) for x in range(16, SIZE - 16)
+              if shot.px(x, y) in colours]
+    check(points, "no head on the field")
+    return (sum(p[0] for p in points) / len(points), sum(p[1] for p in points) / len(points))
+
+
+def scenario_taps(binary, pics, work, assets):
+    """A key tapped for 40 ms between two cell edges turns the snake at the next edge. The taps
+    go round a square, so the snake stays in the middle of the field and clear of its tail."""
+    colours = head_colours(assets)
+    s = Session(binary, work, os.path.join(work, "audio.raw"))
+    try:
+        start_checks(s, pics)
+        s.key("space")
+        wait_for_playground(s, pics)
+        axis = {"Up": (1, -1), "Right": (0, 1), "Down": (1, 1), "Left": (0, -1)}
+        turned = []
+        for key in ["Up", "Right", "Down", "Left"] * 2 + ["Up", "Right"]:
+            k, sign = axis[key]
+            # The head moves along the other axis until the tap turns it: only a turn moves it
+            # along this one.
+            before = head_at(s.shot(), colours)[k]
+            s.hold(key, 0.04)
+            try:
+                wait_for(lambda: (head_at(s.shot(), colours)[k] - before) * sign >= 6, 1.5,
+                         f"a turn {key}", interval=0.02)
+                turned.append(key)
+            except Failure:
+                pass
+        print(f"e2e taps: {len(turned)} of 10 taps of 40 ms turned the snake")
+        check(len(turned) == 10, f"only {len(turned)} of 10 taps of 40 ms turned the snake")
+        s.assert_running()
+    finally:
+        s.close()
+
+
 def scenario_bad_module(binary, pics, work, tune):
     """The game beside a tune that cannot be played (`tune` bytes, or none at all)."""
     exe_dir = os.path.join(work, "exe")
@@ -426,7 +479,7 @@ def main():
     ap.add_argument("--assets", required=True)
     ap.add_argument("--module", help="the tune for hostile-module")
     ap.add_argument("scenario", choices=["play", "missing-module", "corrupt-module",
-                                         "hostile-module", "no-display"])
+                                         "hostile-module", "no-display", "taps"])
     args = ap.parse_args()
     for tool in ("Xvfb", "xdotool", "xwininfo", "import"):
         if shutil.which(tool) is None:
@@ -441,6 +494,8 @@ def main():
             pics = Pictures(args.assets)
             if args.scenario == "play":
                 scenario_play(binary, pics, work)
+            elif args.scenario == "taps":
+                scenario_taps(binary, pics, work, args.assets)
             elif args.scenario == "missing-module":
                 scenario_bad_module(binary, pics, work, None)
             elif args.scenario == "corrupt-module":

@@ -1,6 +1,9 @@
 // The game tick: erase and redraw, steering, movement, the border stop and the trail.
 #include <gtest/gtest.h>
 
+#include <tuple>
+#include <vector>
+
 #include "play/play.h"
 #include "testkit.h"
 
@@ -116,6 +119,88 @@ TEST(Tick, HeldKeysSteerThroughTheTimerAndTheHeadStaysInItsLane) {
   EXPECT_EQ(turnedAt, 144);
   EXPECT_EQ(t.S().HeadX, 144);
   EXPECT_EQ(t.S().HeadY % 2, 0);
+}
+
+// A quick tap steers: presses and releases at offsets from the game's start (the head leaves
+// x = 160 moving left and is next on a column at x = 144, 120 ms later).
+struct TapCase {
+  const char* What;
+  std::vector<std::tuple<int, int16_t, bool>> Keys;  // offset ms, key, pressed
+  int TurnDir, TurnX, TurnY;                         // the first turn taken
+  int FinalDir;                                      // the direction 400 ms in
+};
+
+TEST(Tick, ATappedArrowTurnsAtTheNextAlignedTickAndIsThenForgotten) {
+  const TapCase cases[] = {
+      {"a 40 ms tap of Up between columns",
+       {{20, kUpKey, true}, {60, kUpKey, false}},
+       kUp,
+       144,
+       176,
+       kUp},
+      {"a newer tap replaces the older",
+       {{20, kUpKey, true}, {60, kUpKey, false}, {70, kDownKey, true}, {110, kDownKey, false}},
+       kDown,
+       144,
+       176,
+       kDown},
+      // Right, tapped while Up is held, is refused against the way left and forgotten at that
+      // tick all the same: it must not turn the snake right when Up brings it onto a row.
+      {"a refused tap is forgotten",
+       {{20, kUpKey, true}, {35, kRightKey, true}, {70, kRightKey, false}, {200, kUpKey, false}},
+       kUp,
+       144,
+       176,
+       kUp},
+      {"a key held through the turn",
+       {{20, kUpKey, true}, {200, kUpKey, false}},
+       kUp,
+       144,
+       176,
+       kUp},
+  };
+  for (const TapCase& c : cases) {
+    TestGame t;
+    const int64_t start = t.LoadAndStart();
+    for (const auto& [at, key, down] : c.Keys) {
+      if (down) {
+        t.Host.KeyPress(start + at, key);
+      } else {
+        t.Host.KeyRelease(start + at, key);
+      }
+    }
+    int turn[3] = {-1, -1, -1};
+    t.Host.OnRefresh = [&](const Surface&) {
+      if (turn[0] < 0 && t.S().Direction != kLeft) {
+        turn[0] = t.S().Direction;
+        turn[1] = t.S().HeadX;
+        turn[2] = t.S().HeadY;
+      }
+    };
+    t.RunUntil(start + 400);
+    // The head has moved one step on from where the turn was taken.
+    const int stepX = turn[0] == kRight ? 2 : 0;
+    const int stepY = turn[0] == kUp ? -2 : (turn[0] == kDown ? 2 : 0);
+    EXPECT_EQ(turn[0], c.TurnDir) << c.What;
+    EXPECT_EQ(turn[1] - stepX, c.TurnX) << c.What;
+    EXPECT_EQ(turn[2] - stepY, c.TurnY) << c.What;
+    EXPECT_EQ(t.S().Direction, c.FinalDir) << c.What;
+  }
+}
+
+TEST(Tick, ATapDoesNotOutliveItsGame) {
+  TestGame t;
+  const int64_t start = t.LoadAndStart();
+  // Tapped between columns, then the game is left before the head could turn.
+  t.Host.KeyPress(start + 20, kUpKey);
+  t.Host.KeyRelease(start + 60, kUpKey);
+  t.Host.KeyPress(start + 70, kKeyEscape);
+  t.Host.KeyRelease(start + 80, kKeyEscape);
+  t.RunUntil(start + 100);
+  ASSERT_EQ(t.S().InGame, 0);
+  t.StartFromTitle();
+  t.Tick();  // the new game's head starts on a column, where a stale Up would turn it
+  EXPECT_EQ(t.S().Direction, kLeft);
 }
 
 TEST(Tick, GrowthHighlightShowsForFourTicksAndNeverGoesNegative) {
