@@ -8,6 +8,8 @@
                                        address, the rider in colour, key lines
   assets/png/sprLink.png      141x20   link label: normal (a crop of the title)
                                        and highlighted (yellow lettering)
+  assets/png/picSmallFont.png 768x8    the small pixel font for the signs over the
+                                       field: ink masks and advance widths
   assets/png/icon{16,32,128,256}.png   the toy-duck program icon (RGBA)
 
 Vector art is rendered by rsvg-convert at four times the final size.  The logo
@@ -68,10 +70,16 @@ LINK_WHITE = (0xFF, 0xFF, 0xFF)
 LINK_YELLOW = (0xFF, 0xE0, 0x40)
 TEXT_SHADOW = (0x04, 0x0A, 0x24)
 SCROLL_LANE_TOP = 376                      # title rows from here down: plain ground
-KEY_LINES = [("M", " - MUSIC ON/OFF"), ("S", " - SOUND ON/OFF"), ("SPACE", " - START GAME")]
+SMALL_CELL = 8                             # picSmallFont.png: one 8 x 8 cell a code
+# The key lines, top to bottom: (key, what it does, scale of the pixel font).  SPACE,
+# the one key a new player needs first, is set larger; '<^v>' are the four arrows.
+KEY_LINES = [("SPACE", " - START GAME", 3), ("<^v>", " - STEER", 2), ("P", " - PAUSE", 2),
+             ("M", " - MUSIC ON/OFF", 2), ("S", " - SOUND ON/OFF", 2)]
+KEY_LINES_TOP = 283                        # the block ends above the scroller's lane
+KEY_LINE_GAP = 1                           # rows between one line's foot and the next top
 
 # Where the rider goes.  The drawing's box is 310 x 310 units (see rider.svg).
-TITLE_ART_BOX = (80, 68, 240)              # x, y, size on the title
+TITLE_ART_BOX = (91, 62, 218)              # x, y, size on the title
 PLAY_ART_BOX = (35, 44, 330)               # x, y, size on the playground
 ART_SUPERSAMPLE = 4
 
@@ -202,6 +210,24 @@ def stamp(canvas, mask, x, y, colour):
     col = np.broadcast_to(np.asarray(colour, dtype=np.float64), (h, w, 3)) \
         if np.ndim(colour) == 1 else colour
     region[mask] = col[mask]
+
+
+def make_small_font_sheet(font):
+    """The small font for the game's own drawing: one 8 x 8 cell per code 32..127, white
+    ink on black in rows 0..6 (left-aligned), and in row 7 a white bar as long as the
+    glyph is wide, so the game reads each glyph's advance from the picture.  A code
+    without a glyph has an empty cell and no bar."""
+    sheet = np.zeros((SMALL_CELL, SMALL_CELL * 96, 3))
+    for code in range(32, 128):
+        glyph = font.get(chr(code))
+        if glyph is None:
+            continue
+        h, w = glyph.shape
+        assert h == 7 and w <= SMALL_CELL, "glyph %r too wide for the sheet" % chr(code)
+        x = (code - 32) * SMALL_CELL
+        sheet[0:7, x:x + w][glyph] = 255
+        sheet[7, x:x + w] = 255
+    return sheet
 
 
 # ---------------------------------------------------------------- the rider
@@ -415,30 +441,33 @@ def make_title(font):
     # a soft pool of shadow where the hooves meet the ground
     x0, y0, size = TITLE_ART_BOX
     yy, xx = np.mgrid[0:400, 0:400].astype(np.float64)
-    pool = np.exp(-(((xx - 190) / 62.0) ** 2 + ((yy - 305) / 6.5) ** 2))
+    k = size / 240.0                       # the pool was laid out for a 240-pixel rider
+    pool = np.exp(-(((xx - x0 - 110 * k) / (62.0 * k)) ** 2 +
+                    ((yy - y0 - 237 * k) / (6.5 * k)) ** 2))
     img *= (1 - 0.55 * pool)[..., None]
 
     over(img, rider_picture(size), x0, y0)
     over(img, make_logo(), 0, 0)
 
-    # the key lines: the key in gold, the rest in pale blue-white, 2x pixel font;
-    # the keys end and the dashes stand in one column, the block is centred
-    line_h = 14
-    keys = [text_mask(font, key + " ", 2).shape[1] for key, _ in KEY_LINES]
-    rests = [text_mask(font, rest.lstrip(), 2).shape[1] for _, rest in KEY_LINES]
+    # the key lines: the key in gold, the rest in pale blue-white, in the pixel font at 2x
+    # (SPACE at 3x); the dashes stand centred on one column, the block is centred
+    keys = [text_mask(font, key + " ", sc).shape[1] for key, _, sc in KEY_LINES]
+    rests = [text_mask(font, rest.lstrip(), sc).shape[1] for _, rest, sc in KEY_LINES]
     left, right = max(keys), max(rests)
     dash_x = (400 - left - right) // 2 + left
-    for n, (key, rest) in enumerate(KEY_LINES):
-        m_all = text_mask(font, key + rest, 2)
-        m_key = text_mask(font, key, 2)
-        lx = dash_x - keys[n]
-        ly = 316 + n * 18
-        assert np.array_equal(text_mask(font, key + " ", 2), m_all[:, :keys[n]])
-        stamp(img, m_all, lx + 2, ly + 2, TEXT_SHADOW)
+    ly = KEY_LINES_TOP
+    for n, (key, rest, sc) in enumerate(KEY_LINES):
+        m_all = text_mask(font, key + rest, sc)
+        m_key = text_mask(font, key, sc)
+        line_h = m_all.shape[0]
+        lx = dash_x - keys[n] - (3 * sc) // 2 + 3      # the dash (3 wide) centred on one column
+        assert np.array_equal(text_mask(font, key + " ", sc), m_all[:, :keys[n]])
+        stamp(img, m_all, lx + sc, ly + sc, TEXT_SHADOW)
         colours = key_line_colours(line_h, False)[:, None, :] * np.ones((1, m_all.shape[1], 1))
         colours[:, :m_key.shape[1]] = key_line_colours(line_h, True)[:, None, :]
         stamp(img, m_all, lx, ly, colours)
-        assert ly + line_h + 2 <= SCROLL_LANE_TOP
+        assert ly + line_h + sc <= SCROLL_LANE_TOP, "key lines run into the scroller's lane"
+        ly += line_h + sc + KEY_LINE_GAP
 
     bare = img.copy()
     lx, ly, lw, lh = LINK_RECT
@@ -644,16 +673,19 @@ def main():
     link = to_u8(make_link_sheet(font, bare, title))
     play = to_u8(make_playground())
     icons = make_icons()
+    small = to_u8(make_small_font_sheet(font))
 
     check(play, title, link, icons)
+    assert set(np.unique(small)) <= {0, 255}, "the small font must be pure black and white"
 
     Image.fromarray(play, "RGB").save(os.path.join(OUT, "Playground.png"), optimize=True)
     Image.fromarray(title, "RGB").save(os.path.join(OUT, "picTitle.png"), optimize=True)
     Image.fromarray(link, "RGB").save(os.path.join(OUT, "sprLink.png"), optimize=True)
+    Image.fromarray(small, "RGB").save(os.path.join(OUT, "picSmallFont.png"), optimize=True)
     for s, ic in icons.items():
         Image.fromarray(ic, "RGBA").save(os.path.join(OUT, "icon%d.png" % s), optimize=True)
     print("make_pictures: Playground 400x400, picTitle 400x400, sprLink 141x20, "
-          "icons 16/32/128/256; label = title crop, lane %d..399 blue, checks passed"
+          "picSmallFont 768x8, icons 16/32/128/256; label = title crop, lane %d..399 blue, checks passed"
           % SCROLL_LANE_TOP)
     return 0
 

@@ -1,11 +1,12 @@
 // The PAUSED sign: the word drawn as the scroller draws its text, so the pause speaks the
-// game's own lettering.
+// game's own lettering, on a plate that keeps it readable over any field.
 #include "screens/pause_sign.h"
 
 #include <string_view>
 
 #include "core/game.h"
 #include "screens/buffer_frm.h"
+#include "screens/sign_plate.h"
 
 namespace fg {
 
@@ -14,6 +15,18 @@ namespace {
 constexpr std::string_view kPauseWord = "PAUSED";
 constexpr int kGlyphWidth = 14;  // a font cell: the face in rows 0..15, its mask in 16..31
 constexpr int kGlyphHeight = 16;
+constexpr int kWordX = 158;  // the word centred on the field
+constexpr int kWordY = 192;
+constexpr int kHintY = 211;
+
+// The line under the word: the keys in the font's gold, the rest in bone white.
+struct HintPiece {
+  std::string_view Text;
+  bool Key;
+};
+constexpr HintPiece kHint[] = {{"P", true}, {" OR ", false}, {"START", true}, {" TO GO ON", false}};
+constexpr uint32_t kHintKeyColour = 0xFFC850;
+constexpr uint32_t kHintColour = 0xE8E0D0;
 
 int GlyphX(char c) {
   return (static_cast<unsigned char>(c) - 32) * kGlyphWidth;
@@ -27,19 +40,26 @@ void DrawPauseSign(Game& g) {
   Surface& under = g.Pause.Under;
   under = Surface(kPauseSignWidth, kPauseSignHeight);
   BitBlt(under, 0, 0, kPauseSignWidth, kPauseSignHeight, w, kPauseSignX, kPauseSignY, SRCCOPY);
+  DrawSignPlate(w, kPauseSignX, kPauseSignY, kPauseSignWidth, kPauseSignHeight);
   // Masks, then the shadow one pixel down and right, then the faces: the scroller's order.
   const int n = static_cast<int>(kPauseWord.size());
   for (int i = 0; i < n; ++i) {
-    BitBlt(w, kPauseSignX + kGlyphWidth * i, kPauseSignY, kGlyphWidth, kGlyphHeight, b.picFonte,
+    BitBlt(w, kWordX + kGlyphWidth * i, kWordY, kGlyphWidth, kGlyphHeight, b.picFonte,
            GlyphX(kPauseWord[static_cast<size_t>(i)]), kGlyphHeight, SRCAND);
   }
   for (int i = 0; i < n; ++i) {
-    BitBlt(w, kPauseSignX + kGlyphWidth * i + 1, kPauseSignY + 1, kGlyphWidth, kGlyphHeight,
-           b.picFonte, GlyphX(kPauseWord[static_cast<size_t>(i)]), kGlyphHeight, SRCAND);
+    BitBlt(w, kWordX + kGlyphWidth * i + 1, kWordY + 1, kGlyphWidth, kGlyphHeight, b.picFonte,
+           GlyphX(kPauseWord[static_cast<size_t>(i)]), kGlyphHeight, SRCAND);
   }
   for (int i = 0; i < n; ++i) {
-    BitBlt(w, kPauseSignX + kGlyphWidth * i, kPauseSignY, kGlyphWidth, kGlyphHeight, b.picFonte,
+    BitBlt(w, kWordX + kGlyphWidth * i, kWordY, kGlyphWidth, kGlyphHeight, b.picFonte,
            GlyphX(kPauseWord[static_cast<size_t>(i)]), 0, SRCPAINT);
+  }
+  int hintWidth = 0;
+  for (const HintPiece& p : kHint) hintWidth += SmallTextWidth(p.Text) + 1;
+  int x = kPauseSignX + (kPauseSignWidth - (hintWidth - 1)) / 2;
+  for (const HintPiece& p : kHint) {
+    x = DrawSmallText(w, x, kHintY, p.Text, p.Key ? kHintKeyColour : kHintColour);
   }
   Refresh(g);
 }

@@ -1,15 +1,16 @@
-// The PAUSED sign over the playground, in the scroller's font.
+// The PAUSED sign over the playground: the word in the scroller's font on a dark plate, and
+// under it a small line saying how to carry on.
 #pragma once
 
 namespace fg {
 
 struct Game;
 
-// Where the sign lies: the word centred on the field, with its one-pixel shadow.
-inline constexpr int kPauseSignX = 158;
-inline constexpr int kPauseSignY = 192;
-inline constexpr int kPauseSignWidth = 6 * 14 + 1;
-inline constexpr int kPauseSignHeight = 16 + 1;
+// Where the sign lies: the plate, centred on the field, with everything drawn inside it.
+inline constexpr int kPauseSignX = 147;
+inline constexpr int kPauseSignY = 186;
+inline constexpr int kPauseSignWidth = 106;
+inline constexpr int kPauseSignHeight = 37;
 
 // Keeps the pixels the sign will cover, then draws it and shows the window.
 void DrawPauseSign(Game& g);

@@ -4,9 +4,11 @@
 
 #include <cstring>
 
+#include "platform/mix_levels.h"
+
 namespace fg {
 
-XmpModulePlayer::XmpModulePlayer(Host& host) : host_(host) {}
+XmpModulePlayer::XmpModulePlayer(Host& host) : host_(host), volume_(kMusicHeadroom) {}
 
 XmpModulePlayer::~XmpModulePlayer() {
   MIDASclose();
@@ -36,7 +38,8 @@ int32_t XmpModulePlayer::MIDASloadModule(const std::string& path) {
 
 void XmpModulePlayer::MIDASsetAmplification(int32_t amplification) {
   std::lock_guard<std::mutex> hold(lock_);
-  volume_ = static_cast<float>(amplification) / 100.0f;
+  // Below the amplification asked for by kMusicHeadroom: room for the effects laid on top.
+  volume_ = static_cast<float>(amplification) / 100.0f * kMusicHeadroom;
 }
 
 int32_t XmpModulePlayer::MIDASplayModule(int32_t module, int32_t /*loop*/) {

@@ -18,10 +18,10 @@ struct Sheet {
 };
 
 TEST(Artwork, EveryPictureHasItsSize) {
-  const Sheet sheets[] = {{"Playground.png", 400, 400}, {"picTitle.png", 400, 400},
-                          {"sprGobbix.png", 80, 64},    {"sprStar.png", 64, 32},
-                          {"sprSkull.png", 128, 32},    {"sprStatus.png", 90, 27},
-                          {"sprLink.png", 141, 20},     {"picFonte.png", 868, 32}};
+  const Sheet sheets[] = {
+      {"Playground.png", 400, 400}, {"picTitle.png", 400, 400}, {"sprGobbix.png", 80, 64},
+      {"sprStar.png", 64, 32},      {"sprSkull.png", 128, 32},  {"sprStatus.png", 90, 27},
+      {"sprLink.png", 141, 20},     {"picFonte.png", 868, 32},  {"picSmallFont.png", 768, 8}};
   for (const Sheet& s : sheets) {
     const Surface p = LoadPicture(s.Name);
     EXPECT_GE(p.Width, s.MinWidth) << s.Name;

@@ -15,7 +15,9 @@
 #include <vector>
 
 #include "gfx/picture.h"
+#include "platform/keys.h"
 #include "play/play.h"
+#include "shell/shell.h"
 #include "testkit.h"
 
 namespace fg::test {
@@ -130,6 +132,16 @@ TEST(Golden, FirstTickOfAGame) {
   t.LoadAndStart();
   t.Tick();
   ExpectGolden("first_tick", t.Host.Screen);
+}
+
+// Paused in play: the sign's plate, the word and the line saying how to go on.
+TEST(Golden, PausedInPlay) {
+  TestGame t;
+  t.LoadAndStart();
+  t.Tick();
+  Form_KeyDown(*t.G, kKeyP, 0);
+  ASSERT_TRUE(t.G->Pause.On);
+  ExpectGolden("paused", t.Host.Screen);
 }
 
 // The head has exploded on a skull and the first segment is half-way through its explosion.

@@ -98,6 +98,34 @@ TEST(CommandLine, EveryMistakeGivesOneLineAndTheUsageOnStandardErrorAndStatusTwo
   }
 }
 
+// A bad argument is repeated harmlessly: control characters escaped, at most 64 characters
+// between the quotes, a UTF-8 letter never split.
+TEST(CommandLine, ABadArgumentIsEchoedEscapedAndCut) {
+  const std::string long70(70, 'x');
+  struct Case {
+    std::string Arg, Echo;
+  };
+  const Case cases[] = {
+      {"bad\x1b[2Jarg", "'bad\\x1b[2Jarg'"},
+      {"a\nb\tc\rd\x7f", "'a\\nb\\tc\\rd\\x7f'"},
+      {"\xC2\x9B"
+       "31m",
+       "'\\xc2\\x9b31m'"},
+      {"caf\xC3\xA9", "'caf\xC3\xA9'"},
+      {std::string(64, 'y'), "'" + std::string(64, 'y') + "'"},
+      {long70, "'" + std::string(61, 'x') + "...'"},
+      {std::string(60, 'x') + "\x01\x01", "'" + std::string(60, 'x') + "...'"},
+      {std::string(59, 'x') + "\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9",
+       "'" + std::string(59, 'x') + "\xC3\xA9\xC3\xA9...'"},
+  };
+  for (const Case& c : cases) {
+    const CommandLine line = Parse({c.Arg});
+    EXPECT_EQ(line.Problem, "unexpected argument " + c.Echo) << c.Arg;
+  }
+  EXPECT_EQ(Parse({"--scale", long70}).Problem,
+            "bad scale '" + std::string(61, 'x') + "...': give a whole number from 1 to 6");
+}
+
 struct Outcome {
   int Status = -1;
   std::string Out, Err;
@@ -109,7 +137,8 @@ std::string ReadAll(const std::string& path) {
 }
 
 // Runs the built game with no display of any kind in its environment.
-Outcome RunGame(std::vector<std::string> args) {
+// Its standard output goes to `outTo` when given (the output is then not read back).
+Outcome RunGame(std::vector<std::string> args, const std::string& outTo = "") {
   const std::string dir = ::testing::TempDir();
   const std::string outPath = dir + "/fg-cl-out", errPath = dir + "/fg-cl-err";
   args.insert(args.begin(), FG_BINARY);
@@ -120,7 +149,8 @@ Outcome RunGame(std::vector<std::string> args) {
   char* envp[] = {home.data(), nullptr};  // no DISPLAY, WAYLAND_DISPLAY or SDL_VIDEODRIVER
   const pid_t pid = fork();
   if (pid == 0) {
-    const int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    const int out = outTo.empty() ? open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600)
+                                  : open(outTo.c_str(), O_WRONLY);
     const int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     dup2(out, 1);
     dup2(err, 2);
@@ -131,7 +161,7 @@ Outcome RunGame(std::vector<std::string> args) {
   int status = 0;
   waitpid(pid, &status, 0);
   r.Status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-  r.Out = ReadAll(outPath);
+  r.Out = outTo.empty() ? ReadAll(outPath) : "";
   r.Err = ReadAll(errPath);
   return r;
 }
@@ -155,6 +185,13 @@ TEST(CommandLine, TheProgramAnswersHelpAndVersionWithoutADisplay) {
   EXPECT_EQ(bad.Status, 2);
   EXPECT_EQ(bad.Out, "");
   EXPECT_EQ(bad.Err.rfind("fenzogobbix: bad scale '9'", 0), 0u) << bad.Err;
+
+  // An answer that cannot be written is a failure, not a success with nothing shown.
+  for (const char* option : {"--help", "--version"}) {
+    const Outcome full = RunGame({option}, "/dev/full");
+    EXPECT_EQ(full.Status, 1) << option;
+    EXPECT_EQ(full.Err, "fenzogobbix: cannot write to standard output\n") << option;
+  }
 
   // Good options go on to the window, which cannot open here: the one line and status 1.
   for (const std::vector<std::string>& args :

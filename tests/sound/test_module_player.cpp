@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
@@ -15,6 +16,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <limits>
 #include <random>
 #include <span>
 #include <stdexcept>
@@ -346,6 +348,56 @@ TEST_F(SoundSdlDiskOutput, EffectsPlayOneAtATime) {
   RecordProperty("DeathThenEatSeconds", std::to_string(later));
   EXPECT_GT(later, 0.2);
   EXPECT_LT(later, 0.6) << "the click cut the long death effect off";
+}
+
+// The effects laid over the loudest stretch of the tune, through SDL_mixer itself: the music
+// hook's output with each effect added on top, saturating. Nothing may reach full scale.
+TEST_F(SoundSdlDiskOutput, EffectsOverTheLoudestPartOfTheTuneNeverClip) {
+  // The tune as the game plays it, rendered ahead: the real player at the game's amplification.
+  HeadlessHost ahead;
+  XmpModulePlayer player(ahead);
+  player.MIDASstartBackgroundPlay(100);
+  ASSERT_GT(player.MIDASplayModule(player.MIDASloadModule(FG_TUNE), -1), 0);
+  player.MIDASsetAmplification(90);
+  const Samples tune = Pull(ahead, kRate * 75);
+  const auto loudest = std::max_element(tune.begin(), tune.end(), [](int16_t a, int16_t b) {
+    return std::abs(static_cast<int>(a)) < std::abs(static_cast<int>(b));
+  });
+  // Half a second around the loudest sample, played over and over.
+  const size_t stretch = static_cast<size_t>(kRate);
+  const size_t peakAt = static_cast<size_t>(loudest - tune.begin()) / 2 * 2;  // its frame
+  const size_t first = std::min(peakAt - std::min(peakAt, stretch / 2), tune.size() - stretch);
+  std::atomic<size_t> at{0};
+  {
+    SdlHost host;
+    ASSERT_TRUE(host.AudioOpen());
+    rate = host.MusicRate();
+    ASSERT_EQ(rate, kRate);
+    host.SetMusicHook([&](uint8_t* stream, int bytes) {
+      auto* samples = reinterpret_cast<int16_t*>(stream);
+      for (size_t i = 0; i < static_cast<size_t>(bytes) / 2; ++i) {
+        samples[i] = tune[first + at++ % stretch];
+      }
+    });
+    // Each effect ten times, at start points that do not follow the stretch's rhythm.
+    int pause = 60;
+    for (int i = 0; i < 30; ++i) {
+      host.PlayWave(EmbeddedAsset(i % 3 == 0 ? "101.wav" : i % 3 == 1 ? "102.wav" : "103.wav"));
+      SDL_Delay(static_cast<Uint32>(pause));
+      pause = 40 + (pause * 37) % 110;
+    }
+    SDL_Delay(400);
+    host.SetMusicHook({});
+  }
+  const Samples s = Written();
+  ASSERT_GT(at.load(), stretch) << "the music hook ran through the loud stretch";
+  const auto clipped = std::count_if(s.begin(), s.end(), [](int16_t v) {
+    return v == std::numeric_limits<int16_t>::max() || v == std::numeric_limits<int16_t>::min();
+  });
+  RecordProperty("ClippedSamples", static_cast<int>(clipped));
+  RecordProperty("Samples", static_cast<int>(s.size()));
+  EXPECT_GT(Rms(s), 3000.0) << "music and effects sounded";
+  EXPECT_EQ(clipped, 0) << "samples at full scale";
 }
 
 // The audio thread renders without pause (no real-time delay, output thrown away) while the

@@ -9,6 +9,7 @@
 
 #include "core/embedded.h"
 #include "gfx/surface.h"
+#include "platform/mix_levels.h"
 #include "platform/web/effect_mixer.h"
 #include "platform/web/page_input.h"
 #include "platform/web/row_bands.h"
@@ -110,16 +111,19 @@ TEST(WebEffects, WhatIsNotPlainPcmIsRefused) {
 
 TEST(WebEffects, OneEffectAtATimeLaidOverTheMusicWithoutWrapping) {
   EffectMixer mixer(44100);
+  // Effects are laid on at the desktop's effect volume, which leaves the music its headroom.
+  const auto at = [](int v) { return static_cast<int16_t>(v * kEffectVolume / kFullEffectVolume); };
   mixer.Play(Wave(1, 44100, 16, Pcm16({30000, -30000, 5})));
-  std::vector<int16_t> out = {10000, -10000, -10000, 10000};
+  std::vector<int16_t> out = {30000, -10000, -30000, 10000};
   mixer.MixInto(out.data(), 2);
   // Saturates at the ends instead of wrapping round.
-  EXPECT_EQ(out, (std::vector<int16_t>{32767, 20000, -32768, -20000}));
+  EXPECT_EQ(out, (std::vector<int16_t>{32767, static_cast<int16_t>(-10000 + at(30000)), -32768,
+                                       static_cast<int16_t>(10000 - at(30000))}));
   // A new effect cuts the old one off and starts from its own beginning.
-  mixer.Play(Wave(1, 44100, 16, Pcm16({7, 8})));
+  mixer.Play(Wave(1, 44100, 16, Pcm16({700, 800})));
   std::vector<int16_t> next(6, 0);
   mixer.MixInto(next.data(), 3);
-  EXPECT_EQ(next, (std::vector<int16_t>{7, 7, 8, 8, 0, 0}));
+  EXPECT_EQ(next, (std::vector<int16_t>{at(700), at(700), at(800), at(800), 0, 0}));
   EXPECT_FALSE(mixer.Sounding());
   // Once over, the music passes untouched; an image that does not decode only stops.
   std::vector<int16_t> music = {5, 6};

@@ -19,6 +19,7 @@
 
 #include "gfx/upscale.h"
 #include "platform/keys.h"
+#include "platform/mix_levels.h"
 
 namespace fg {
 
@@ -162,6 +163,7 @@ void OpenAudio(const std::shared_ptr<SdlHost::AudioOpening>& opening) {
       int channels = 0;
       Mix_QuerySpec(&rate, &format, &channels);
       Mix_AllocateChannels(1);
+      Mix_Volume(0, kEffectVolume);  // headroom for the music under it (mix_levels.h)
     }
   }
   std::lock_guard<std::mutex> lock(opening->Lock);

@@ -6,6 +6,8 @@
 #include <cstring>
 #include <string_view>
 
+#include "platform/mix_levels.h"
+
 namespace fg {
 
 namespace {
@@ -87,7 +89,7 @@ void EffectMixer::Play(std::span<const uint8_t> image) {
 void EffectMixer::MixInto(int16_t* stereo, int frames) {
   const size_t n = std::min(static_cast<size_t>(frames) * 2, samples_.size() - next_);
   for (size_t i = 0; i < n; ++i) {
-    const int v = stereo[i] + samples_[next_ + i];
+    const int v = stereo[i] + samples_[next_ + i] * kEffectVolume / kFullEffectVolume;
     stereo[i] = static_cast<int16_t>(std::clamp(v, -32768, 32767));
   }
   next_ += n;
