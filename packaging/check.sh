@@ -128,7 +128,8 @@ ok "changelog, metainfo release, manual page"
 # ---------------------------------------------------------------- validation
 step "desktop-file-validate"
 # Its warnings and hints count too: a clean entry gives no output at all.
-out=$(desktop-file-validate "$desktop" 2>&1) && [ -z "$out" ] || fail "desktop entry: $out"
+out=$(desktop-file-validate "$desktop" 2>&1) || fail "desktop entry: $out"
+[ -z "$out" ] || fail "desktop entry: $out"
 for key in 'Exec=fenzogobbix' "Icon=$appid" 'Categories=Game;ArcadeGame;'; do
   grep -qx "$key" "$desktop" || fail "the desktop entry lacks $key"
 done
@@ -155,7 +156,8 @@ ok "metainfo and installed tree"
 step "software-store metadata"
 home=$(sed -n 's/.*kHomePage = "\([^"]*\)".*/\1/p' "$src/src/shell/shell.h")
 shots_url=$(sed -n 's/^FG_SCREENSHOT_BASE_URL:[A-Z]*=//p' "$build/CMakeCache.txt")
-[ -n "$home" ] && [ -n "$shots_url" ] || fail "no home page in src/shell/shell.h or no FG_SCREENSHOT_BASE_URL"
+[ -n "$home" ] || fail "no home page (kHomePage) in src/shell/shell.h"
+[ -n "$shots_url" ] || fail "no FG_SCREENSHOT_BASE_URL in $build/CMakeCache.txt"
 out=$(python3 - "$metainfo" "$appid" "$home" "$shots_url" "$src/packaging/screenshots" <<'PY'
 import os, re, struct, sys
 import xml.etree.ElementTree as ET
