@@ -1,52 +1,82 @@
 # Installation layout, desktop integration and the Debian package.
 #
-#   bin/fenzogobbix                          launcher: execs the game from its private directory
-#   lib/fenzogobbix/fenzogobbix              the game
-#   lib/fenzogobbix/FenzoGobbix.snd          the music, which the game looks for beside itself
-#   share/applications/fenzogobbix.desktop   menu entry
-#   share/icons/hicolor/*/apps/fenzogobbix.* icon at 16, 32, 128, 256 and as SVG
+#   games/fenzogobbix                        launcher: execs the game from its private directory
+#   libexec/fenzogobbix/fenzogobbix          the game
+#   libexec/fenzogobbix/FenzoGobbix.snd      the music, which the game looks for beside itself
+#   share/applications/<id>.desktop          menu entry
+#   share/icons/hicolor/*/apps/<id>.*        icon at 16, 32, 48, 128, 256 and as SVG
 #   share/metainfo/<id>.metainfo.xml         software-centre entry
-#   share/fenzogobbix/screenshots/title.png  the screenshot that entry shows
 #   share/man/man6/fenzogobbix.6[.gz]        manual page
 #   share/doc/fenzogobbix/                   copyright and changelog, as Debian wants them
 #
-# The game and its music form one private directory, lib/fenzogobbix, fixed rather than
-# CMAKE_INSTALL_LIBDIR: on Debian that is the multiarch lib/x86_64-linux-gnu, meant for shared
-# libraries, while lib/<package> is where Debian keeps a program's private executables and the
-# files they load. The music must lie beside the binary (the game finds it through its own
-# executable's directory), so both go there together and bin/ only holds a launcher.
+# <id> is the component id, example.fenzogobbix.fenzogobbix: the menu entry, the icons and the
+# software-centre entry all carry it, which is how a software centre ties them together.
+#
+# The launcher goes to games/, where Debian and the FHS put games (/usr/games is on every
+# user's PATH); FG_LAUNCHER_DIR=bin puts it with other programs instead. The game and its music
+# form one private directory under libexec/, where private executables belong: the music must
+# lie beside the binary (the game finds it through its own executable's directory), so both go
+# there together and only a launcher is on PATH.
 include(GNUInstallDirs)
 
-set(FG_PRIVATE_DIR "lib/fenzogobbix")
-set(FG_APP_ID "example.fenzogobbix.FenzoGobbix")
+set(FG_LAUNCHER_DIR "games" CACHE STRING
+    "Where the launcher goes, under the prefix: games (Debian's place for games) or bin")
+set(FG_PRIVATE_DIR "${CMAKE_INSTALL_LIBEXECDIR}/fenzogobbix")
+set(FG_APP_ID "example.fenzogobbix.fenzogobbix")
 set(FG_PACKAGING_DIR ${PROJECT_SOURCE_DIR}/packaging)
+
+# The metadata's home page is the page the game's own link opens, read from the game's source.
+file(STRINGS ${PROJECT_SOURCE_DIR}/src/shell/shell.h FG_HOME_PAGE
+     REGEX "kHomePage = \"[^\"]+\"")
+string(REGEX REPLACE ".*kHomePage = \"([^\"]+)\".*" "\\1" FG_HOME_PAGE "${FG_HOME_PAGE}")
+if(NOT FG_HOME_PAGE MATCHES "^https?://[^\"]+/$")
+  message(FATAL_ERROR "no home page address (kHomePage) found in src/shell/shell.h")
+endif()
+# The software-centre screenshots are not installed: a software centre fetches them from
+# where a release publishes them. packaging/make-screenshots.sh makes them.
+set(FG_SCREENSHOT_BASE_URL "${FG_HOME_PAGE}screenshots/" CACHE STRING
+    "The address the software-centre screenshots are published under (title.png, play.png, ...)")
+if(NOT FG_SCREENSHOT_BASE_URL MATCHES "^https?://.*/$")
+  message(FATAL_ERROR "FG_SCREENSHOT_BASE_URL must be an http(s) address ending in /, "
+                      "not '${FG_SCREENSHOT_BASE_URL}'")
+endif()
+configure_file(${FG_PACKAGING_DIR}/${FG_APP_ID}.metainfo.xml.in
+               ${PROJECT_BINARY_DIR}/packaging/${FG_APP_ID}.metainfo.xml @ONLY)
 
 # The launcher reaches the game by a path relative to its own location, so the installed tree
 # can be moved anywhere (a --prefix, a DESTDIR, an unpacked .deb) and still runs.
 file(RELATIVE_PATH FG_LAUNCHER_TO_GAME
-     "/prefix/${CMAKE_INSTALL_BINDIR}" "/prefix/${FG_PRIVATE_DIR}")
+     "/prefix/${FG_LAUNCHER_DIR}" "/prefix/${FG_PRIVATE_DIR}")
 configure_file(${FG_PACKAGING_DIR}/fenzogobbix.sh.in
                ${PROJECT_BINARY_DIR}/packaging/fenzogobbix @ONLY)
 
 install(TARGETS fenzogobbix RUNTIME DESTINATION ${FG_PRIVATE_DIR})
+# A stripped install (cpack, cmake --install --strip) also drops the compiler's notes, which
+# nothing reads at run time, as Debian's own packaging tools do.
+install(CODE "
+  if(CMAKE_INSTALL_DO_STRIP)
+    set(game \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${FG_PRIVATE_DIR}/fenzogobbix\")
+    execute_process(COMMAND \"${CMAKE_STRIP}\" --remove-section=.comment --remove-section=.note
+                            \"\${game}\" RESULT_VARIABLE status)
+    if(NOT status EQUAL 0)
+      message(FATAL_ERROR \"could not strip the notes from \${game}\")
+    endif()
+  endif()")
 install(FILES ${PROJECT_SOURCE_DIR}/assets/FenzoGobbix.snd DESTINATION ${FG_PRIVATE_DIR})
-install(PROGRAMS ${PROJECT_BINARY_DIR}/packaging/fenzogobbix
-        DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(PROGRAMS ${PROJECT_BINARY_DIR}/packaging/fenzogobbix DESTINATION ${FG_LAUNCHER_DIR})
 
-install(FILES ${FG_PACKAGING_DIR}/fenzogobbix.desktop
+install(FILES ${FG_PACKAGING_DIR}/${FG_APP_ID}.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
-foreach(size 16 32 128 256)
+foreach(size 16 32 48 128 256)
   install(FILES ${PROJECT_SOURCE_DIR}/assets/png/icon${size}.png
           DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps
-          RENAME fenzogobbix.png)
+          RENAME ${FG_APP_ID}.png)
 endforeach()
 install(FILES ${PROJECT_SOURCE_DIR}/assets/src/illustration/duck.svg
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps
-        RENAME fenzogobbix.svg)
-install(FILES ${FG_PACKAGING_DIR}/${FG_APP_ID}.metainfo.xml
+        RENAME ${FG_APP_ID}.svg)
+install(FILES ${PROJECT_BINARY_DIR}/packaging/${FG_APP_ID}.metainfo.xml
         DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
-install(FILES ${FG_PACKAGING_DIR}/screenshots/title.png
-        DESTINATION ${CMAKE_INSTALL_DATADIR}/fenzogobbix/screenshots)
 
 # Debian wants manual pages and changelogs compressed (gzip -n keeps them reproducible);
 # without gzip they are installed as they are, which man and dpkg read just as well.
@@ -81,7 +111,7 @@ set(CPACK_PACKAGE_NAME "fenzogobbix")
 set(CPACK_PACKAGE_VERSION "${PROJECT_VERSION}")
 set(CPACK_PACKAGE_VENDOR "The Fenzo Gobbix developers")
 set(CPACK_PACKAGE_CONTACT "The Fenzo Gobbix developers <dev@fenzogobbix.example>")
-set(CPACK_PACKAGE_HOMEPAGE_URL "https://fenzogobbix.example/")
+set(CPACK_PACKAGE_HOMEPAGE_URL "${FG_HOME_PAGE}")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "small arcade game of the snake family")
 set(CPACK_PACKAGE_DESCRIPTION
     "Steer a snake with the arrow keys over a 400 x 400 field. Gold stars appear

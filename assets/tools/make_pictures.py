@@ -10,7 +10,8 @@
                                        and highlighted (yellow lettering)
   assets/png/picSmallFont.png 768x8    the small pixel font for the signs over the
                                        field: ink masks and advance widths
-  assets/png/icon{16,32,128,256}.png   the toy-duck program icon (RGBA)
+  assets/png/icon{16,32,48,128,256}.png the toy-duck program icon (RGBA); 16 px as
+                                       hard-edged pixel art
 
 Vector art is rendered by rsvg-convert at four times the final size.  The logo
 and the icon are lit or reduced with a box filter; the rider is shaded here in
@@ -611,18 +612,50 @@ def make_playground():
 
 # ---------------------------------------------------------------- the icon
 
+# The icon's own colours (duck.svg): the 16 px icon is drawn in these alone.
+ICON_OUTLINE = "#5a3000"
+ICON_EYE = "#000000"
+ICON_PALETTE = [ICON_OUTLINE, "#fff25a", "#ffd21e", "#e89a00", "#ffffd0", "#f0b000",
+                "#a86400", "#ffa640", "#e85a00"]
+ICON_BEAK = ("#ffa640", "#e85a00")          # only in the beak's columns, the right quarter
+ICON_EYE_CENTRE = (21.0, 9.2)              # in duck.svg's 32-unit grid, after its shift
+ICON_SIZES = (16, 32, 48, 128, 256)
+
+
+def pixel_icon(duck, size):
+    """The icon drawn for a size too small for smooth edges: every pixel opaque or clear, a
+    one-pixel outline round the figure, inside only the drawing's own colours, and the eye
+    one black pixel (reduced like the rest, a 1.8-unit eye would be a grey smudge)."""
+    eyeless = re.sub(rb'\s*<circle cx="2[12]\.[0-9]" cy="8\.[0-9]" r="[0-9.]+" fill="#[0-9a-f]+"/>',
+                     b"", duck)
+    assert eyeless.count(b"<circle") == duck.count(b"<circle") - 2, "duck.svg's eye has moved"
+    rgba = reduce_rgba(render_svg(eyeless, size * 4, size * 4), size, size)
+    solid = rgba[..., 3] >= 0.5
+    edge = solid & ~(shift(solid, 1, 0) & shift(solid, -1, 0) & shift(solid, 0, 1) &
+                     shift(solid, 0, -1))
+    palette = np.array([hex_rgb(c) for c in ICON_PALETTE], dtype=np.float64)
+    colour = rgba[..., :3] * 255.0
+    dist = ((colour[..., None, :] - palette) ** 2).sum(-1)
+    # elsewhere a sheen over the wing's line would come out beak orange
+    beak = np.array([c in ICON_BEAK for c in ICON_PALETTE])
+    dist[:, :size * 3 // 4, beak] = np.inf
+    nearest = np.argmin(dist, axis=-1)
+    out = np.zeros((size, size, 4), dtype=np.uint8)
+    out[..., :3] = palette[nearest]
+    out[edge, :3] = hex_rgb(ICON_OUTLINE)
+    out[..., 3] = np.where(solid, 255, 0)
+    ex, ey = (int(c * size / 32.0) for c in ICON_EYE_CENTRE)
+    out[ey, ex] = hex_rgb(ICON_EYE) + (255,)
+    return out
+
+
 def make_icons():
+    """Every size from duck.svg: the smooth drawing reduced, and at 16 px the pixel drawing."""
     with open(os.path.join(SRC, "duck.svg"), "rb") as f:
         duck = f.read()
-    icons = {}
-    # at 16 px the outline and the eye would fade to nothing: thicken them there
-    small = duck.replace(b'stroke-width="2"', b'stroke-width="2.8"') \
-                .replace(b'r="1.8"', b'r="2.3"') \
-                .replace(b'stroke="#a86400" stroke-width="1"', b'stroke="#c07800" stroke-width="0.6"')
-    assert small.count(b"2.8") and small.count(b"2.3"), "duck.svg no longer has the tuned parts"
-    for s in (16, 32, 128, 256):
-        src = small if s == 16 else duck
-        rgba = reduce_rgba(render_svg(src, s * 4, s * 4), s, s)
+    icons = {16: pixel_icon(duck, 16)}
+    for s in ICON_SIZES[1:]:
+        rgba = reduce_rgba(render_svg(duck, s * 4, s * 4), s, s)
         icons[s] = np.clip(np.rint(rgba * 255), 0, 255).astype(np.uint8)
     return icons
 
@@ -658,6 +691,12 @@ def check(play, title, link, icons):
     assert margin.max() <= 0x3F + 4 and np.ptp(margin, axis=-1).max() <= 6
     for s, ic in icons.items():
         assert ic.shape == (s, s, 4)
+    assert sorted(icons) == list(ICON_SIZES)
+    i16 = icons[16]
+    assert set(np.unique(i16[..., 3])) == {0, 255}, "the 16 px icon has soft edges"
+    allowed = {hex_rgb(c) for c in ICON_PALETTE + [ICON_EYE]}
+    assert {tuple(p) for p in i16[i16[..., 3] == 255][:, :3]} <= allowed, "16 px: stray colour"
+    assert (np.all(i16[..., :3] == 0, axis=-1) & (i16[..., 3] == 255)).sum() == 1, "16 px: eye"
     i32 = icons[32].astype(int)
     yellowish = (i32[..., 0] > 200) & (i32[..., 1] > 160) & (i32[..., 2] < 120) & (i32[..., 3] > 200)
     assert yellowish.sum() > 150 and (i32[..., 3] == 0).sum() > 100, "icon is not a duck"
@@ -685,8 +724,8 @@ def main():
     for s, ic in icons.items():
         Image.fromarray(ic, "RGBA").save(os.path.join(OUT, "icon%d.png" % s), optimize=True)
     print("make_pictures: Playground 400x400, picTitle 400x400, sprLink 141x20, "
-          "picSmallFont 768x8, icons 16/32/128/256; label = title crop, lane %d..399 blue, checks passed"
-          % SCROLL_LANE_TOP)
+          "picSmallFont 768x8, icons %s; label = title crop, lane %d..399 blue, checks passed"
+          % ("/".join(map(str, ICON_SIZES)), SCROLL_LANE_TOP))
     return 0
 
 
