@@ -7,6 +7,7 @@
 #   FUZZ_DIR      where the binary, the corpus and any crash file go (default build-fuzz)
 #   FUZZ_RUNS     executions (default 200000)
 #   FUZZ_SECONDS  time bound in seconds (default 120)
+#   FG_WERROR     set (CI sets it): the compiler's warnings are errors
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh clang libclang-rt-14-dev
@@ -15,7 +16,8 @@ cxx=${CXX_FUZZ:-clang++}
 mkdir -p "$out/corpus"
 
 # shellcheck disable=SC2046  # pkg-config's flags are meant to split
-"$cxx" -std=c++20 -g -O1 -fno-omit-frame-pointer \
+"$cxx" -std=c++20 -g -O1 -fno-omit-frame-pointer -Wall -Wextra -Wpedantic -Wshadow \
+  ${FG_WERROR:+-Werror} \
   -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined \
   -I src fuzz/fuzz_xmp_module.cpp src/sound/xmp_module.cpp \
   $(pkg-config --cflags --libs libxmp) -o "$out/fuzz_xmp_module"

@@ -18,6 +18,10 @@ imagemagick and, for a window manager, openbox):
         wl = x.start_weston()       # weston nested on the X server: a Wayland display, for
         x.launch([binary], env={**wl, "SDL_VIDEODRIVER": "wayland"})    # launch()'s env
 
+The test scripts' assertions live here too, counted for their closing line:
+check(cond, what) raises Failure(what) when cond is false; wait_for(probe, what, timeout) polls
+until probe() gives a true value and returns it; checks_made() counts them.
+
 Every process started here ends with the session, whatever happens.
 
 From the shell (each prints what it found on standard output):
@@ -60,6 +64,40 @@ STEP_TIMEOUT = 8.0  # one X tool call; generous for anything that should take fa
 
 class Failure(Exception):
     pass
+
+
+# ---------------------------------------------------------------------------------------------
+# Checks: what the test scripts assert, counted for their closing line ("N checks passed")
+
+_checks = 0
+
+
+def check(cond, what):
+    """Counts a check; raises Failure(what) when `cond` does not hold."""
+    global _checks
+    _checks += 1
+    if not cond:
+        raise Failure(what)
+
+
+def wait_for(probe, what, timeout=STEP_TIMEOUT, interval=0.05):
+    """Polls probe() until it returns a true value, which it returns (one check); raises
+    Failure after `timeout` seconds."""
+    global _checks
+    end = time.monotonic() + timeout
+    while True:
+        got = probe()
+        if got:
+            _checks += 1
+            return got
+        if time.monotonic() > end:
+            raise Failure(f"timed out after {timeout:.1f} s waiting for {what}")
+        time.sleep(interval)
+
+
+def checks_made():
+    """How many checks check() and wait_for() have counted so far."""
+    return _checks
 
 
 # ---------------------------------------------------------------------------------------------
@@ -372,10 +410,9 @@ class XSession:
         self.wm = subprocess.Popen(["openbox", "--sm-disable"], env=self.env,
                                    stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
                                    stderr=self._log("openbox.log"), start_new_session=True)
-        self.wait_for(lambda: "window id #" in self.x("xprop", "-root",
-                                                       "_NET_SUPPORTING_WM_CHECK",
-                                                       check_rc=False),
-                      STEP_TIMEOUT, "the window manager to manage the screen")
+        wait_for(lambda: "window id #" in self.x("xprop", "-root", "_NET_SUPPORTING_WM_CHECK",
+                                                  check_rc=False),
+                 "the window manager to manage the screen")
 
     def start_weston(self, width=800, height=600, scale=1):
         """Starts weston nested in this X server (x11 backend, pixman renderer, with a runtime
@@ -401,7 +438,7 @@ class XSession:
             if self.weston.poll() is not None:
                 raise Failure(f"weston ended with status {self.weston.returncode}")
             return os.path.exists(os.path.join(runtime, "wayland-fg"))
-        self.wait_for(up, STEP_TIMEOUT, "weston's socket")
+        wait_for(up, "weston's socket")
         return env
 
     def launch(self, argv, env=None, cwd=None, wrapper=None, stdout=None, stderr=None):
@@ -438,18 +475,6 @@ class XSession:
             raise Failure(f"{' '.join(args)} failed: {r.stderr.decode().strip()}")
         return r.stdout.decode()
 
-    @staticmethod
-    def wait_for(probe, timeout, what, interval=0.05):
-        """Polls probe() until it returns a true value; raises Failure after `timeout`."""
-        end = time.monotonic() + timeout
-        while True:
-            last = probe()
-            if last:
-                return last
-            if time.monotonic() > end:
-                raise Failure(f"timed out after {timeout:.1f} s waiting for {what}")
-            time.sleep(interval)
-
     # -- windows
 
     def find_window(self, name_re=CAPTION_RE, proc=None, timeout=STEP_TIMEOUT, pid=None,
@@ -469,7 +494,7 @@ class XSession:
             out = self.x(*args, "--name", name_re, check_rc=False)
             ids = out.split()
             return ids[0] if ids else None
-        return self.wait_for(probe, timeout, f"a visible window named /{name_re}/", 0.1)
+        return wait_for(probe, f"a visible window named /{name_re}/", timeout, 0.1)
 
     def geometry(self, window):
         """(x, y, width, height) of the window's client area, x and y on the screen."""

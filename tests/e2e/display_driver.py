@@ -29,27 +29,13 @@ import tempfile
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
 import xsession  # noqa: E402
-from xsession import Failure, XSession, read_png  # noqa: E402
+from xsession import Failure, XSession, check, checks_made, read_png, wait_for  # noqa: E402
 
 SIZE = 400
 SCROLLER_ROWS = range(380, 397)  # the scroller and its shadow move: not compared
 LABEL = (132, 52, 141, 10)       # the link label: x, y, w, h; its hot zone is strict inside
 AWAY = (20, 300)                 # far from the label, in image pixels
 DEADLINE = 8.0
-CHECKS = 0
-
-
-def check(cond, what):
-    global CHECKS
-    CHECKS += 1
-    if not cond:
-        raise Failure(what)
-
-
-def wait_for(probe, what, timeout=DEADLINE):
-    global CHECKS
-    CHECKS += 1
-    return XSession.wait_for(probe, timeout, what, interval=0.1)
 
 
 class Pictures:
@@ -317,9 +303,9 @@ def scenario_wayland_hidpi(binary, pics, work):
                                 start_new_session=True)
         x.procs.append(game)
         # Weston names its window in a way xdotool's name search misses; its class it finds.
-        compositor = XSession.wait_for(
+        compositor = wait_for(
             lambda: x.x("xdotool", "search", "--onlyvisible", "--class", "^Weston Compositor$",
-                        check_rc=False).split(), DEADLINE, "weston's window")[0]
+                        check_rc=False).split(), "weston's window")[0]
         # Weston follows the pointer from the moment it enters its window: from outside it,
         # then onto its floor away from the game.
         x.x("xdotool", "mousemove", "1650", "1250")
@@ -362,11 +348,11 @@ def main():
         else:
             scenario_wayland_hidpi(binary, pics, work)
     except Failure as e:
-        print(f"e2e display {args.scenario}: FAILED after {CHECKS} checks: {e}", file=sys.stderr)
+        print(f"e2e display {args.scenario}: FAILED after {checks_made()} checks: {e}", file=sys.stderr)
         print(f"e2e display {args.scenario}: files kept in {work}", file=sys.stderr)
         return 1
     shutil.rmtree(work, ignore_errors=True)
-    print(f"e2e display {args.scenario}: {CHECKS} checks passed")
+    print(f"e2e display {args.scenario}: {checks_made()} checks passed")
     return 0
 
 

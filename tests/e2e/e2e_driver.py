@@ -30,7 +30,8 @@ import tempfile
 import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
-from xsession import Failure, XSession, clean_env, read_png  # noqa: E402
+from xsession import (Failure, XSession, check, checks_made, clean_env, read_png,  # noqa: E402
+                      wait_for)
 
 CAPTION = "Fenzo Gobbix v1.0"
 HOME_PAGE = "https://fenzogobbix.example/"
@@ -56,33 +57,6 @@ SNAKE_ROWS = range(176, 192)           # the row a new snake starts in
 SCORE_RECT = (178, 10, 45, 9)          # five digits of 9 x 9
 AUDIO_BYTES_PER_SECOND = 44100 * 4     # 16-bit stereo at the rate the game asks for
 DEADLINE = 8.0                         # generous bound for anything that should take < 1 s
-
-
-CHECKS = 0
-
-
-def check(cond, what):
-    """Counts a check; raises with `what` when it does not hold."""
-    global CHECKS
-    CHECKS += 1
-    if not cond:
-        raise Failure(what)
-
-
-def wait_for(probe, timeout, what, interval=0.05):
-    """Polls probe() until it returns a true value (one check); raises after `timeout`
-    seconds."""
-    global CHECKS
-    end = time.monotonic() + timeout
-    last = None
-    while True:
-        last = probe()
-        if last:
-            CHECKS += 1
-            return last
-        if time.monotonic() > end:
-            raise Failure(f"timed out after {timeout:.1f} s waiting for {what}")
-        time.sleep(interval)
 
 
 # ---------------------------------------------------------------------------------------------
@@ -153,8 +127,6 @@ class Session:
         except Failure as e:
             err = open(self.stderr_path, "rb").read().decode(errors="replace").strip()
             raise Failure(f"{e}{': ' + err if err else ''}") from None
-        global CHECKS
-        CHECKS += 1
         return self.window
 
     def window_name_and_size(self):
@@ -238,7 +210,7 @@ def wait_for_title(s, pics, what):
         last["diff"], last["shot"] = title_diff(shot, pics), shot
         return not last["diff"]
     try:
-        wait_for(probe, DEADLINE, what, interval=0.1)
+        wait_for(probe, what, interval=0.1)
     except Failure as e:
         if "shot" in last:
             save_ppm(last["shot"], os.path.join(s.workdir, "last-shot.ppm"))
@@ -274,7 +246,7 @@ def wait_for_playground(s, pics):
         last.update(diff=diff, shot=shot, snake=len(snake))
         return shot if len(cells_of(diff)) <= 2 and len(snake) > 5 * 100 else None
     try:
-        return wait_for(probe, DEADLINE, "the playground with the snake", interval=0.1)
+        return wait_for(probe, "the playground with the snake", interval=0.1)
     except Failure as e:
         if "shot" in last:
             save_ppm(last["shot"], os.path.join(s.workdir, "last-shot.ppm"))
@@ -363,16 +335,16 @@ def scenario_play(binary, pics, work):
         def label_is(src_y):
             shot = s.shot()
             return not mismatches(shot, lit, range(ly, ly + lh), lx, lw, ref_x0=0, ref_y0=src_y)
-        wait_for(lambda: label_is(10), DEADLINE, "the highlighted link label")
+        wait_for(lambda: label_is(10), "the highlighted link label")
         s.pointer(OUTSIDE_POINT)
-        wait_for(lambda: label_is(0), DEADLINE, "the link label in its normal look")
+        wait_for(lambda: label_is(0), "the link label in its normal look")
 
         # Click: the desktop is asked to open the home page, once, and nothing else.
         s.pointer(LINK_POINT)
-        wait_for(lambda: label_is(10), DEADLINE, "the highlighted link label")
+        wait_for(lambda: label_is(10), "the highlighted link label")
         s.click()
         wait_for(lambda: os.path.exists(urls) and open(urls).read().endswith("\n"),
-                 DEADLINE, "xdg-open to be run")
+                 "xdg-open to be run")
         time.sleep(0.3)  # a second, wrong opener call would land by now
         lines = open(urls).read().splitlines()
         check(lines == [HOME_PAGE], f"xdg-open was run with {lines}, want [{HOME_PAGE!r}]")
@@ -505,11 +477,11 @@ def main():
                 with open(args.module, "rb") as f:
                     scenario_bad_module(binary, pics, work, f.read())
     except Failure as e:
-        print(f"e2e {args.scenario}: FAILED after {CHECKS} checks: {e}", file=sys.stderr)
+        print(f"e2e {args.scenario}: FAILED after {checks_made()} checks: {e}", file=sys.stderr)
         print(f"e2e {args.scenario}: files kept in {work}", file=sys.stderr)
         return 1
     shutil.rmtree(work, ignore_errors=True)
-    print(f"e2e {args.scenario}: {CHECKS} checks passed")
+    print(f"e2e {args.scenario}: {checks_made()} checks passed")
     return 0
 
 

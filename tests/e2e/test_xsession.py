@@ -16,16 +16,7 @@ import time
 HERE = os.path.dirname(os.path.abspath(__file__))
 ROOT = os.path.normpath(os.path.join(HERE, "..", ".."))
 sys.path.insert(0, os.path.join(ROOT, "tests"))
-from xsession import Failure, XSession  # noqa: E402
-
-CHECKS = 0
-
-
-def check(cond, what):
-    global CHECKS
-    CHECKS += 1
-    if not cond:
-        raise Failure(what)
+from xsession import Failure, XSession, check, checks_made  # noqa: E402
 
 
 def no_reset():
@@ -104,9 +95,9 @@ def main():
         close_request(os.path.abspath(args.binary), wm=True)
         nested_weston()
     except (Failure, subprocess.TimeoutExpired) as e:
-        print(f"test_xsession: FAILED after {CHECKS} checks: {e}", file=sys.stderr)
+        print(f"test_xsession: FAILED after {checks_made()} checks: {e}", file=sys.stderr)
         return 1
-    print(f"test_xsession: {CHECKS} checks passed")
+    print(f"test_xsession: {checks_made()} checks passed")
     return 0
 
 

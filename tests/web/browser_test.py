@@ -21,6 +21,7 @@ import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
 import xsession  # noqa: E402  (the project's PNG reader)
+from xsession import Failure, check, wait_for  # noqa: E402
 
 from selenium import webdriver  # noqa: E402
 from selenium.webdriver.chrome.service import Service
@@ -39,28 +40,7 @@ LINK_POINT = (200, 57)  # inside the label's strict hot zone
 OUTSIDE_POINT = (20, 300)
 SNAKE_ROWS = range(176, 192)  # the row a new snake starts in
 SCORE_RECT = (178, 10, 45, 9)
-DEADLINE = 8.0
 MUSIC_RMS = 0.003  # the tune's level is about 0.1; silence is exactly 0
-
-
-class Failure(Exception):
-    pass
-
-
-def check(ok, message):
-    if not ok:
-        raise Failure(message)
-
-
-def wait_for(probe, what, deadline=DEADLINE, interval=0.05):
-    end = time.monotonic() + deadline
-    while True:
-        got = probe()
-        if got:
-            return got
-        if time.monotonic() > end:
-            raise Failure(f"timed out waiting for {what}")
-        time.sleep(interval)
 
 
 # ---------------------------------------------------------------------------------------------
@@ -170,7 +150,7 @@ class Page:
         self.d.get(self.url)
         self.tab = self.d.current_window_handle
         wait_for(lambda: self.js("return window.fgFirstFrameAt !== undefined"), "the first frame",
-                 deadline=20)
+                 timeout=20)
         self.canvas = self.d.find_element("id", "screen")
 
     def js(self, script, *args):
