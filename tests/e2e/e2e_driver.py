@@ -402,8 +402,8 @@ def scenario_taps(binary, pics, work, assets):
             before = head_at(s.shot(), colours)[k]
             s.hold(key, 0.04)
             try:
-                wait_for(lambda: (head_at(s.shot(), colours)[k] - before) * sign >= 6, 1.5,
-                         f"a turn {key}", interval=0.02)
+                wait_for(lambda: (head_at(s.shot(), colours)[k] - before) * sign >= 6,
+                         f"a turn {key}", timeout=1.5, interval=0.02)
                 turned.append(key)
             except Failure:
                 pass
