@@ -37,14 +37,15 @@ unsigned DPadBit(int button) {
   }
 }
 
-// The keys a pad's button is to the game (0: none). A's and Start's codes are the keyboard's
-// Space and the pad key the game knows; B and Back are Escape.
+// The keys a pad's button is to the game, sent in this order (0: none). A is the keyboard's
+// Space; B and Back are Escape. Start is a pause key and Space at once: in play it pauses, and
+// Space means nothing there; outside play a pause key means nothing, and Space starts a game.
 std::array<int16_t, 2> PadButtonKeys(int button) {
   switch (button) {
     case SDL_CONTROLLER_BUTTON_A:
       return {kKeySpace, 0};
     case SDL_CONTROLLER_BUTTON_START:
-      return {kKeyPadStart, 0};
+      return {kKeyPadStart, kKeySpace};
     case SDL_CONTROLLER_BUTTON_B:
     case SDL_CONTROLLER_BUTTON_BACK:
       return {kKeyEscape, 0};
