@@ -75,7 +75,7 @@ SdlAudio::SdlAudio(SdlLibrary& sdl) : sdl_(sdl), opening_(std::make_shared<Openi
   auto shared = std::make_unique<std::shared_ptr<Opening>>(opening_);
   SDL_Thread* opener = SDL_CreateThread(OpenAudioThread, "fg-audio-open", shared.get());
   if (opener != nullptr) {
-    shared.release();  // the thread's now
+    static_cast<void>(shared.release());  // the thread frees it
     SDL_DetachThread(opener);
   } else {
     OpenAudio(opening_);  // no thread to be had: open it here and now

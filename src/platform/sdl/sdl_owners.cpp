@@ -3,8 +3,6 @@
 #include <SDL.h>
 #include <SDL_mixer.h>
 
-#include <ranges>
-
 namespace fg {
 
 void SdlFree::operator()(SDL_Window* window) const {
@@ -37,7 +35,7 @@ SdlLibrary::~SdlLibrary() {
     SDL_Quit();
     return;
   }
-  for (uint32_t subsystems : std::views::reverse(started_)) SDL_QuitSubSystem(subsystems);
+  for (auto it = started_.rbegin(); it != started_.rend(); ++it) SDL_QuitSubSystem(*it);
 }
 
 }  // namespace fg
