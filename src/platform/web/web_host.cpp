@@ -232,7 +232,7 @@ void WebHost::Refresh(const Surface& image) {
     last_.Pixels = image.Pixels;
     return;
   }
-  // Whole rows: one putImageData a band, as cheap for a row as for part of it.
+  // The canvas gets whole rows, one putImageData a band; the columns that changed go unused.
   Band bands[8];
   const int count = TakeChangedBands(image, last_, bands);
   for (int i = 0; i < count; ++i) Put(bands[i].Y, bands[i].Rows);
