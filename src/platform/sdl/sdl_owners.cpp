@@ -31,6 +31,7 @@ bool SdlLibrary::Start(uint32_t subsystems) {
 }
 
 SdlLibrary::~SdlLibrary() {
+  if (started_.empty()) return;  // SDL never came up, or has been quit after a failed try
   if (!leaveAudio_) {
     SDL_Quit();
     return;

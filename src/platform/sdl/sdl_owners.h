@@ -28,10 +28,10 @@ struct SdlFree {
 template <typename T>
 using SdlOwner = std::unique_ptr<T, SdlFree>;
 
-// SDL itself: the subsystems the host started, and SDL_Quit when it goes, which also ends
-// those started for it (the audio device's, the joysticks under the pads). An audio device
-// left to an opener thread that never came back is not SDL's to end: then only the host's own
-// subsystems are quit, the last started first.
+// SDL itself: the subsystems the host started, and SDL_Quit when it goes if any did, which
+// also ends those started for it (the audio device's, the joysticks under the pads). An audio
+// device left to an opener thread that never came back is not SDL's to end: then only the host's
+// own subsystems are quit, the last started first.
 class SdlLibrary {
  public:
   SdlLibrary() = default;
