@@ -16,8 +16,9 @@ inline constexpr int16_t kKeyM = 'M';
 inline constexpr int16_t kKeyS = 'S';
 inline constexpr int16_t kKeyP = 'P';
 inline constexpr int16_t kKeyPause = 19;  // the Pause key
-// A gamepad's Start button: Space outside play, pause in play. The desktop's code for a media
-// Play key, which no keyboard handler of the game otherwise knows.
+// A gamepad's Start button as a pause key; the host sends Space with it, which starts a game
+// from the title. The desktop's code for a media Play key, which no keyboard handler of the
+// game otherwise knows.
 inline constexpr int16_t kKeyPadStart = 0xFA;
 
 }  // namespace fg

@@ -55,9 +55,8 @@ void Form_KeyDown(Game& g, int16_t keyCode, int16_t /*shift*/) {
     return;
   }
   if (IsPauseKey(keyCode)) {
-    if (PauseKeyDown(g, keyCode)) return;
-    if (keyCode != kKeyPadStart) return;  // P and Pause mean nothing outside play
-    keyCode = kKeySpace;                  // a pad's Start is Space there
+    PauseKeyDown(g, keyCode);  // P, Pause and a pad's Start mean nothing outside play
+    return;
   }
   if (s.InGame != 0) {
     if (keyCode == kKeyEscape) {

@@ -224,13 +224,13 @@ TEST(Pause, LosingTheFocusPausesAndOnlyAPauseKeyResumes) {
   EXPECT_EQ(title.Image().Pixels, before.Pixels);
 }
 
-TEST(Pause, PauseKeysOutsidePlayDoNothingButAPadsStartIsSpaceThere) {
+TEST(Pause, PauseKeysOutsidePlayDoNothingButAPadsStartStartsAGameByItsSpace) {
   TestGame t;
   t.Load();
   t.RunUntil(t.Host.Clock() + 200);
   const GameState s = t.S();
   const Surface image = t.Image();
-  for (int16_t key : {kP, kKeyPause}) {
+  for (int16_t key : {kP, kKeyPause, kKeyPadStart}) {
     Form_KeyDown(*t.G, key, 0);
     Form_KeyUp(*t.G, key, 0);
   }
@@ -238,21 +238,28 @@ TEST(Pause, PauseKeysOutsidePlayDoNothingButAPadsStartIsSpaceThere) {
   EXPECT_EQ(t.Image().Pixels, image.Pixels);
   EXPECT_FALSE(t.G->Pause.On);
 
-  // A pad's Start starts a game; in play it pauses and resumes.
+  // A pad's Start as the desktop host sends it, its pause key then Space: it starts a game; in
+  // play it pauses and resumes, the Space with it changing nothing.
   const int64_t now = t.Host.Clock();
-  t.Host.KeyPress(now, kKeyPadStart);
-  t.Host.KeyRelease(now + 50, kKeyPadStart);
+  for (int16_t key : {kKeyPadStart, kSpace}) t.Host.KeyPress(now, key);
+  for (int16_t key : {kKeyPadStart, kSpace}) t.Host.KeyRelease(now + 50, key);
   t.Host.KeyPress(now + 100, kKeyP);  // during the wipe: nothing
   t.RunUntil(now + 900);
   ASSERT_NE(t.S().InGame, 0);
   EXPECT_FALSE(t.G->Pause.On);
-  Form_KeyDown(*t.G, kKeyPadStart, 0);
+  auto start = [&t](bool down) {
+    for (int16_t key : {kKeyPadStart, kSpace}) (down ? Form_KeyDown : Form_KeyUp)(*t.G, key, 0);
+  };
+  start(true);
   EXPECT_TRUE(t.G->Pause.On);
-  Form_KeyDown(*t.G, kKeyPadStart, 0);  // no release in between: a repeat, still paused
+  start(true);  // no release in between: a repeat, still paused
   EXPECT_TRUE(t.G->Pause.On);
-  Form_KeyUp(*t.G, kKeyPadStart, 0);
-  Form_KeyDown(*t.G, kP, 0);  // any pause key resumes
+  start(false);
+  start(true);
   EXPECT_FALSE(t.G->Pause.On);
+  start(false);
+  Form_KeyDown(*t.G, kP, 0);  // any pause key pauses and resumes
+  EXPECT_TRUE(t.G->Pause.On);
 }
 
 TEST(Pause, APauseThatComesInsideTheTickOrTheWipeWaitsForItsEnd) {

@@ -1,5 +1,5 @@
-// The web host's parts that run without a browser: effect decoding and mixing, key names,
-// pointer scaling and the changed-row bands of the canvas refresh.
+// The web host's parts that run without a browser: effect decoding and mixing, key names and
+// pointer scaling.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -8,11 +8,9 @@
 #include <vector>
 
 #include "core/embedded.h"
-#include "gfx/surface.h"
 #include "platform/mix_levels.h"
 #include "platform/web/effect_mixer.h"
 #include "platform/web/page_input.h"
-#include "platform/web/row_bands.h"
 
 namespace fg {
 namespace {
@@ -166,42 +164,6 @@ TEST(WebInput, PointerOnAScaledCanvasMapsBackToWindowPixels) {
   EXPECT_FLOAT_EQ(ToWindowPixels(199, 1200, 400), 199.0f / 3);
   EXPECT_FLOAT_EQ(ToWindowPixels(57, 400, 400), 57);
   EXPECT_FLOAT_EQ(ToWindowPixels(10, 0, 400), 10);  // not laid out yet: taken as it comes
-}
-
-class WebBands : public ::testing::Test {
- protected:
-  Surface shown{400, 400, kBlack};
-  Surface image{400, 400, kBlack};
-  RowBand bands[8];
-
-  int Take() { return TakeChangedRows(image, shown, bands); }
-};
-
-TEST_F(WebBands, TheSameFrameSendsNothing) {
-  EXPECT_EQ(Take(), 0);
-  image.At(5, 100) = kWhite;
-  EXPECT_EQ(Take(), 1);
-  EXPECT_EQ(Take(), 0);  // now on the canvas
-}
-
-TEST_F(WebBands, ChangedRowsBecomeBandsNearOnesMerged) {
-  image.At(0, 10) = kWhite;
-  image.At(399, 20) = kWhite;   // 9 rows below: joins
-  image.At(200, 100) = kWhite;  // far below: a band of its own
-  ASSERT_EQ(Take(), 2);
-  EXPECT_EQ(bands[0].Y, 10);
-  EXPECT_EQ(bands[0].Rows, 11);
-  EXPECT_EQ(bands[1].Y, 100);
-  EXPECT_EQ(bands[1].Rows, 1);
-  EXPECT_EQ(shown.Pixels, image.Pixels);
-}
-
-TEST_F(WebBands, RowsPastTheLastBandJoinIt) {
-  for (int i = 0; i < 10; ++i) image.At(1, i * 40) = kWhite;
-  ASSERT_EQ(Take(), 8);
-  EXPECT_EQ(bands[7].Y, 280);
-  EXPECT_EQ(bands[7].Rows, 361 - 280);
-  EXPECT_EQ(shown.Pixels, image.Pixels);
 }
 
 }  // namespace

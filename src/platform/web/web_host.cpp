@@ -10,8 +10,8 @@
 #include <cmath>
 #include <cstring>
 
+#include "platform/bands.h"
 #include "platform/web/page_input.h"
-#include "platform/web/row_bands.h"
 
 namespace fg {
 
@@ -232,8 +232,9 @@ void WebHost::Refresh(const Surface& image) {
     last_.Pixels = image.Pixels;
     return;
   }
-  RowBand bands[8];
-  const int count = TakeChangedRows(image, last_, bands);
+  // The canvas gets whole rows, one putImageData a band; the columns that changed go unused.
+  Band bands[8];
+  const int count = TakeChangedBands(image, last_, bands);
   for (int i = 0; i < count; ++i) Put(bands[i].Y, bands[i].Rows);
 }
 

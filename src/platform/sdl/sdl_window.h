@@ -1,0 +1,84 @@
+// The window and what it shows: the video driver, the scale, fullscreen, the window's place on
+// the display, and the image presented in bands of what changed.
+#pragma once
+
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "gfx/surface.h"
+#include "platform/bands.h"
+#include "platform/presentation.h"
+#include "platform/sdl/sdl_owners.h"
+
+struct SDL_Rect;
+
+namespace fg {
+
+// A failure the game cannot run through (no display); main prints it and exits with 1.
+struct HostError : std::runtime_error {
+  using std::runtime_error::runtime_error;
+};
+
+// How the window is shown. Presentation only: the game's image stays 400 x 400 whatever these say.
+struct SdlHostOptions {
+  int Scale = 0;            // 1 to 6; 0 picks the default for the display
+  bool Fullscreen = false;  // start in fullscreen (desktop resolution, image centred)
+};
+
+// The video drivers to try, in order, for the display variables given: X11 first where there is
+// an X display, Wayland only where there is a Wayland one. Empty when there is no display.
+std::vector<std::string> VideoDriversToTry(const char* display, const char* waylandDisplay);
+
+class SdlWindow {
+ public:
+  // Starts SDL's video and opens the window, hidden; throws HostError without a display.
+  SdlWindow(SdlLibrary& sdl, const SdlHostOptions& options);
+
+  void Show();  // the first appearance; Present then draws what was refreshed while hidden
+  void Refresh(const Surface& image);
+  void SetCaption(const std::string& caption);
+  void SetIcon(const Surface& icon);
+
+  void SetScale(int scale);
+  void FitScaleToDisplay();  // the default scale for the display the window is on
+  void ToggleFullscreen();
+  void Relayout();  // the window's size changed, or is about to
+  void Present();   // the whole image, drawn afresh
+
+  // The image pixel under a pointer at (x, y) in the window's points; false on the black.
+  bool PointToImage(int x, int y, int& ix, int& iy) const;
+
+  int Scale() const { return scale_; }
+  bool Fullscreen() const { return fullscreen_; }
+  const Layout& CurrentLayout() const { return layout_; }
+  SDL_Window* Handle() const { return window_.get(); }
+
+ private:
+  void Open(bool wayland);
+  void PlaceWindowedWindow();
+  void UpdateLayout(int pixelWidth, int pixelHeight);
+  void RenderFrame();
+  SDL_Rect DrawBand(SDL_Surface* target, const Band& band);
+  void SendBands(const Band* bands, int count);
+
+  SdlOwner<SDL_Window> window_;
+  SdlOwner<SDL_Renderer> renderer_;  // only where the window has no surface of its own
+  SdlOwner<SDL_Texture> texture_;
+  Surface last_;                      // the image last refreshed, repainted on expose
+  bool shown_ = false;                // nothing is sent to the display before the window is shown
+  SDL_Surface* presented_ = nullptr;  // the window surface that holds all of last_, if any
+  std::vector<uint32_t> scratch_;     // an enlarged band on its way to an unusual pixel format
+  int scale_ = 1;                     // windowed size: kImageSize * scale_ square
+  bool fullscreen_ = false;
+  int windowedX_ = 0;  // where the window was before it went fullscreen
+  int windowedY_ = 0;
+  Layout layout_;                 // the image in the window, in the window's pixels
+  int pixelWidth_ = kImageSize;   // the window in pixels and in points (pointer events):
+  int pixelHeight_ = kImageSize;  // they differ on a HiDPI Wayland output
+  int pointWidth_ = kImageSize;
+  int pointHeight_ = kImageSize;
+};
+
+}  // namespace fg
