@@ -53,7 +53,9 @@ if [ -z "$xmp_src" ]; then
 fi
 xmp_src=$(cd "$(dirname "$xmp_src")/.." && pwd)
 
-emcmake cmake -S web -B "$build" -DFG_XMP_SOURCE="$xmp_src" >/dev/null
+# The root CMakeLists under Emscripten's toolchain: the game from the desktop's source lists,
+# with the web host in place of SDL.
+emcmake cmake -S . -B "$build" -DFG_XMP_SOURCE="$xmp_src" >/dev/null
 cmake --build "$build" -j"${JOBS:-2}"
 echo "Built $build/dist/"
 
