@@ -28,6 +28,10 @@ if ! scripts/web.sh; then
   finish
 fi
 echo "== building the native side"
+# Configured from web/, as it once was: configured afresh from the root.
+if grep -qsx "CMAKE_PROJECT_NAME:STATIC=FenzoGobbixWeb" "$native_build/CMakeCache.txt"; then
+  rm -rf "$native_build/CMakeCache.txt" "$native_build/CMakeFiles"
+fi
 if ! { cmake -S . -B "$native_build" -DFG_TESTS=ON -DFG_BENCH=OFF >/dev/null &&
        cmake --build "$native_build" -j"${JOBS:-2}" --target test_web_parts replay_runner; }; then
   fail "the native build of the web parts and the replay runner"
