@@ -53,7 +53,14 @@ if [ -z "$xmp_src" ]; then
 fi
 xmp_src=$(cd "$(dirname "$xmp_src")/.." && pwd)
 
-emcmake cmake -S web -B "$build" -DFG_XMP_SOURCE="$xmp_src" >/dev/null
+# The root CMakeLists under Emscripten's toolchain: the game from the desktop's source lists,
+# with the web host in place of SDL. A build directory configured by the page's own CMakeLists
+# of old (in web/) is configured afresh; the libxmp source fetched into it stays.
+if grep -qsx "CMAKE_PROJECT_NAME:STATIC=FenzoGobbixWeb" "$build/CMakeCache.txt"; then
+  echo "web.sh: $build was configured from web/ of old; configuring it afresh"
+  rm -rf "$build/CMakeCache.txt" "$build/CMakeFiles"
+fi
+emcmake cmake -S . -B "$build" -DFG_XMP_SOURCE="$xmp_src" >/dev/null
 cmake --build "$build" -j"${JOBS:-2}"
 echo "Built $build/dist/"
 

@@ -33,8 +33,7 @@ TestGame::TestGame(std::unique_ptr<ModulePlayer> player) {
 }
 
 void TestGame::Load() {
-  Form_Load(*G);
-  Host.ShowWindow();
+  StartProgram(*G);
 }
 
 bool TestGame::RunUntil(int64_t until) {

@@ -1,18 +1,13 @@
-// The program: the command line, the real window, the module player over libxmp, the message
-// loop.
-#include <cstdint>
+// The desktop program: the command line and the real window; the rest is the program every
+// host runs.
 #include <cstdio>
 #include <iostream>
-#include <limits>
-#include <memory>
 #include <string_view>
 #include <vector>
 
-#include "core/game.h"
 #include "platform/sdl/sdl_host.h"
 #include "shell/command_line.h"
 #include "shell/shell.h"
-#include "sound/xmp_player.h"
 
 int main(int argc, char** argv) {
   // Read before the host exists: --help and --version need no display and touch no library.
@@ -21,15 +16,7 @@ int main(int argc, char** argv) {
   if (const auto status = fg::AnswerCommandLine(line, std::cout, std::cerr)) return *status;
   try {
     fg::SdlHost host(fg::SdlHostOptions{line.Scale, line.Fullscreen});
-    fg::Game game(host, std::make_unique<fg::XmpModulePlayer>(host));
-    fg::AttachHandlers(game);
-    try {
-      fg::Form_Load(game);
-      host.ShowWindow();
-      fg::RunMessageLoop(game, std::numeric_limits<int64_t>::max());
-    } catch (const fg::ProgramEnd&) {
-      return 0;
-    }
+    fg::RunProgram(host);
   } catch (const fg::HostError& e) {
     std::fprintf(stderr, "fenzogobbix: %s\n", e.what());
     return 1;

@@ -6,6 +6,7 @@
 
 namespace fg {
 
+class Host;
 struct Game;
 
 // The maker's home page, shown on the title and opened by the link.
@@ -32,6 +33,15 @@ void Form_MouseDown(Game& g, int16_t button, int16_t shift, float x, float y);
 // Work that waits for the current sequence to finish: a Space held back during a title reveal,
 // a pause asked for during a tick or the playground wipe.
 void RunPending(Game& g);
+
+// The program on any host, what both mains run once they have made theirs: a game with the tune
+// played over libxmp, start-up, then the message loop until the player ends the program. Errors
+// of the host pass through.
+void RunProgram(Host& host);
+
+// Start-up as the program runs it: the load handler draws the title while the window is hidden,
+// then the window appears complete.
+void StartProgram(Game& g);
 
 // The program's message loop on any host: block until something is due, dispatch, repeat,
 // until the clock reaches `until` (the real program passes no end).

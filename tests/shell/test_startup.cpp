@@ -2,7 +2,10 @@
 // complete, and every way of closing ending cleanly.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <stdexcept>
+#include <vector>
 
 #include "shell/shell.h"
 #include "testkit.h"
@@ -146,6 +149,28 @@ TEST(Shutdown, EscapeDuringTheWipeOrTheRevealEndsTheProgramAtOnce) {
     EXPECT_EQ(t.Host.Clock(), now + when);
     EXPECT_GT(t.Host.Refreshes, refreshesBefore);
   }
+}
+
+TEST(Program, RunsOnAHostWithTheTuneUntilThePlayerEndsIt) {
+  HeadlessHost host;
+  host.ExeDir = FG_ASSETS_DIR;
+  host.KeyPress(3000, kEsc);
+  bool shownAtOneSecond = false;
+  bool tuneSounds = false;
+  host.OnPump = [&] {
+    if (host.Clock() >= 1000 && !shownAtOneSecond && host.Music) {
+      shownAtOneSecond = host.Shown;
+      std::vector<uint8_t> second(44100 * 4);
+      host.Music(second.data(), static_cast<int>(second.size()));
+      tuneSounds = std::any_of(second.begin(), second.end(), [](uint8_t b) { return b != 0; });
+    }
+    if (host.Clock() > 60000) throw std::runtime_error("the program did not end");
+  };
+  EXPECT_NO_THROW(RunProgram(host));
+  EXPECT_EQ(host.Clock(), 3000);  // Escape on the title ended it there
+  EXPECT_TRUE(shownAtOneSecond);
+  EXPECT_TRUE(tuneSounds);
+  EXPECT_EQ(host.Caption, "Fenzo Gobbix v1.0");
 }
 
 }  // namespace

@@ -28,14 +28,18 @@ if ! scripts/web.sh; then
   finish
 fi
 echo "== building the native side"
-if ! { cmake -S web -B "$native_build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null &&
-       cmake --build "$native_build" -j"${JOBS:-2}"; }; then
+# Configured from web/, as it once was: configured afresh from the root.
+if grep -qsx "CMAKE_PROJECT_NAME:STATIC=FenzoGobbixWeb" "$native_build/CMakeCache.txt"; then
+  rm -rf "$native_build/CMakeCache.txt" "$native_build/CMakeFiles"
+fi
+if ! { cmake -S . -B "$native_build" -DFG_TESTS=ON -DFG_BENCH=OFF >/dev/null &&
+       cmake --build "$native_build" -j"${JOBS:-2}" --target test_web_parts replay_runner; }; then
   fail "the native build of the web parts and the replay runner"
   finish
 fi
 
 echo "== the web host's portable parts"
-out=$("$native_build/test_web_parts" 2>&1)
+out=$("$native_build/tests/test_web_parts" 2>&1)
 echo "$out" | grep -E '^\[ +(OK|FAILED) +\]' | grep -v ' tests\?, listed below' || true
 ok=$(echo "$out" | grep -cE '^\[ +OK +\] ')
 bad=$(echo "$out" | grep -E '^\[ +FAILED +\] .*\([0-9]+ ms\)$' -c)
@@ -50,8 +54,8 @@ export NODE_PATH=/usr/share/nodejs
 for script in tests/fixtures/replay_*.txt; do
   name=$(basename "$script" .txt)
   expected=tests/fixtures/$name.expected
-  if ! "$native_build/replay_runner" "$script" >"$tmp/$name.native" ||
-     ! node --no-experimental-fetch "$web_build/replay_runner.js" "$script" >"$tmp/$name.node"; then
+  if ! "$native_build/tests/replay_runner" "$script" >"$tmp/$name.native" ||
+     ! node --no-experimental-fetch "$web_build/tests/replay_runner.js" "$script" >"$tmp/$name.node"; then
     fail "replay $name: a runner failed"
     continue
   fi
