@@ -2,10 +2,10 @@
 #include "core/game.h"
 #include "core/rules.h"
 #include "platform/keys.h"
+#include "play/pause.h"
 #include "play/play.h"
 #include "screens/buffer_frm.h"
 #include "screens/title.h"
-#include "shell/pause.h"
 #include "shell/shell.h"
 #include "sound/music.h"
 

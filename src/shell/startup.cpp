@@ -4,10 +4,10 @@
 #include "core/embedded.h"
 #include "core/game.h"
 #include "gfx/picture.h"
+#include "play/pause.h"
 #include "play/play.h"
 #include "screens/buffer_frm.h"
 #include "screens/title.h"
-#include "shell/pause.h"
 #include "shell/shell.h"
 #include "sound/music.h"
 

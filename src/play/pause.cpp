@@ -1,6 +1,6 @@
 // Pause. The game clock is tmrMain: switching it off stops the tick and with it the spawn
 // countdown, and nothing else in play moves on its own.
-#include "shell/pause.h"
+#include "play/pause.h"
 
 #include <algorithm>
 
