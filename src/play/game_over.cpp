@@ -11,9 +11,6 @@ namespace fg {
 
 namespace {
 
-constexpr int kExplosionFrameMs = 25;   // four frames a cell: 100 ms per exploding ball
-constexpr int kGameOverPauseMs = 2500;  // the wreck stays on screen before the title returns
-
 // True when some probe head + p (p = 0..15) lies strictly inside (t, t + 16): in effect
 // -14 <= head - t <= 15.
 bool Overlaps(int head, int t) {

@@ -6,18 +6,13 @@
 
 #include "core/game.h"
 #include "screens/buffer_frm.h"
+#include "screens/font.h"
 
 namespace fg {
 
 namespace {
 
 constexpr std::string_view kPauseWord = "PAUSED";
-constexpr int kGlyphWidth = 14;  // a font cell: the face in rows 0..15, its mask in 16..31
-constexpr int kGlyphHeight = 16;
-
-int GlyphX(char c) {
-  return (static_cast<unsigned char>(c) - 32) * kGlyphWidth;
-}
 
 }  // namespace
 
