@@ -12,7 +12,7 @@ void StartGame(Game& g) {
   GameState& s = g.State;
   MainFormWindow& f = g.MainForm;
   const BufferFrmWindow& b = Buffers(g);
-  // While the wipe runs the key handler ignores Space, so a game never starts twice.
+  // While the wipe runs the key handler ignores Space, so a game never starts twice. [D3]
   g.Starting = true;
   SetTimer(g, f.tmrScrollText, false);
 
@@ -35,7 +35,7 @@ void StartGame(Game& g) {
     s.TrailX[i] = static_cast<Integer>(kStartSpeed * i + s.HeadX);
     s.TrailY[i] = kStartY;
   }
-  // Items are never cleared: those of the last game stay where they were.
+  // Items are never cleared: those of the last game stay where they were. [K11]
   s.SpawnDelay = kFirstSpawnDelay;
   PlayEffect(g, kEffectStart);
   s.InGame = kTrue;

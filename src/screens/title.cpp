@@ -12,7 +12,7 @@ namespace fg {
 void ShowTitle(Game& g) {
   BufferFrmWindow& b = Buffers(g);
   MainFormWindow& f = g.MainForm;
-  g.Revealing = true;
+  g.Revealing = true;  // Space waits for the end of the reveal [D3]
   for (int pass = 0; pass < kRevealPasses; ++pass) {
     for (int line = 0; line <= kImageSize; line += kRevealPasses) {
       const int y = line + pass;

@@ -171,7 +171,7 @@ WebHost::~WebHost() {
   if (!ended_) emscripten_html5_remove_all_event_listeners();
 }
 
-int64_t WebHost::Clock() {
+int64_t WebHost::Clock() {  // [D7]
   return static_cast<int64_t>(emscripten_get_now() - start_);
 }
 
