@@ -15,6 +15,7 @@
 #include "screens/buffer_frm.h"
 #include "screens/scroller.h"
 #include "shell/shell.h"
+#include "sound/xmp_player.h"
 #include "worst_case.h"
 
 namespace {
@@ -31,8 +32,7 @@ class CountingHost : public fg::HeadlessHost {
 // A game on the counting host, loaded as the program loads it (title revealed, scroller on).
 struct HeadlessGame {
   CountingHost Host;
-  std::vector<std::string> MidasLog;
-  Game G{Host, std::make_unique<fg::RecordingModulePlayer>(MidasLog)};
+  Game G{Host, std::make_unique<fg::XmpModulePlayer>(Host)};
 
   HeadlessGame() {
     fg::AttachHandlers(G);
@@ -182,7 +182,6 @@ BENCHMARK(BM_RecorderRefresh)->Unit(benchmark::kMicrosecond);
 // SDL_VIDEODRIVER=x11 to include the X server's share.
 struct SdlGame {
   std::unique_ptr<fg::SdlHost> Host;
-  std::vector<std::string> MidasLog;
   std::unique_ptr<Game> G;
   std::string Error;
 };
@@ -198,8 +197,7 @@ SdlGame& Sdl() {
       made.Error = e.what();
       return made;
     }
-    made.G = std::make_unique<Game>(*made.Host,
-                                    std::make_unique<fg::RecordingModulePlayer>(made.MidasLog));
+    made.G = std::make_unique<Game>(*made.Host, std::make_unique<fg::XmpModulePlayer>(*made.Host));
     fg::AttachHandlers(*made.G);
     made.G->MainForm.tmrScrollText.Enabled = false;  // nothing fires unless a benchmark asks
     fg::Buffers(*made.G);

@@ -98,7 +98,7 @@ WorstCase::WorstCase(Game& g, int16_t spawnIn) : g_(g), lanes_(SerpentineLanes()
   if (slot != kItemSlots) throw std::logic_error("no room for 99 items");
 
   // Start from the playground, as a game does after its wipe.
-  BitBlt(g.MainForm.Image, 0, 0, kWindowSize, kWindowSize, g.BufferFrm.Playground, 0, 0, SRCCOPY);
+  BitBlt(g.MainForm.Image, 0, 0, kImageSize, kImageSize, g.BufferFrm.Playground, 0, 0, SRCCOPY);
   g.MainForm.tmrScrollText.Enabled = false;
 }
 

@@ -2,10 +2,83 @@
 #include "testkit.h"
 
 #include <algorithm>
+#include <fstream>
 
 #include "core/embedded.h"
 #include "play/play.h"
 #include "shell/shell.h"
+
+namespace fg {
+
+void RecordingModulePlayer::MIDASstartBackgroundPlay(int32_t rate) {
+  log_.push_back("MIDASstartBackgroundPlay " + std::to_string(rate));
+  Background = true;
+  if (inner_) inner_->MIDASstartBackgroundPlay(rate);
+}
+
+int32_t RecordingModulePlayer::MIDASloadModule(const std::string& path) {
+  int32_t handle = 0;
+  if (inner_) {
+    handle = inner_->MIDASloadModule(path);
+  } else {
+    std::ifstream f(path, std::ios::binary);
+    if (f && f.peek() != std::ifstream::traits_type::eof()) handle = nextHandle_++;
+  }
+  if (handle > 0) Files[handle] = path;
+  log_.push_back("MIDASloadModule " + path + " -> " + std::to_string(handle));
+  return handle;
+}
+
+void RecordingModulePlayer::MIDASsetAmplification(int32_t amplification) {
+  log_.push_back("MIDASsetAmplification " + std::to_string(amplification));
+  Amplification = amplification;
+  if (inner_) inner_->MIDASsetAmplification(amplification);
+}
+
+int32_t RecordingModulePlayer::MIDASplayModule(int32_t module, int32_t loop) {
+  if (!Files.contains(module)) ++StrayHandles;
+  const int32_t handle = inner_ ? inner_->MIDASplayModule(module, loop) : nextHandle_++;
+  if (handle > 0) Playing[handle] = {module, loop != 0};
+  log_.push_back("MIDASplayModule " + std::to_string(module) + " " + std::to_string(loop) + " -> " +
+                 std::to_string(handle));
+  return handle;
+}
+
+void RecordingModulePlayer::MIDASstopModule(int32_t playback) {
+  log_.push_back("MIDASstopModule " + std::to_string(playback));
+  if (Playing.erase(playback) == 0) ++StrayHandles;
+  if (inner_) inner_->MIDASstopModule(playback);
+}
+
+void RecordingModulePlayer::MIDASfreeModule(int32_t module) {
+  log_.push_back("MIDASfreeModule " + std::to_string(module));
+  if (Files.erase(module) == 0) ++StrayHandles;
+  std::erase_if(Playing, [module](const auto& p) { return p.second.Module == module; });
+  if (inner_) inner_->MIDASfreeModule(module);
+}
+
+void RecordingModulePlayer::MIDAScloseChannels() {
+  log_.emplace_back("MIDAScloseChannels");
+  Playing.clear();
+  if (inner_) inner_->MIDAScloseChannels();
+}
+
+void RecordingModulePlayer::MIDASstopBackgroundPlay() {
+  log_.emplace_back("MIDASstopBackgroundPlay");
+  Background = false;
+  if (inner_) inner_->MIDASstopBackgroundPlay();
+}
+
+void RecordingModulePlayer::MIDASclose() {
+  log_.emplace_back("MIDASclose");
+  Background = false;
+  Closed = true;
+  Files.clear();
+  Playing.clear();
+  if (inner_) inner_->MIDASclose();
+}
+
+}  // namespace fg
 
 namespace fg::test {
 

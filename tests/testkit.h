@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -10,6 +11,46 @@
 #include "gfx/surface.h"
 #include "platform/headless/headless_host.h"
 #include "platform/keys.h"
+#include "platform/module_player.h"
+
+namespace fg {
+
+// A module player that keeps what a real one would be doing, logs the calls that change it and
+// hands them on to another player; without one it answers with handles of its own (a load
+// succeeds when the file can be read).
+class RecordingModulePlayer : public ModulePlayer {
+ public:
+  explicit RecordingModulePlayer(std::vector<std::string>& log, ModulePlayer* inner = nullptr)
+      : log_(log), inner_(inner) {}
+
+  void MIDASstartBackgroundPlay(int32_t rate) override;
+  int32_t MIDASloadModule(const std::string& path) override;
+  void MIDASsetAmplification(int32_t amplification) override;
+  int32_t MIDASplayModule(int32_t module, int32_t loop) override;
+  void MIDASstopModule(int32_t playback) override;
+  void MIDASfreeModule(int32_t module) override;
+  void MIDAScloseChannels() override;
+  void MIDASstopBackgroundPlay() override;
+  void MIDASclose() override;
+
+  struct Playback {
+    int32_t Module = 0;
+    bool Loop = false;
+  };
+  bool Background = false;               // rendering by itself
+  bool Closed = false;                   // MIDASclose came
+  int32_t Amplification = 100;           // the music's volume, 100 = unity
+  std::map<int32_t, std::string> Files;  // loaded module handle -> its file
+  std::map<int32_t, Playback> Playing;   // playback handle -> what it plays
+  int StrayHandles = 0;                  // calls with a handle that was not live
+
+ private:
+  std::vector<std::string>& log_;
+  ModulePlayer* inner_;
+  int32_t nextHandle_ = 1;
+};
+
+}  // namespace fg
 
 namespace fg::test {
 
@@ -35,6 +76,7 @@ struct TestGame {
   explicit TestGame(int64_t clockStart);
 
   GameState& S() { return G->State; }
+  RecordingModulePlayer& Player() { return static_cast<RecordingModulePlayer&>(*G->Midas); }
   Surface& Image() { return G->MainForm.Image; }
 
   // Runs start-up as the program does, then shows the window.

@@ -7,15 +7,15 @@
 #include <string>
 
 #include "core/game_state.h"
+#include "core/rules.h"
 #include "gfx/surface.h"
 #include "platform/host.h"
 #include "platform/module_player.h"
+#include "platform/presentation.h"
 #include "platform/timer.h"
 #include "support/random_pick.h"
 
 namespace fg {
-
-constexpr int kWindowSize = 400;
 
 inline Timer MakeTimer(int32_t interval, bool enabled) {
   Timer t;
@@ -24,21 +24,16 @@ inline Timer MakeTimer(int32_t interval, bool enabled) {
   return t;
 }
 
-// The game window. The working variables of the title, scroller and game-start code live here
-// rather than in the procedures: they keep their values between calls.
+// The game window. The loop counters of the wipe, the title reveal and the scroller's strip are
+// locals of their procedures: the key handler's guards keep any of those from running inside
+// another run of itself [D3], so no two runs ever shared them.
 struct MainFormWindow {
-  Surface Image{kWindowSize, kWindowSize, kBlack};  // persistent image, black at creation
+  Surface Image{kImageSize, kImageSize, kBlack};  // persistent image, black at creation
   std::string Caption;
-  Timer tmrMain = MakeTimer(15, false);
-  Timer tmrScrollText = MakeTimer(20, true);
+  Timer tmrMain = MakeTimer(kTickMs, false);
+  Timer tmrScrollText = MakeTimer(kScrollTickMs, true);
 
-  Integer StartCounter = 0;
-  Integer RevealPass = 0;
-  Integer RevealLine = 0;
-  std::string ScrollWindow;
-  Integer GlyphIndex = 0;
-  std::string GlyphChar;
-  Integer GlyphX = 0;
+  std::string ScrollWindow;  // the 30 characters the scroller's strip was last built from
 };
 
 // The hidden window that owns the off-screen surfaces.

@@ -13,6 +13,17 @@ inline constexpr Integer kFieldMin = 16;   // left and top cell: the frame lies 
 inline constexpr Integer kFieldMax = 368;  // right and bottom cell: 16 + 22 x 16
 static_assert(kFieldMin + (kGridPlaces - 1) * kCell == kFieldMax);
 
+// Time, in milliseconds of the host's clock. The two timers fire at these intervals; each step
+// of a long sequence is shown, then paced by a Wait of its own length.
+inline constexpr int32_t kTickMs = 15;        // tmrMain: one tick of play
+inline constexpr int32_t kScrollTickMs = 20;  // tmrScrollText: one step of the title's scroller
+inline constexpr int kWipeStripRows = 5;      // the game start wipes the playground in strips
+inline constexpr int32_t kWipeStepMs = 10;    // of 5 rows, 10 ms apart: 81 strips, 810 ms
+inline constexpr int kRevealPasses = 10;      // the title reveal: pass p draws rows p, p + 10, ...
+inline constexpr int32_t kRevealPassMs = 50;  // 50 ms after each pass: 500 ms
+inline constexpr int32_t kExplosionFrameMs = 25;   // four frames a cell: 100 ms per exploding ball
+inline constexpr int32_t kGameOverPauseMs = 2500;  // the wreck stays before the title returns
+
 // The snake.
 inline constexpr Integer kStartX = 160;          // the head's start: the middle of the field,
 inline constexpr Integer kStartY = 176;          // on a cell boundary so it can turn at once

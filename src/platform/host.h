@@ -33,7 +33,7 @@ class Host {
  public:
   virtual ~Host() = default;
 
-  virtual int64_t Clock() = 0;  // milliseconds, only goes forward; 64 bits never wrap
+  virtual int64_t Clock() = 0;  // milliseconds, only goes forward; 64 bits never wrap [D7]
   virtual void DoEvents() = 0;  // dispatch all pending input and due timer ticks, then return
   virtual void BlockUntil(int64_t deadline) = 0;   // sleep until input arrives, a timer is due or
                                                    // the clock reaches deadline

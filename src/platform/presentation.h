@@ -4,7 +4,7 @@
 
 namespace fg {
 
-inline constexpr int kImageSize = 400;  // the game's logical image, always 400 x 400
+inline constexpr int kImageSize = 400;  // the game's window and image, always 400 x 400
 inline constexpr int kMaxScale = 6;     // the largest window the player can ask for: 2400 x 2400
 
 // The window scale a display suits: the largest s with 800 * s within its usable height, so

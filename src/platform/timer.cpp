@@ -13,10 +13,10 @@ void Timer::SetEnabled(bool on, int64_t now) {
 int FireDueTimers(std::span<Timer* const> timers, int64_t now) {
   int fired = 0;
   for (Timer* t : timers) {
-    // Never inside its own handler: ticks do not overlap, even when the handler waits.
+    // Never inside its own handler: ticks do not overlap, even when the handler waits. [D1]
     if (!t->Enabled || t->Running || now < t->Due) continue;
     // Keep the nominal rate when a tick was merely late; drop ticks that were missed entirely,
-    // as a window timer coalesces them.
+    // as a window timer coalesces them. [D6]
     t->Due += t->Interval;
     if (t->Due <= now) t->Due = now + t->Interval;
     t->Running = true;

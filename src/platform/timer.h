@@ -11,7 +11,7 @@ namespace fg {
 struct Timer {
   int32_t Interval = 0;          // milliseconds between ticks
   bool Enabled = false;          // ticks are delivered only while enabled
-  int64_t Due = 0;               // clock reading at which the next tick is due
+  int64_t Due = 0;               // clock reading at which the next tick is due [D7]
   bool Running = false;          // its handler is on the stack right now
   std::function<void()> OnTick;  // the handler, e.g. tmrMain_Timer
 

@@ -11,11 +11,8 @@ namespace fg {
 
 namespace {
 
-constexpr int kExplosionFrameMs = 25;   // four frames a cell: 100 ms per exploding ball
-constexpr int kGameOverPauseMs = 2500;  // the wreck stays on screen before the title returns
-
 // True when some probe head + p (p = 0..15) lies strictly inside (t, t + 16): in effect
-// -14 <= head - t <= 15.
+// -14 <= head - t <= 15. [K9]
 bool Overlaps(int head, int t) {
   bool hit = false;
   for (int p = 0; p <= 15; ++p) {
@@ -40,7 +37,7 @@ void Explode(Game& g, int x, int y) {
 
 bool SelfCollides(const Game& g) {
   const GameState& s = g.State;
-  // Segments 1 and 2 lie right behind the head and are never tested.
+  // Segments 1 and 2 lie right behind the head and are never tested. [K9]
   for (int w = 3; w <= s.SnakeLength; ++w) {
     if (Overlaps(s.HeadX, SegmentX(s, w)) && Overlaps(s.HeadY, SegmentY(s, w))) return true;
   }
@@ -49,7 +46,7 @@ bool SelfCollides(const Game& g) {
 
 void GameOver(Game& g) {
   GameState& s = g.State;
-  Buffers(g);  // for its effect: the off-screen pictures load on first use
+  Buffers(g);  // for its effect: the off-screen pictures load on first use [K14]
   s.InGame = kFalse;
   s.Busy = kTrue;
   ++g.GameSerial;
@@ -57,7 +54,7 @@ void GameOver(Game& g) {
   PlayEffect(g, kEffectDeath);
   Explode(g, s.HeadX, s.HeadY);
   // Kept as the game does it: the length includes a segment this tick's meal added, which was
-  // never drawn, so one more cell explodes than was seen.
+  // never drawn, so one more cell explodes than was seen. [K10]
   const int length = s.SnakeLength;
   for (int i = 1; i <= length; ++i) Explode(g, SegmentX(s, i), SegmentY(s, i));
   Refresh(g);

@@ -12,15 +12,15 @@ void StartGame(Game& g) {
   GameState& s = g.State;
   MainFormWindow& f = g.MainForm;
   const BufferFrmWindow& b = Buffers(g);
-  // While the wipe runs the key handler ignores Space, so a game never starts twice.
+  // While the wipe runs the key handler ignores Space, so a game never starts twice. [D3]
   g.Starting = true;
   SetTimer(g, f.tmrScrollText, false);
 
   // 81 strips of 5 rows, the last one below the window; each is shown and paced.
-  for (f.StartCounter = 0; f.StartCounter <= 400; f.StartCounter += 5) {
-    BitBlt(f.Image, 0, f.StartCounter, 400, 5, b.Playground, 0, f.StartCounter, SRCCOPY);
+  for (int y = 0; y <= kImageSize; y += kWipeStripRows) {
+    BitBlt(f.Image, 0, y, kImageSize, kWipeStripRows, b.Playground, 0, y, SRCCOPY);
     Refresh(g);
-    Wait(g.Machine, 10);
+    Wait(g.Machine, kWipeStepMs);
   }
 
   s.Score = 0;
@@ -31,11 +31,11 @@ void StartGame(Game& g) {
   s.SnakeLength = kStartLength;
   s.GrowFlash = 0;
   // The trail continues the starting row to the right, so early growth extends it.
-  for (f.StartCounter = 1; f.StartCounter < kTrailSize; ++f.StartCounter) {
-    s.TrailX[f.StartCounter] = static_cast<Integer>(kStartSpeed * f.StartCounter + s.HeadX);
-    s.TrailY[f.StartCounter] = kStartY;
+  for (int i = 1; i < kTrailSize; ++i) {
+    s.TrailX[i] = static_cast<Integer>(kStartSpeed * i + s.HeadX);
+    s.TrailY[i] = kStartY;
   }
-  // Items are never cleared: those of the last game stay where they were.
+  // Items are never cleared: those of the last game stay where they were. [K11]
   s.SpawnDelay = kFirstSpawnDelay;
   PlayEffect(g, kEffectStart);
   s.InGame = kTrue;

@@ -10,14 +10,14 @@ namespace fg {
 
 namespace {
 
-// True while the game that was running when `serial` was taken is still being played.
+// True while the game that was running when `serial` was taken is still being played. [D2]
 bool StillPlaying(const Game& g, uint32_t serial) {
   return g.State.InGame != 0 && g.GameSerial == serial;
 }
 
 // A coordinate of the 23 x 23 grid from a pick of 0..23. The two end picks are half as likely
 // as the others (rounding), and 0 maps to the far edge with 23, so every one of the 23 places
-// is equally likely.
+// is equally likely. [K2]
 Integer GridPlace(Integer pick) {
   const Integer v = static_cast<Integer>(kCell * pick);
   return v < kFieldMin ? kFieldMax : v;
@@ -32,7 +32,7 @@ bool SpawnStep(Game& g) {
   if (s.SpawnDelay != 0) return true;
   s.SpawnDelay = kSpawnInterval;
   // Kept as the game does it: when every slot on the field is taken the draws land in slot 0,
-  // which nothing draws or eats, so a full field simply gets nothing new.
+  // which nothing draws or eats, so a full field simply gets nothing new. [K1]
   int slot = 0;
   for (int k = kFirstItemSlot; k <= kLastItemSlot; ++k) {
     if (s.ItemKind[k] == kFree) {
@@ -55,7 +55,7 @@ void ItemStep(Game& g) {
   Surface& w = g.MainForm.Image;
   for (int k = kFirstItemSlot; k <= kLastItemSlot; ++k) {
     const Integer kind = s.ItemKind[k];
-    if (kind != kStar1 && kind != kStar2 && kind != kSkull) continue;
+    if (kind != kStar1 && kind != kStar2 && kind != kSkull) continue;  // kInvisible too [K3]
     const Surface* sheet = &b.sprStar;
     if (kind == kSkull) {
       // A skull shows its dark silhouette for three ticks, then turns in cells 1..7 for good.
@@ -74,7 +74,8 @@ bool EatTest(Game& g) {
   GameState& s = g.State;
   const uint32_t serial = g.GameSerial;
   // Only the lowest matching slot is eaten; a second item on the same cell waits for the next
-  // tick (a skull under an eaten star then still kills).
+  // tick (a skull under an eaten star then still kills). [K4] An invisible item (kind 4) is
+  // eaten like a star. [K3]
   for (int k = kFirstItemSlot; k <= kLastItemSlot; ++k) {
     if (s.ItemKind[k] == kFree || s.ItemX[k] != s.HeadX || s.ItemY[k] != s.HeadY) continue;
     if (s.ItemKind[k] == kSkull) {
@@ -88,7 +89,7 @@ bool EatTest(Game& g) {
       ++s.Score;
       s.GrowFlash = kGrowFlashTicks;
     }
-    PlayEffect(g, kEffectEat);  // the click sounds even when the snake can grow no longer
+    PlayEffect(g, kEffectEat);  // even when the snake can grow no longer [K5]
     return StillPlaying(g, serial);
   }
   return true;

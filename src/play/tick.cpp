@@ -37,18 +37,19 @@ void Steer(Game& g) {
   const bool onRow = s.HeadY % kCell == 0;
   const bool onColumn = s.HeadX % kCell == 0;
   // Fixed order; each test sees the direction the earlier ones left, so the last passing test
-  // decides. Tests 3 and 4 can therefore fold the snake back vertically in one tick.
+  // decides. Tests 3 and 4 can therefore fold the snake back vertically in one tick. [K7]
   if ((s.HoldLeft || tap == kKeyLeft) && onRow && s.Direction != kRight) s.Direction = kLeft;
   if ((s.HoldRight || tap == kKeyRight) && onRow && s.Direction != kLeft) s.Direction = kRight;
   if ((s.HoldUp || tap == kKeyUp) && onColumn && s.Direction != kDown) s.Direction = kUp;
   if ((s.HoldDown || tap == kKeyDown) && onColumn && s.Direction != kUp) s.Direction = kDown;
+  // [D16]
   const bool horizontal = tap == kKeyLeft || tap == kKeyRight;
   if (tap == 0 || (horizontal ? onRow : onColumn)) g.Tap.Key = 0;
 }
 
 bool Move(Game& g) {
   GameState& s = g.State;
-  // The border is not deadly: the head simply stops there until it is turned.
+  // The border is not deadly: the head simply stops there until it is turned. [K8]
   switch (s.Direction) {
     case kDown:
       if (s.HeadY < kFieldMax) {
@@ -94,19 +95,19 @@ void ShiftTrail(Game& g) {
 void tmrMain_Timer(Game& g) {
   GameState& s = g.State;
   // Called for its effect: the off-screen pictures are loaded before the first one is read, as
-  // a hidden window loads on first use.
+  // a hidden window loads on first use. [K14]
   Buffers(g);
 
   EraseScore(g);
   EraseCell(g, s.HeadX, s.HeadY);
   for (int i = 1; i <= s.SnakeLength; ++i) EraseCell(g, SegmentX(s, i), SegmentY(s, i));
 
-  if (!SpawnStep(g)) return;  // the game ended while a random pick pumped events
+  if (!SpawnStep(g)) return;  // the game ended while a random pick pumped events [D2]
   ItemStep(g);
 
   Steer(g);
   const bool moved = Move(g);
-  // The head is drawn even when it stands at the border, and the trail only shifts on a move.
+  // The head is drawn even when it stands at the border [K8]; the trail shifts only on a move.
   DrawBall(g, s.HeadX, s.HeadY, kCell * (s.Direction - 1), kCell);
   if (moved) ShiftTrail(g);
   for (int i = 1; i <= s.SnakeLength; ++i) DrawBall(g, SegmentX(s, i), SegmentY(s, i), kCell, 0);
@@ -118,7 +119,7 @@ void tmrMain_Timer(Game& g) {
 
   DrawScore(g);
 
-  if (!EatTest(g)) return;
+  if (!EatTest(g)) return;  // a skull, or the game ended inside the eat click's pump [D2]
   if (SelfCollides(g)) {
     Refresh(g);
     GameOver(g);

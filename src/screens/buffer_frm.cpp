@@ -3,6 +3,8 @@
 
 #include "core/embedded.h"
 #include "core/game.h"
+#include "screens/font.h"
+#include "screens/scroller.h"
 
 namespace fg {
 
@@ -17,7 +19,7 @@ void LoadBufferFrm(Game& g) {
   b.sprStatus = LoadPicture("sprStatus.png");
   b.sprLink = LoadPicture("sprLink.png");
   b.picFonte = LoadPicture("picFonte.png");
-  b.picScrollBuffer = Surface(420, 32, kBlack);
+  b.picScrollBuffer = Surface(kScrollStripCells * kGlyphWidth, 2 * kGlyphHeight, kBlack);
   b.Loaded = true;
 }
 

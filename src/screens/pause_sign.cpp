@@ -6,6 +6,7 @@
 
 #include "core/game.h"
 #include "screens/buffer_frm.h"
+#include "screens/font.h"
 #include "screens/sign_plate.h"
 
 namespace fg {
@@ -13,8 +14,6 @@ namespace fg {
 namespace {
 
 constexpr std::string_view kPauseWord = "PAUSED";
-constexpr int kGlyphWidth = 14;  // a font cell: the face in rows 0..15, its mask in 16..31
-constexpr int kGlyphHeight = 16;
 constexpr int kWordX = 158;  // the word centred on the field
 constexpr int kWordY = 192;
 constexpr int kHintY = 211;
@@ -27,10 +26,6 @@ struct HintPiece {
 constexpr HintPiece kHint[] = {{"P", true}, {" OR ", false}, {"START", true}, {" TO GO ON", false}};
 constexpr uint32_t kHintKeyColour = 0xFFC850;
 constexpr uint32_t kHintColour = 0xE8E0D0;
-
-int GlyphX(char c) {
-  return (static_cast<unsigned char>(c) - 32) * kGlyphWidth;
-}
 
 }  // namespace
 

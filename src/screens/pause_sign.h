@@ -2,6 +2,8 @@
 // under it a small line saying how to carry on.
 #pragma once
 
+#include "screens/font.h"
+
 namespace fg {
 
 struct Game;

@@ -3,13 +3,12 @@
 
 #include "core/game.h"
 #include "screens/buffer_frm.h"
+#include "screens/font.h"
 
 namespace fg {
 
 namespace {
 
-constexpr int kStripCells = 30;  // characters in the strip: 420 pixels, more than the view
-constexpr int kGlyphWidth = 14;  // one character of the font
 constexpr int kStep = 2;         // pixels the strip slides per tick
 constexpr int kScrollerY = 380;  // the lane along the bottom of the title
 
@@ -28,19 +27,17 @@ void BuildScrollBuffer(Game& g, int16_t pos) {
   const int length = static_cast<int>(kScrollMessage.size());
   Clear(b.picScrollBuffer, kBlack);
   // Near the end the strip starts over from the blank lead-in, which the run-out matches.
-  if (pos + kStripCells < length) {
-    f.ScrollWindow = std::string(kScrollMessage.substr(static_cast<size_t>(pos), kStripCells));
+  if (pos + kScrollStripCells < length) {
+    f.ScrollWindow =
+        std::string(kScrollMessage.substr(static_cast<size_t>(pos), kScrollStripCells));
   } else {
-    f.ScrollWindow = std::string(kScrollMessage.substr(0, kStripCells));
+    f.ScrollWindow = std::string(kScrollMessage.substr(0, kScrollStripCells));
     g.State.ScrollPos = 0;
   }
-  for (f.GlyphIndex = 0; f.GlyphIndex < kStripCells; ++f.GlyphIndex) {
-    f.GlyphChar = f.ScrollWindow.substr(static_cast<size_t>(f.GlyphIndex), 1);
-    // The font sheet holds the characters from the space on, one 14-pixel cell each.
-    f.GlyphX =
-        static_cast<Integer>((static_cast<unsigned char>(f.GlyphChar[0]) - ' ') * kGlyphWidth);
-    BitBlt(b.picScrollBuffer, kGlyphWidth * f.GlyphIndex, 0, kGlyphWidth, 32, b.picFonte, f.GlyphX,
-           0, SRCCOPY);
+  // Each cell takes the character's face and its mask.
+  for (int i = 0; i < kScrollStripCells; ++i) {
+    BitBlt(b.picScrollBuffer, kGlyphWidth * i, 0, kGlyphWidth, 2 * kGlyphHeight, b.picFonte,
+           GlyphX(f.ScrollWindow[static_cast<size_t>(i)]), 0, SRCCOPY);
   }
 }
 
@@ -56,10 +53,11 @@ void tmrScrollText_Timer(Game& g) {
   }
   // The lane is restored from the title, then the text is masked in twice (the second time one
   // pixel down and right: the shadow) and painted in.
-  BitBlt(w, 0, kScrollerY, 400, 16, b.picTitle, 0, kScrollerY, SRCCOPY);
-  BitBlt(w, 0, kScrollerY, 400, 16, b.picScrollBuffer, s.ScrollShift, 16, SRCAND);
-  BitBlt(w, 1, kScrollerY + 1, 400, 16, b.picScrollBuffer, s.ScrollShift, 16, SRCAND);
-  BitBlt(w, 0, kScrollerY, 400, 16, b.picScrollBuffer, s.ScrollShift, 0, SRCPAINT);
+  const int h = kGlyphHeight;
+  BitBlt(w, 0, kScrollerY, kImageSize, h, b.picTitle, 0, kScrollerY, SRCCOPY);
+  BitBlt(w, 0, kScrollerY, kImageSize, h, b.picScrollBuffer, s.ScrollShift, h, SRCAND);
+  BitBlt(w, 1, kScrollerY + 1, kImageSize, h, b.picScrollBuffer, s.ScrollShift, h, SRCAND);
+  BitBlt(w, 0, kScrollerY, kImageSize, h, b.picScrollBuffer, s.ScrollShift, 0, SRCPAINT);
   Refresh(g);
 }
 

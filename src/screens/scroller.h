@@ -8,6 +8,9 @@ namespace fg {
 
 struct Game;
 
+// Characters in the strip: 420 pixels, more than the 400-pixel view.
+inline constexpr int kScrollStripCells = 30;
+
 // The message with the blank lead-in and run-out that let it enter and leave the view.
 extern const std::string_view kScrollMessage;
 

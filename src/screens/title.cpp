@@ -2,6 +2,7 @@
 #include "screens/title.h"
 
 #include "core/game.h"
+#include "core/rules.h"
 #include "screens/buffer_frm.h"
 #include "screens/scroller.h"
 #include "support/wait.h"
@@ -11,14 +12,14 @@ namespace fg {
 void ShowTitle(Game& g) {
   BufferFrmWindow& b = Buffers(g);
   MainFormWindow& f = g.MainForm;
-  g.Revealing = true;
-  for (f.RevealPass = 0; f.RevealPass <= 9; ++f.RevealPass) {
-    for (f.RevealLine = 0; f.RevealLine <= 400; f.RevealLine += 10) {
-      const int y = f.RevealLine + f.RevealPass;
-      BitBlt(f.Image, 0, y, 400, 1, b.picTitle, 0, y, SRCCOPY);
+  g.Revealing = true;  // Space waits for the end of the reveal [D3]
+  for (int pass = 0; pass < kRevealPasses; ++pass) {
+    for (int line = 0; line <= kImageSize; line += kRevealPasses) {
+      const int y = line + pass;
+      BitBlt(f.Image, 0, y, kImageSize, 1, b.picTitle, 0, y, SRCCOPY);
     }
     Refresh(g);
-    Wait(g.Machine, 50);
+    Wait(g.Machine, kRevealPassMs);
   }
   g.State.ScrollPos = 0;
   g.State.ScrollShift = 0;

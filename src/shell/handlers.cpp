@@ -1,8 +1,8 @@
 // The border where the host's input and timer ticks become the game window's handlers.
 #include "core/game.h"
+#include "play/pause.h"
 #include "play/play.h"
 #include "screens/scroller.h"
-#include "shell/pause.h"
 #include "shell/shell.h"
 
 namespace fg {

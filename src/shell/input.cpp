@@ -2,10 +2,10 @@
 #include "core/game.h"
 #include "core/rules.h"
 #include "platform/keys.h"
+#include "play/pause.h"
 #include "play/play.h"
 #include "screens/buffer_frm.h"
 #include "screens/title.h"
-#include "shell/pause.h"
 #include "shell/shell.h"
 #include "sound/music.h"
 
@@ -60,22 +60,23 @@ void Form_KeyDown(Game& g, int16_t keyCode, int16_t /*shift*/) {
   }
   if (s.InGame != 0) {
     if (keyCode == kKeyEscape) {
-      DropPause(g);  // the title is drawn over the sign
+      DropPause(g);  // the title is drawn over the sign [D14]
       s.InGame = kFalse;
       ++g.GameSerial;
       SetTimer(g, g.MainForm.tmrMain, false);
       ShowTitle(g);
     } else if (Flag* hold = HoldFlag(s, keyCode); hold != nullptr && !g.Pause.On) {
-      *hold = kTrue;  // while paused, presses wait for the game: a blind press steers nothing
-      g.Tap = {keyCode, g.GameSerial};
+      *hold = kTrue;                    // while paused a blind press steers nothing [D14]
+      g.Tap = {keyCode, g.GameSerial};  // a quick tap steers too [D16]
     }
     return;
   }
+  // On the title, and during a reveal that follows a game, too. [K13]
   if (keyCode == kKeyEscape) Form_Unload(g);
   if (keyCode == kKeySpace && s.Busy == 0) {
-    if (g.Starting) return;  // a game is already starting
+    if (g.Starting) return;  // a game is already starting [D3]
     if (g.Revealing) {
-      g.StartPending = true;  // start once the title is complete, never under a running reveal
+      g.StartPending = true;  // start once the title is complete, never under a reveal [D3]
       return;
     }
     StartGame(g);
@@ -84,14 +85,14 @@ void Form_KeyDown(Game& g, int16_t keyCode, int16_t /*shift*/) {
 
 void Form_KeyUp(Game& g, int16_t keyCode, int16_t /*shift*/) {
   // Releases count in every mode, so a key let go during the explosion or on the title cannot
-  // steer the next game by itself.
+  // steer the next game by itself. [D5]
   if (Flag* hold = HoldFlag(g.State, keyCode)) *hold = kFalse;
   PauseKeyUp(g, keyCode);
 }
 
 void Form_MouseMove(Game& g, int16_t /*button*/, int16_t /*shift*/, float x, float y) {
   GameState& s = g.State;
-  if (s.InGame != 0 || s.Busy != 0 || g.Starting) return;
+  if (s.InGame != 0 || s.Busy != 0 || g.Starting) return;  // inert during the wipe [D4]
   const bool inside = InLinkZone(x, y);
   if (!inside && s.LinkHover != 0) {
     s.LinkDirty = kTrue;
@@ -109,7 +110,7 @@ void Form_MouseMove(Game& g, int16_t /*button*/, int16_t /*shift*/, float x, flo
 }
 
 void Form_MouseDown(Game& g, int16_t /*button*/, int16_t /*shift*/, float x, float y) {
-  if (g.State.InGame != 0) return;
+  if (g.State.InGame != 0) return;  // works whenever no game is played [D4]
   if (InLinkZone(x, y)) g.Machine.OpenUrl(std::string(kHomePage));
 }
 

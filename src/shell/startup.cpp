@@ -4,10 +4,10 @@
 #include "core/embedded.h"
 #include "core/game.h"
 #include "gfx/picture.h"
+#include "play/pause.h"
 #include "play/play.h"
 #include "screens/buffer_frm.h"
 #include "screens/title.h"
-#include "shell/pause.h"
 #include "shell/shell.h"
 #include "sound/music.h"
 
@@ -20,7 +20,7 @@ void Form_Load(Game& g) {
   g.Machine.SetCaption(g.MainForm.Caption);
   g.Machine.SetIcon(DecodePictureWithAlpha(EmbeddedAsset("icon32.png")));
   // The tune lies beside the executable. Where that directory cannot be found the path stays
-  // empty and no music plays: never a file of that name from wherever the player stands.
+  // empty and no music plays: never a file of that name from wherever the player stands. [D8]
   const std::string dir = g.Machine.ExecutableDir();
   if (!dir.empty()) s.MusicPath = dir + (dir.back() == '/' ? "" : "/") + "FenzoGobbix.snd";
   InitMusic(g);
@@ -47,7 +47,7 @@ void Form_Unload(Game& g) {
 void RunPending(Game& g) {
   // First for a pause asked for during the tick just run: if that tick ended the game, the
   // pause goes with it here, before a held-back Space starts the next one. Then for one asked
-  // for during that start's wipe.
+  // for during that start's wipe. [D3] [D15]
   TakePendingPause(g);
   if (g.StartPending && !g.Revealing && !g.Starting) {
     g.StartPending = false;

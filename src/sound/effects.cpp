@@ -15,7 +15,7 @@ std::vector<uint8_t> LoadEffect(uint8_t id) {
 
 void PlayEffect(Game& g, uint8_t id) {
   // Kept as the game does it: the pump comes first, whatever SoundOn says, so an S pressed
-  // meanwhile decides about this very sound.
+  // meanwhile decides about this very sound. [K6]
   g.Machine.DoEvents();
   if (g.State.SoundOn == 0) return;
   std::vector<uint8_t> image = LoadEffect(id);

@@ -1,6 +1,6 @@
 // Module loading and rendering with libxmp. The file is checked before libxmp sees it: only a
 // regular, non-empty file of sane size whose layout is complete is handed over, and libxmp
-// rejects what is not a module.
+// rejects what is not a module. [D9]
 #include "sound/xmp_module.h"
 
 #include <xmp.h>
@@ -116,7 +116,7 @@ std::unique_ptr<XmpModule> XmpModule::Load(const std::string& path, int rate) {
     return nullptr;
   }
   // libxmp accepts some songs it cannot play: with no channel, pattern or order, or no speed,
-  // rendering never returns, and it would spin on the audio thread holding the audio lock.
+  // rendering never returns, and it would spin on the audio thread holding the audio lock. [D9]
   xmp_module_info info{};
   xmp_get_module_info(ctx, &info);
   const xmp_module* mod = info.mod;

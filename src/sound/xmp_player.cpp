@@ -14,17 +14,11 @@ XmpModulePlayer::~XmpModulePlayer() {
   MIDASclose();
 }
 
-void XmpModulePlayer::MIDASstartup() {}
-
-void XmpModulePlayer::MIDASinit() {}
-
 void XmpModulePlayer::MIDASstartBackgroundPlay(int32_t /*rate*/) {
   if (background_) return;
   background_ = true;
   host_.SetMusicHook([this](uint8_t* stream, int bytes) { Render(stream, bytes); });
 }
-
-void XmpModulePlayer::MIDASopenChannels(int32_t /*channels*/) {}
 
 int32_t XmpModulePlayer::MIDASloadModule(const std::string& path) {
   const int rate = host_.MusicRate() > 0 ? host_.MusicRate() : 44100;

@@ -17,10 +17,7 @@ class XmpModulePlayer : public ModulePlayer {
   explicit XmpModulePlayer(Host& host);
   ~XmpModulePlayer() override;
 
-  void MIDASstartup() override;
-  void MIDASinit() override;
   void MIDASstartBackgroundPlay(int32_t rate) override;
-  void MIDASopenChannels(int32_t channels) override;
   int32_t MIDASloadModule(const std::string& path) override;
   void MIDASsetAmplification(int32_t amplification) override;
   int32_t MIDASplayModule(int32_t module, int32_t loop) override;

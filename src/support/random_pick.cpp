@@ -17,7 +17,7 @@ int16_t RoundHalfEven(double v) {
 }
 
 int16_t RandomPick(Host& host, RandomRounds& rounds, int16_t n) {
-  rounds.DrawCount = 0;
+  rounds.DrawCount = 0;  // shared: a pick inside this one's pump restarts it [K12]
   while (rounds.DrawCount <= 4) {
     const float r = rounds.Source.Next();
     // The product of two floats is exact in double precision, so ties are real ties.

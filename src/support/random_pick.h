@@ -19,7 +19,8 @@ class RandomSource {
 };
 
 // The draw counter and picked value of RandomPick, shared by every call (a pick started inside
-// another pick's event pump restarts the counter the outer one is using), and the generator.
+// another pick's event pump restarts the counter the outer one is using [K12]), and the
+// generator.
 struct RandomRounds {
   int16_t DrawCount = 0;
   int16_t Picked = 0;

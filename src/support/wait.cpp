@@ -1,4 +1,4 @@
-// Wait: pump, read the clock, sleep until something is due; never returns early.
+// Wait: pump, read the clock, sleep until something is due; never returns early. [D6]
 #include "support/wait.h"
 
 #include "platform/host.h"

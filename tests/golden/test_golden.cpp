@@ -69,8 +69,8 @@ std::string Difference(const Surface& want, const Surface& got) {
 }
 
 void ExpectGolden(const std::string& name, const Surface& got) {
-  ASSERT_EQ(got.Width, kWindowSize);
-  ASSERT_EQ(got.Height, kWindowSize);
+  ASSERT_EQ(got.Width, kImageSize);
+  ASSERT_EQ(got.Height, kImageSize);
   const fs::path expected = kGoldenDir / (name + ".png");
   const fs::path actual = kGoldenDir / (name + "-actual.png");
   const Surface want = ReadPng(expected);

@@ -29,8 +29,9 @@ TEST(GameStart, WipesInEightyOneStripsThenResetsPlaysTheStartEffectAndStartsTheT
   EXPECT_EQ(s.SpawnDelay, 1);
   EXPECT_EQ(s.TrailX[0], 1234);  // index 0 is never written
   EXPECT_EQ(s.ItemKind[4], kStar1);
-  EXPECT_NE(s.HoldDown, 0);  // hold flags are the key handler's business
-  EXPECT_EQ(t.G->MainForm.StartCounter, 1000);
+  EXPECT_NE(s.HoldDown, 0);                   // hold flags are the key handler's business
+  EXPECT_EQ(s.TrailX[kTrailSize - 1], 2158);  // the starting row runs on to the trail's end
+  EXPECT_EQ(s.TrailY[kTrailSize - 1], 176);
 }
 
 TEST(GameStart, ASecondSpaceDuringTheWipeIsIgnored) {

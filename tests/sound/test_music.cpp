@@ -1,10 +1,9 @@
-// The music procedures as the game drives them: the order of the player calls at start-up and
-// shut-down, the M key, and a game without its module file.
+// The music as the game drives it: after start-up, the M key and shut-down, which module file
+// is loaded, at what volume, and whether it plays, loops, renders by itself or is closed.
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <string>
-#include <vector>
 
 #include "shell/shell.h"
 #include "testkit.h"
@@ -12,98 +11,76 @@
 namespace fg {
 namespace {
 
-using Log = std::vector<std::string>;
-
 // The recorder loads any readable file, so the tune's own folder stands in for the program's.
 std::string TuneDir() {
   return std::filesystem::path(FG_TUNE).parent_path().string();
 }
 
-Log From(const Log& log, size_t first) {
-  return {log.begin() + static_cast<long>(first), log.end()};
-}
+// What the player is doing: the one module file loaded ("" for none), the one playback's
+// module and loop, the rest of its state.
+struct Music {
+  std::string File;
+  int Playbacks;
+  bool Loops;
+  bool Background;
+  bool Closed;
+  bool On;  // MusicOn
+};
 
-// A close request now; true when it ended the program.
-bool CloseNow(test::TestGame& t) {
-  t.Host.At(t.Host.Clock(), ScriptedEvent::kClose);
-  return t.RunUntil(t.Host.Clock() + 100);
-}
+struct MusicCase {
+  const char* Name;
+  bool Tune;         // the module file lies beside the executable
+  const char* Keys;  // after start-up: M presses, a game (G), a close request (X)
+  Music Want;
+};
 
-void PressM(test::TestGame& t) {
-  t.Host.KeyPress(t.Host.Clock(), test::kMKey);
-  ASSERT_FALSE(t.RunUntil(t.Host.Clock() + 50));
-}
+const MusicCase kCases[] = {
+    {"start-up plays the tune in a loop", true, "", {"tune", 1, true, true, false, true}},
+    {"a game asks nothing of the player", true, "G", {"tune", 1, true, true, false, true}},
+    {"M stops, keeps the module", true, "M", {"tune", 0, false, true, false, false}},
+    {"M twice plays it anew", true, "MM", {"tune", 1, true, true, false, true}},
+    {"shut-down frees and closes", true, "GX", {"", 0, false, false, true, true}},
+    {"shut-down with music off frees too", true, "MX", {"", 0, false, false, true, false}},
+    {"no file: silence, the window opens", false, "", {"", 0, false, true, false, true}},
+    {"no file: M only flips the flag", false, "MMM", {"", 0, false, true, false, false}},
+    {"no file: shut-down closes", false, "MX", {"", 0, false, false, true, false}},
+};
 
-TEST(SoundMusicCalls, StartUpOpensLoadsAndLoopsThenShutDownFreesAndCloses) {
-  test::TestGame t;
-  t.Host.ExeDir = TuneDir();
-  t.Load();
-  const std::string path = TuneDir() + "/FenzoGobbix.snd";
-  EXPECT_EQ(t.S().MusicPath, path);
-  EXPECT_EQ(t.MidasLog, (Log{"MIDASstartup", "MIDASinit", "MIDASstartBackgroundPlay 100",
-                             "MIDASopenChannels 50", "MIDASloadModule " + path + " -> 1",
-                             "MIDASsetAmplification 90", "MIDASplayModule 1 -1 -> 2"}));
-  EXPECT_EQ(t.S().MusicModule, 1);
-  EXPECT_EQ(t.S().MusicPlayback, 2);
-  EXPECT_NE(t.S().MusicOn, 0);
+TEST(SoundMusic, WhatPlaysAfterStartUpTheMKeyAndShutDown) {
+  for (const MusicCase& c : kCases) {
+    SCOPED_TRACE(c.Name);
+    test::TestGame t;  // its executable folder does not exist
+    if (c.Tune) t.Host.ExeDir = TuneDir();
+    t.Load();
+    bool ended = false;
+    for (const char* k = c.Keys; *k != '\0'; ++k) {
+      if (*k == 'M') t.Host.KeyPress(t.Host.Clock(), test::kMKey);
+      if (*k == 'G') t.StartFromTitle();
+      if (*k == 'X') t.Host.At(t.Host.Clock(), ScriptedEvent::kClose);
+      ended = t.RunUntil(t.Host.Clock() + 300);
+    }
+    EXPECT_EQ(ended, c.Want.Closed);
+    EXPECT_TRUE(t.Host.Shown);
 
-  // The title, a game, and nothing more is asked of the player until the end.
-  t.StartFromTitle();
-  EXPECT_FALSE(t.RunUntil(t.Host.Clock() + 300));
-  ASSERT_EQ(t.MidasLog.size(), 7u);
-
-  EXPECT_TRUE(CloseNow(t)) << "a close request during play ends the program";
-  EXPECT_EQ(From(t.MidasLog, 7),
-            (Log{"MIDASstopModule 2", "MIDASfreeModule 1", "MIDAScloseChannels",
-                 "MIDASstopBackgroundPlay", "MIDASclose"}));
-  EXPECT_EQ(t.S().MusicModule, 0);
-  EXPECT_EQ(t.S().MusicPlayback, 0);
-}
-
-TEST(SoundMusicCalls, MOffThenOnStartsANewPlaybackOfTheStillLoadedModule) {
-  test::TestGame t;
-  t.Host.ExeDir = TuneDir();
-  t.Load();
-  const size_t start = t.MidasLog.size();
-
-  PressM(t);
-  EXPECT_EQ(From(t.MidasLog, start), (Log{"MIDASstopModule 2"}));
-  EXPECT_EQ(t.S().MusicOn, 0);
-  EXPECT_EQ(t.S().MusicPlayback, 0);
-  EXPECT_EQ(t.S().MusicModule, 1) << "switching off keeps the module";
-
-  PressM(t);  // nothing to stop any more
-  EXPECT_EQ(From(t.MidasLog, start), (Log{"MIDASstopModule 2", "MIDASplayModule 1 -1 -> 3"}));
-  EXPECT_NE(t.S().MusicOn, 0);
-  EXPECT_EQ(t.S().MusicPlayback, 3);
-
-  // Off again, then the program closes: the module is still freed, with no playback to stop.
-  PressM(t);
-  const size_t beforeClose = t.MidasLog.size();
-  EXPECT_THROW(Form_Unload(*t.G), ProgramEnd);
-  EXPECT_EQ(From(t.MidasLog, beforeClose), (Log{"MIDASfreeModule 1", "MIDAScloseChannels",
-                                                "MIDASstopBackgroundPlay", "MIDASclose"}));
-}
-
-TEST(SoundMusicCalls, WithoutTheModuleFileNothingPlaysAndMOnlyFlipsTheFlag) {
-  test::TestGame t;  // its executable folder does not exist
-  t.Load();
-  EXPECT_EQ(
-      t.MidasLog,
-      (Log{"MIDASstartup", "MIDASinit", "MIDASstartBackgroundPlay 100", "MIDASopenChannels 50",
-           "MIDASloadModule /nonexistent-dir/FenzoGobbix.snd -> 0", "MIDASsetAmplification 90"}));
-  EXPECT_EQ(t.S().MusicModule, 0);
-  EXPECT_TRUE(t.Host.Shown) << "the window opens all the same";
-
-  PressM(t);
-  EXPECT_EQ(t.S().MusicOn, 0);
-  PressM(t);
-  EXPECT_NE(t.S().MusicOn, 0);
-  EXPECT_EQ(t.MidasLog.size(), 6u) << "M calls nothing in the player";
-
-  EXPECT_TRUE(CloseNow(t));
-  EXPECT_EQ(From(t.MidasLog, 6),
-            (Log{"MIDAScloseChannels", "MIDASstopBackgroundPlay", "MIDASclose"}));
+    const RecordingModulePlayer& p = t.Player();
+    const std::string tune = TuneDir() + "/FenzoGobbix.snd";
+    ASSERT_LE(p.Files.size(), 1u);
+    const std::string file = p.Files.empty() ? "" : p.Files.begin()->second;
+    EXPECT_EQ(file, c.Want.File.empty() ? "" : tune);
+    EXPECT_EQ(static_cast<int>(p.Playing.size()), c.Want.Playbacks);
+    if (!p.Playing.empty()) {
+      EXPECT_EQ(p.Playing.begin()->second.Module, p.Files.begin()->first);
+      EXPECT_EQ(p.Playing.begin()->second.Loop, c.Want.Loops);
+    }
+    EXPECT_EQ(p.Background, c.Want.Background);
+    EXPECT_EQ(p.Closed, c.Want.Closed);
+    EXPECT_EQ(t.S().MusicOn != 0, c.Want.On);
+    EXPECT_EQ(p.Amplification, 90) << "the music plays at 90 % of the effects' level";
+    EXPECT_EQ(p.StrayHandles, 0) << "a call with a handle that was not live";
+    // The game's handles say what the player does.
+    EXPECT_EQ(t.S().MusicModule > 0, !p.Files.empty());
+    EXPECT_EQ(t.S().MusicPlayback > 0, !p.Playing.empty());
+  }
 }
 
 }  // namespace

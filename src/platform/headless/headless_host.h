@@ -9,7 +9,6 @@
 
 #include "gfx/surface.h"
 #include "platform/host.h"
-#include "platform/module_player.h"
 
 namespace fg {
 
@@ -81,32 +80,6 @@ class HeadlessHost : public Host {
   size_t next_ = 0;
   EventSink* sink_ = nullptr;
   std::vector<Timer*> timers_;
-};
-
-// A module player that records the calls it receives and hands them on to another player,
-// or, without one, answers with handles of its own (a load succeeds when the file can be read).
-class RecordingModulePlayer : public ModulePlayer {
- public:
-  explicit RecordingModulePlayer(std::vector<std::string>& log, ModulePlayer* inner = nullptr)
-      : log_(log), inner_(inner) {}
-
-  void MIDASstartup() override;
-  void MIDASinit() override;
-  void MIDASstartBackgroundPlay(int32_t rate) override;
-  void MIDASopenChannels(int32_t channels) override;
-  int32_t MIDASloadModule(const std::string& path) override;
-  void MIDASsetAmplification(int32_t amplification) override;
-  int32_t MIDASplayModule(int32_t module, int32_t loop) override;
-  void MIDASstopModule(int32_t playback) override;
-  void MIDASfreeModule(int32_t module) override;
-  void MIDAScloseChannels() override;
-  void MIDASstopBackgroundPlay() override;
-  void MIDASclose() override;
-
- private:
-  std::vector<std::string>& log_;
-  ModulePlayer* inner_;
-  int32_t nextHandle_ = 1;
 };
 
 }  // namespace fg

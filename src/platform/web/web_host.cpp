@@ -11,6 +11,7 @@
 #include <cstring>
 
 #include "platform/bands.h"
+#include "platform/presentation.h"
 #include "platform/web/page_input.h"
 
 namespace fg {
@@ -18,7 +19,6 @@ namespace fg {
 namespace {
 
 constexpr char kCanvas[] = "#screen";
-constexpr int kSize = 400;
 constexpr int kDefaultRate = 44100;
 
 WebHost* active = nullptr;  // the host the page's audio output pulls from
@@ -129,8 +129,8 @@ EM_BOOL OnMouse(int type, const EmscriptenMouseEvent* e, void* self) {
   in.What =
       type == EMSCRIPTEN_EVENT_MOUSEDOWN ? WebHost::Input::kMouseDown : WebHost::Input::kMouseMove;
   in.Code = static_cast<int16_t>(e->button + 1);  // the page counts from 0, the game from 1
-  in.X = ToWindowPixels(static_cast<double>(e->targetX), w, kSize);
-  in.Y = ToWindowPixels(static_cast<double>(e->targetY), h, kSize);
+  in.X = ToWindowPixels(static_cast<double>(e->targetX), w, kImageSize);
+  in.Y = ToWindowPixels(static_cast<double>(e->targetY), h, kImageSize);
   static_cast<WebHost*>(self)->Queue(in);
   return EM_FALSE;  // a press also focuses the canvas
 }
@@ -152,8 +152,8 @@ EM_BOOL OnVisibility(int /*type*/, const EmscriptenVisibilityChangeEvent* e, voi
 
 WebHost::WebHost()
     : start_(emscripten_get_now()),
-      last_(kSize, kSize, kBlack),
-      rgba_(static_cast<size_t>(kSize) * kSize, CanvasPixel(kBlack)),
+      last_(kImageSize, kImageSize, kBlack),
+      rgba_(static_cast<size_t>(kImageSize) * kImageSize, CanvasPixel(kBlack)),
       rate_(fg_web_audio_rate()),
       effects_(rate_ > 0 ? rate_ : kDefaultRate) {
   fg_web_started();
@@ -171,7 +171,7 @@ WebHost::~WebHost() {
   if (!ended_) emscripten_html5_remove_all_event_listeners();
 }
 
-int64_t WebHost::Clock() {
+int64_t WebHost::Clock() {  // [D7]
   return static_cast<int64_t>(emscripten_get_now() - start_);
 }
 
@@ -217,14 +217,14 @@ void WebHost::BlockUntil(int64_t deadline) {
 }
 
 void WebHost::Put(int y, int rows) {
-  const size_t from = static_cast<size_t>(y) * kSize;
-  const size_t count = static_cast<size_t>(rows) * kSize;
+  const size_t from = static_cast<size_t>(y) * kImageSize;
+  const size_t count = static_cast<size_t>(rows) * kImageSize;
   for (size_t i = from; i < from + count; ++i) rgba_[i] = CanvasPixel(last_.Pixels[i]);
-  fg_web_put_rows(reinterpret_cast<const uint8_t*>(&rgba_[from]), kSize, y, rows);
+  fg_web_put_rows(reinterpret_cast<const uint8_t*>(&rgba_[from]), kImageSize, y, rows);
 }
 
 void WebHost::Refresh(const Surface& image) {
-  if (image.Width != kSize || image.Height != kSize) return;
+  if (image.Width != kImageSize || image.Height != kImageSize) return;
   if (!shown_) {
     // Drawn before the first appearance (the title reveal): kept, nothing put on the page.
     if (!drawn_) fg_web_first_refresh();  // start-up's loading ends here, for the figures
@@ -240,7 +240,7 @@ void WebHost::Refresh(const Surface& image) {
 
 void WebHost::ShowWindow() {
   shown_ = true;
-  Put(0, kSize);
+  Put(0, kImageSize);
   fg_web_shown();
 }
 

@@ -1,6 +1,6 @@
 // Pause. The game clock is tmrMain: switching it off stops the tick and with it the spawn
 // countdown, and nothing else in play moves on its own.
-#include "shell/pause.h"
+#include "play/pause.h"
 
 #include <algorithm>
 
@@ -16,7 +16,7 @@ void Pause(Game& g) {
   Timer& tick = g.MainForm.tmrMain;
   // What is left of the running interval is kept, so the game's own time line goes on after
   // the pause exactly where it stopped: the ticks come as they would have without it, later
-  // by the pause's length and by nothing else.
+  // by the pause's length and by nothing else. [D14]
   g.Pause.TickLeft = std::clamp<int64_t>(tick.Due - g.Machine.Clock(), 0, tick.Interval);
   SetTimer(g, tick, false);
   g.Pause.On = true;
@@ -33,7 +33,7 @@ void Resume(Game& g) {
 
 // The tick pumps events while it picks numbers and starts sounds; a pause that came then waits
 // until the tick has drawn everything, or the sign would be drawn over and the field put back
-// wrong.
+// wrong. [D15]
 bool Busy(const Game& g) {
   return g.Starting || g.MainForm.tmrMain.Running;
 }
@@ -45,7 +45,7 @@ bool IsPauseKey(int16_t keyCode) {
 }
 
 bool PauseKeyDown(Game& g, int16_t keyCode) {
-  if (g.State.InGame == 0) return false;
+  if (g.State.InGame == 0) return false;  // a pause exists only in play [D14]
   // A held key repeats; only a fresh press toggles, or holding P would flicker the pause.
   if (g.Pause.KeyHeld == keyCode) return true;
   g.Pause.KeyHeld = keyCode;
@@ -63,6 +63,7 @@ void PauseKeyUp(Game& g, int16_t keyCode) {
   if (g.Pause.KeyHeld == keyCode) g.Pause.KeyHeld = 0;
 }
 
+// Only a key resumes: a click back into the window must not send the snake on unseen. [D14]
 void Form_LostFocus(Game& g) {
   g.Pause.KeyHeld = 0;  // its release goes to whichever window has the keyboard now
   if (g.Pause.On) return;
@@ -74,6 +75,7 @@ void Form_LostFocus(Game& g) {
   }
 }
 
+// Taken once the tick or the wipe has drawn; gone with its game if that ended meanwhile. [D15]
 void TakePendingPause(Game& g) {
   if (!g.Pause.Pending || Busy(g)) return;
   g.Pause.Pending = false;

@@ -8,8 +8,8 @@
 #include <ostream>
 #include <string>
 
+#include "play/pause.h"
 #include "screens/pause_sign.h"
-#include "shell/pause.h"
 #include "shell/shell.h"
 #include "testkit.h"
 
