@@ -87,7 +87,7 @@ size_t Shown(std::string_view text) {
 }
 
 // The argument in quotes, escaped, and cut so that at most kEchoLimit characters stand
-// between the quotes ("..." ends a cut one).
+// between the quotes ("..." ends a cut one). [D18]
 std::string Quoted(std::string_view s) {
   std::vector<std::string> pieces;
   size_t width = 0;
@@ -110,7 +110,7 @@ std::string Quoted(std::string_view s) {
 }
 
 // The status of an answer on standard output: 0 once it is all out, 1 when it could not be
-// written (a full disk, say), which a script must not take for success.
+// written (a full disk, say), which a script must not take for success. [D18]
 int Written(std::ostream& out, std::ostream& err) {
   out.flush();
   if (out) return 0;

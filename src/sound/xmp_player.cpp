@@ -32,7 +32,7 @@ int32_t XmpModulePlayer::MIDASloadModule(const std::string& path) {
 
 void XmpModulePlayer::MIDASsetAmplification(int32_t amplification) {
   std::lock_guard<std::mutex> hold(lock_);
-  // Below the amplification asked for by kMusicHeadroom: room for the effects laid on top.
+  // Below the amplification asked for by kMusicHeadroom: room for the effects laid on top. [D17]
   volume_ = static_cast<float>(amplification) / 100.0f * kMusicHeadroom;
 }
 

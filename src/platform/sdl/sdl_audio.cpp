@@ -30,6 +30,7 @@ namespace {
 // A sound server that has not answered by then leaves the game silent rather than frozen.
 constexpr auto kAudioOpenTimeout = std::chrono::milliseconds(2000);
 
+// No device, or none within the wait: the game plays silently. [D10]
 void OpenAudio(const std::shared_ptr<SdlAudio::Opening>& opening) {
   int rate = 0;
   if (SDL_InitSubSystem(SDL_INIT_AUDIO) == 0) {
@@ -40,7 +41,7 @@ void OpenAudio(const std::shared_ptr<SdlAudio::Opening>& opening) {
       int channels = 0;
       Mix_QuerySpec(&rate, &format, &channels);
       Mix_AllocateChannels(1);
-      Mix_Volume(0, kEffectVolume);  // headroom for the music under it (mix_levels.h)
+      Mix_Volume(0, kEffectVolume);  // headroom for the music under it (mix_levels.h) [D17]
     }
   }
   std::lock_guard<std::mutex> lock(opening->Lock);

@@ -56,6 +56,7 @@ std::array<int16_t, 2> PadButtonKeys(int button) {
 
 }  // namespace
 
+// [D13]
 int16_t VirtualKeyFromSdl(int32_t sdlKey, uint16_t modifiers) {
   const bool numLock = (modifiers & KMOD_NUM) != 0;
   switch (sdlKey) {

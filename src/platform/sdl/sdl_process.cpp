@@ -30,6 +30,7 @@ void OnTerminate(int sig) {
 
 }  // namespace
 
+// [D11]
 void InstallTerminationHandlers() {
   // SDL's own handlers only queue a quit event, which nobody reads while start-up waits on a
   // display or sound server; ours act at once.
@@ -49,6 +50,7 @@ bool TerminationRequested() {
   return gTerminate != 0;
 }
 
+// [D8]
 std::string DirectoryFromBasePath(const char* basePath) {
   if (basePath == nullptr || *basePath != '/') return "";
   std::string dir = basePath;

@@ -18,7 +18,7 @@ namespace fg {
 namespace {
 
 constexpr const char* kNoDisplay =
-    "cannot open a window: no display available (set DISPLAY or WAYLAND_DISPLAY)";
+    "cannot open a window: no display available (set DISPLAY or WAYLAND_DISPLAY)";  // [D10]
 constexpr int kMaxBands = 8;  // one refresh sends at most as many requests
 
 bool Set(const char* v) {
@@ -65,6 +65,7 @@ int DisplayScale(int display) {
 
 }  // namespace
 
+// [D12]
 std::vector<std::string> VideoDriversToTry(const char* display, const char* waylandDisplay) {
   std::vector<std::string> drivers;
   if (Set(display)) drivers.emplace_back("x11");
@@ -183,6 +184,7 @@ void SdlWindow::RenderFrame() {
   SDL_RenderPresent(renderer);
 }
 
+// [D12]
 void SdlWindow::Present() {
   presented_ = nullptr;
   if (renderer_) {
