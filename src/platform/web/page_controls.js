@@ -142,6 +142,7 @@
     swipeTimer = setTimeout(() => holdOnly('swipe', []), kSwipeHold);
   }
   function tap(touch) {
+    if (!runtimeInitialized || ABORT) return;
     const r = canvas.getBoundingClientRect();
     const x = ((touch.clientX - r.left) * kSize) / r.width;
     const y = ((touch.clientY - r.top) * kSize) / r.height;
