@@ -32,7 +32,7 @@ ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__)
 PNG_DIR = os.path.join(ROOT, "assets", "png")
 CAPTION = "Fenzo Gobbix v1.0"
 HOME_PAGE = "https://fenzogobbix.example/"
-ENDING = "Thanks for playing — reload to play again"
+ENDING = "Thanks for playing"
 SIZE = 400
 SCROLLER_ROWS = range(380, 397)  # the scroller and its one-pixel shadow
 LABEL = (132, 52, 141, 10)  # the link label: x, y, w, h
@@ -145,6 +145,7 @@ class Page:
         self.d = driver
         self.url = url
         self.tab = None
+        self.shots = None
 
     def open(self):
         self.d.get(self.url)
@@ -294,15 +295,33 @@ def check_page(page, pics):
              if bytes(pixels[2][i * 4:i * 4 + 3]) != ref.rgb[i * 3:i * 3 + 3]]
     check(len(opaque) > 100 and not wrong,
           f"favicon differs from the game's icon at {len(wrong)} of {len(opaque)} opaque pixels")
-    # On screen each canvas pixel is a whole block of the scale's size, not a blend.
-    rect = page.js("const r = arguments[0].getBoundingClientRect();"
-                   "return [r.left, r.top, r.width, window.devicePixelRatio];", page.canvas)
-    check(rect[3] == 1, f"device pixel ratio {rect[3]}")
-    scale = int(rect[2]) // SIZE
-    shown = page.d.execute_cdp_cmd("Page.captureScreenshot", {
-        "format": "png",
-        "clip": {"x": rect[0], "y": rect[1], "width": rect[2], "height": rect[2], "scale": 1}})
+    check(page.js("return window.devicePixelRatio") == 1, "device pixel ratio is not 1")
+    check(not page.d.find_element("id", "touch").is_displayed(), "touch controls on a desktop")
+    check_whole_pixels(page)
+    names = page.js("return performance.getEntriesByType('resource').map(e => e.name)")
+    foreign = [n for n in names if not n.startswith(page.url) and not n.startswith("data:")]
+    check(not foreign, f"resources from elsewhere: {foreign}")
+
+
+def canvas_on_screen(page):
+    """The canvas as the screen shows it, in device pixels, and its device pixels per image
+    pixel (layout keeps lengths in 64ths of a CSS pixel: a third of one is not quite exact)."""
+    r = page.js("const r = arguments[0].getBoundingClientRect();"
+                "return [r.left, r.top, r.width, window.devicePixelRatio];", page.canvas)
+    scale = round(r[2] * r[3]) // SIZE
+    check(scale >= 1 and abs(r[2] * r[3] - scale * SIZE) < 0.1,
+          f"the canvas is {r[2] * r[3]} device pixels wide, not a whole multiple of {SIZE}")
+    shown = page.d.execute_cdp_cmd("Page.captureScreenshot", {"format": "png", "clip": {
+        "x": r[0], "y": r[1], "width": r[2], "height": r[2], "scale": 1}})
     screen = decode_png(base64.b64decode(shown["data"]))
+    check(screen.width == scale * SIZE, f"a {screen.width}-pixel shot of a {scale}x canvas")
+    return screen, scale
+
+
+def check_whole_pixels(page):
+    """On screen each canvas pixel is a whole block of device pixels, not a blend; returns the
+    block's size."""
+    screen, scale = canvas_on_screen(page)
     canvas = page.shot()
     rows = [y for y in range(0, SIZE, 3) if y not in SCROLLER_ROWS]
     blurred = []
@@ -314,9 +333,7 @@ def check_page(page, pics):
             if any(p != want for p in block):
                 blurred.append((x, y))
     check(not blurred, f"the {scale}x canvas on screen is not whole pixels: {describe(blurred)}")
-    names = page.js("return performance.getEntriesByType('resource').map(e => e.name)")
-    foreign = [n for n in names if not n.startswith(page.url) and not n.startswith("data:")]
-    check(not foreign, f"resources from elsewhere: {foreign}")
+    return scale
 
 
 def check_music(page, pics):
@@ -499,8 +516,7 @@ def check_end(page, pics):
     time.sleep(0.15)
     page.key(Keys.ESCAPE)
     wait_for(lambda: page.js("return document.body.classList.contains('ended')"), "the ending")
-    caption = page.d.find_element("css selector", "figcaption")
-    check(caption.is_displayed() and caption.text == ENDING, f"ending line: {caption.text!r}")
+    check_ending_shown(page)
     first = page.shot()
     time.sleep(0.3)
     check(first.rgb == page.shot().rgb, "the canvas still changes after the end")
@@ -514,8 +530,230 @@ def check_end(page, pics):
           "the arrow is still kept from the browser after the end")
 
 
+def check_ending_shown(page):
+    """The line and the button to play again over the last picture, dimmed on screen."""
+    caption = page.d.find_element("css selector", "figcaption")
+    again = page.d.find_element("id", "again")
+    check(caption.is_displayed() and caption.text.startswith(ENDING), f"ending line: {caption.text!r}")
+    check(again.is_displayed() and again.text == "Play again", f"play-again button: {again.text!r}")
+    screen, scale = canvas_on_screen(page)
+    canvas = page.shot()
+    # Corners: away from the line and the button in the middle.
+    points = [(x, y) for x in range(4, 60, 7) for y in range(4, 60, 7)]
+    picture = sum(sum(canvas.at(x, y)) for x, y in points)
+    dimmed = sum(sum(screen.at(x * scale, y * scale)) for x, y in points)
+    check(dimmed < picture * 0.6, f"the last picture is not dimmed ({dimmed} on screen, {picture} drawn)")
+
+
+def check_play_again(page, pics):
+    """After the end, Space, Enter or a click starts the program again in the same page: the
+    title is revealed, the music plays, and Escape ends it again."""
+    page.js("window.fgSamePage = true;")
+    for how in (Keys.SPACE, Keys.ENTER, "click"):
+        if how == "click":
+            ActionChains(page.d).move_to_element(page.d.find_element("id", "again")).click().perform()
+        else:
+            page.key(how)
+        page.pointer(OUTSIDE_POINT)
+        wait_for_title(page, pics, f"the title after playing again by {how!r}")
+        check(page.js("return window.fgSamePage === true"), "the page was reloaded")
+        check(not page.js("return document.body.classList.contains('ended')"), "still ended")
+        wait_for(lambda: page.level() > MUSIC_RMS, "music after playing again")
+        page.key(Keys.ESCAPE)
+        wait_for(lambda: page.js("return document.body.classList.contains('ended')"),
+                 f"the end after playing again by {how!r}")
+        check_ending_shown(page)
+
+
 CHECKS = [check_title, check_page, check_music, check_gesture, check_no_worklet, check_hover, check_link, check_start,
-          check_steer, check_pause, check_escape, check_keys_kept, check_effects, check_end]
+          check_steer, check_pause, check_escape, check_keys_kept, check_effects, check_end,
+          check_play_again]
+
+
+# ---------------------------------------------------------------------------------------------
+# A phone: touch and a pad, in a second browser with touch emulated through the DevTools protocol
+
+PHONES = [  # CSS width, height, device pixel ratio, device pixels per image pixel wanted
+    (844, 390, 3, 2),  # held sideways
+    (360, 740, 3, 2),  # upright; the play checks below run in this one
+]
+# A pad with the standard mapping, in place of the browser's: window.fgPad(buttons, x, y) plugs
+# it in or moves it, window.fgPad(null) pulls it out.
+PAD_STUB = """
+    let pad = null;
+    navigator.getGamepads = () => [pad, null, null, null];
+    window.fgPad = (buttons, x, y) => {
+      const plugged = !!pad;
+      pad = buttons && {index: 0, id: 'stub', connected: true, mapping: 'standard',
+        timestamp: performance.now(), axes: [x || 0, y || 0, 0, 0],
+        buttons: Array.from({length: 17}, (_, i) =>
+          ({pressed: buttons.includes(i), touched: buttons.includes(i),
+            value: buttons.includes(i) ? 1 : 0}))};
+      if (!!pad !== plugged) {
+        window.dispatchEvent(new Event(pad ? 'gamepadconnected' : 'gamepaddisconnected'));
+      }
+    };"""
+DPAD_DOWN = 13
+CHEVRON = (255, 140, 26)  # the head's chevron; nothing else in play has this colour
+
+
+def centre(page, selector):
+    r = page.js("const r = document.querySelector(arguments[0]).getBoundingClientRect();"
+                "return [r.left + r.width / 2, r.top + r.height / 2];", selector)
+    return r[0], r[1]
+
+
+def touches(page, kind, points=()):
+    page.d.execute_cdp_cmd("Input.dispatchTouchEvent", {
+        "type": kind, "touchPoints": [{"x": x, "y": y, "id": i} for i, (x, y) in enumerate(points)]})
+
+
+def touch_tap(page, selector, hold=0.05):
+    touches(page, "touchStart", [centre(page, selector)])
+    time.sleep(hold)
+    touches(page, "touchEnd")
+
+
+def touch_swipe(page, dx, dy):
+    x, y = centre(page, "#screen")
+    touches(page, "touchStart", [(x, y)])
+    for i in range(1, 6):
+        time.sleep(0.01)
+        touches(page, "touchMove", [(x + dx * i / 5, y + dy * i / 5)])
+    touches(page, "touchEnd")
+
+
+def head(shot):
+    points = [(x, y) for y in range(SIZE) for x in range(SIZE) if shot.at(x, y) == bytes(CHEVRON)]
+    if not points:
+        return None
+    return (sum(p[0] for p in points) / len(points), sum(p[1] for p in points) / len(points))
+
+
+def heading(page):
+    """Where the head is going: 'left', 'right', 'up', 'down', or what is wrong."""
+    a = head(page.shot())
+    time.sleep(0.3)
+    b = head(page.shot())
+    if a is None or b is None:
+        return "no head on the field"
+    dx, dy = b[0] - a[0], b[1] - a[1]
+    if max(abs(dx), abs(dy)) < 12:
+        return f"still ({dx:.0f}, {dy:.0f})"
+    if abs(dx) > abs(dy):
+        return "left" if dx < 0 else "right"
+    return "up" if dy < 0 else "down"
+
+
+def check_phone_layout(page, pics):
+    """Upright and sideways at three device pixels per CSS pixel: the whole field at the largest
+    whole scale beside or above the controls, each control a thumb's size inside the screen and
+    clear of the field, the canvas in blocks of one colour."""
+    for width, height, ratio, want in PHONES:
+        page.d.execute_cdp_cmd("Emulation.setDeviceMetricsOverride", {
+            "width": width, "height": height, "deviceScaleFactor": ratio, "mobile": True})
+        time.sleep(0.3)
+        view = f"{width}x{height}"
+        check(page.js("return document.body.classList.contains('touch')"),
+              f"{view}: no touch controls")
+        rects = page.js("""return Array.from(document.querySelectorAll('#screen, #touch button'))
+            .map((e) => { const r = e.getBoundingClientRect();
+                          return [e.id || e.getAttribute('aria-label'), r.left, r.top, r.right,
+                                  r.bottom]; });""")
+        canvas = rects[0]
+        for name, left, top, right, bottom in rects:
+            check(left >= 0 and top >= 0 and right <= width and bottom <= height,
+                  f"{view}: {name} at {left:.0f},{top:.0f}-{right:.0f},{bottom:.0f} is off screen")
+            if name == "screen":
+                continue
+            check(right - left >= 48 and bottom - top >= 48,
+                  f"{view}: {name} is {right - left:.0f}x{bottom - top:.0f} CSS px")
+            check(right <= canvas[1] or left >= canvas[3] or bottom <= canvas[2] or top >= canvas[4],
+                  f"{view}: {name} lies over the field")
+        if page.shots:
+            with open(os.path.join(page.shots, f"phone-{view}.png"), "wb") as f:
+                f.write(base64.b64decode(page.d.execute_cdp_cmd("Page.captureScreenshot", {})["data"]))
+        scale = check_whole_pixels(page)
+        check(scale == want, f"{view}: {scale} device pixels per image pixel, want {want}")
+
+
+def check_phone_play(page, pics):
+    """A tap starts a game; the pad, a swipe and a plugged-in pad each steer. The stick presses
+    and lets go at the desktop's two thresholds, and a pad pulled out lets go of its arrows."""
+    page.js("window.fgSamePage = true;")
+    touch_tap(page, "#screen")
+    wait_for_playground(page, pics)
+    check(heading(page) == "left", "the snake does not start to the left")
+    pad = 'button[aria-label="%s"]'
+    steps = [  # what is done, what it lets go of before the heading is read, the heading wanted
+        ("pad up", lambda: touch_tap(page, pad % "Up", 0.3), None, "up"),
+        ("swipe right", lambda: touch_swipe(page, 60, 0), None, "right"),
+        ("D-pad down", lambda: page.js("fgPad([%d])" % DPAD_DOWN), "fgPad([])", "down"),
+        ("stick left short of the press point", lambda: page.js("fgPad([], -0.45, 0)"), None,
+         "down"),
+        ("stick left", lambda: page.js("fgPad([], -0.9, 0)"), None, "left"),
+        # Back between the thresholds the stick still holds left: after a turn down by the
+        # touch pad, the snake turns left again.
+        ("stick left between the thresholds, pad down",
+         lambda: (page.js("fgPad([], -0.42, 0)"), touch_tap(page, pad % "Down", 0.2)), None,
+         "left"),
+        ("pad pulled out holding left, pad up",
+         lambda: (page.js("fgPad([], -0.9, 0)"), page.js("fgPad(null)"),
+                  touch_tap(page, pad % "Up", 0.2)), None, "up"),
+    ]
+    for what, act, then, want in steps:
+        act()
+        if then:
+            time.sleep(0.25)
+            page.js(then)
+        time.sleep(0.15)
+        got = heading(page)
+        check(got == want, f"after {what} the snake goes {got}, want {want}")
+    check(page.js("return window.scrollX === 0 && window.scrollY === 0 && "
+                  "window.visualViewport.scale === 1"), "the page scrolled or zoomed")
+
+
+def check_phone_pause(page, pics):
+    """The pause button pauses play and carries on."""
+    touch_tap(page, "#pause")
+    paused = wait_for(lambda: still(page), "a frozen field after the pause button")
+    touch_tap(page, "#pause")
+    wait_for(lambda: page.shot().rgb != paused.rgb, "play to carry on after the pause button")
+
+
+def check_phone_quit(page, pics):
+    """The quit button needs a second tap: in play it goes back to the title, there it ends the
+    program; a tap on the last picture plays again in the same page."""
+    touch_tap(page, "#quit")
+    time.sleep(0.3)
+    check(len(title_diff(page.shot(), pics)) > SIZE * SIZE // 2, "one tap on the quit button left play")
+    touch_tap(page, "#quit")
+    wait_for_title(page, pics, "the title after two taps on the quit button")
+    touch_tap(page, "#quit")
+    time.sleep(0.5)
+    check(not page.js("return document.body.classList.contains('ended')"),
+          "one tap on the quit button ended the program")
+    touch_tap(page, "#quit")
+    wait_for(lambda: page.js("return document.body.classList.contains('ended')"), "the end")
+    touch_tap(page, "#screen")
+    wait_for_title(page, pics, "the title after a tap on the last picture")
+    check(page.js("return window.fgSamePage === true"), "the page was reloaded")
+
+
+PHONE_CHECKS = [check_phone_layout, check_phone_play, check_phone_pause, check_phone_quit]
+
+
+def open_phone(driver, url, shots):
+    driver.execute_cdp_cmd("Page.addScriptToEvaluateOnNewDocument", {"source": PAD_STUB})
+    driver.execute_cdp_cmd("Emulation.setTouchEmulationEnabled", {"enabled": True,
+                                                                  "maxTouchPoints": 5})
+    width, height, ratio, _ = PHONES[-1]
+    driver.execute_cdp_cmd("Emulation.setDeviceMetricsOverride", {
+        "width": width, "height": height, "deviceScaleFactor": ratio, "mobile": True})
+    page = Page(driver, url)
+    page.shots = shots
+    page.open()
+    return page
 
 
 def figures(page):
@@ -530,36 +768,50 @@ def figures(page):
           f"first frame - game start - 500 ms reveal = {t[3] - t[2] - 500:.0f} ms")
 
 
+def run(checks, page, pics, after=None):
+    """Runs `checks` in order on `page`; returns (passed, failed)."""
+    passed = failed = 0
+    for c in checks:
+        name = c.__name__[len("check_"):]
+        try:
+            c(page, pics)
+            if after:
+                after(c)
+            passed += 1
+            print(f"PASS {name}")
+        except Failure as e:
+            failed += 1
+            print(f"FAIL {name}: {e}")
+        except Exception as e:  # a broken page or driver: report it, go on with the rest
+            failed += 1
+            print(f"FAIL {name}: {type(e).__name__}: {str(e).splitlines()[0] if str(e) else ''}")
+        sys.stdout.flush()
+    for entry in page.d.get_log("browser"):
+        if entry.get("level") == "SEVERE":
+            print("browser console:", entry.get("message"))
+    return passed, failed
+
+
 def main():
     ap = argparse.ArgumentParser()
     ap.add_argument("dist")
     ap.add_argument("--shot", help="save a screenshot of the page in play here")
+    ap.add_argument("--phone-shots", help="save the phone-sized screenshots in this folder")
     args = ap.parse_args()
     pics = Pictures()
-    passed = failed = 0
-    with serve(os.path.abspath(args.dist)) as url, \
-            browser(["--autoplay-policy=no-user-gesture-required"]) as driver:
-        page = Page(driver, url)
-        page.open()
-        figures(page)
-        for c in CHECKS:
-            name = c.__name__[len("check_"):]
-            try:
-                c(page, pics)
+    with serve(os.path.abspath(args.dist)) as url:
+        with browser(["--autoplay-policy=no-user-gesture-required"]) as driver:
+            page = Page(driver, url)
+            page.open()
+            figures(page)
+
+            def after(c):
                 if c is check_start and args.shot:
                     driver.save_screenshot(args.shot)
-                passed += 1
-                print(f"PASS {name}")
-            except Failure as e:
-                failed += 1
-                print(f"FAIL {name}: {e}")
-            except Exception as e:  # a broken page or driver: report it, go on with the rest
-                failed += 1
-                print(f"FAIL {name}: {type(e).__name__}: {str(e).splitlines()[0] if str(e) else ''}")
-            sys.stdout.flush()
-        for entry in driver.get_log("browser"):
-            if entry.get("level") == "SEVERE":
-                print("browser console:", entry.get("message"))
+            passed, failed = run(CHECKS, page, pics, after)
+        with browser(["--autoplay-policy=no-user-gesture-required"]) as driver:
+            p, f = run(PHONE_CHECKS, open_phone(driver, url, args.phone_shots), pics)
+            passed, failed = passed + p, failed + f
     print(f"{passed} passed, {failed} failed")
     return 1 if failed else 0
 

@@ -296,3 +296,19 @@ const float* WebHost::RenderAudio(int frames) {
 extern "C" EMSCRIPTEN_KEEPALIVE const float* fg_render_audio(int frames) {
   return fg::active != nullptr ? fg::active->RenderAudio(frames) : nullptr;
 }
+
+// Input the page makes itself, from its touch controls, taps and swipes on the canvas and pads:
+// `kind` as WebHost::Input counts them (0 key down, 1 key up, 2 pointer move, 3 pointer down),
+// `code` a key code or mouse button, x and y in window pixels. Dropped once the program has
+// ended.
+// NOLINTNEXTLINE(readability-identifier-naming)
+extern "C" EMSCRIPTEN_KEEPALIVE void fg_page_input(int kind, int code, float x, float y) {
+  using Input = fg::WebHost::Input;
+  if (fg::active == nullptr || kind < Input::kKeyDown || kind > Input::kMouseDown) return;
+  Input in;
+  in.What = static_cast<Input::Kind>(kind);
+  in.Code = static_cast<int16_t>(code);
+  in.X = x;
+  in.Y = y;
+  fg::active->Queue(in);
+}

@@ -84,14 +84,16 @@
     }
     const ready = context.audioWorklet ? useWorklet() : Promise.reject(new Error('no worklet'));
     ready.catch(useScriptProcessor);
-    // Browsers keep a page silent until the player does something: the first key or click.
-    const wake = () => {
-      if (context && context.state === 'suspended') context.resume();
-    };
-    window.addEventListener('keydown', wake, true);
-    window.addEventListener('pointerdown', wake, true);
   }
   startAudio();
+  // Browsers keep a page silent until the player does something: the first key, click or tap
+  // (a touch counts once the finger lifts).
+  const wake = () => {
+    if (context && context.state === 'suspended') context.resume();
+  };
+  for (const type of ['keydown', 'pointerdown', 'pointerup', 'touchend']) {
+    window.addEventListener(type, wake, true);
+  }
 
   Module['fgAudioRate'] = () => (context ? context.sampleRate : 0);
   Module['fgShown'] = () => {
@@ -104,6 +106,8 @@
     context = null;
     level = 0;
   };
+  // Playing again after the end: a new output for the new run, made inside the player's gesture.
+  Module['fgRestartAudio'] = startAudio;
   window.fgAudioLevel = () => level;
   window.fgAudioState = () => (context ? context.state : 'none');
 })();
