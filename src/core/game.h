@@ -10,6 +10,7 @@
 #include "gfx/surface.h"
 #include "platform/host.h"
 #include "platform/module_player.h"
+#include "platform/record.h"
 #include "platform/timer.h"
 #include "support/random_pick.h"
 
@@ -83,6 +84,12 @@ struct Game {
   bool StartPending = false;  // Space came during a reveal; start once it has finished
   uint32_t GameSerial = 0;    // changes whenever a game begins or ends
   PauseState Pause;
+
+  // The player's record as last loaded or stored, with this run's unstored games entered.
+  PlayerRecord Record;
+  std::vector<FinishedGame> Unstored;  // games no commit has stored yet: sent with the next one
+  bool SwitchesChanged = false;        // M or S was pressed in play: stored when play stops
+  int64_t PlayTicks = 0;               // ticks of the game in play: its duration, pauses left out
 
   std::unique_ptr<EventSink> Events;  // forwards the host's input to the form handlers,
                                       // connected by AttachHandlers

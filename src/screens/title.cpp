@@ -4,18 +4,45 @@
 #include "core/game.h"
 #include "screens/buffer_frm.h"
 #include "screens/scroller.h"
+#include "screens/sign.h"
 #include "support/wait.h"
 
 namespace fg {
+
+namespace {
+
+// The best score's plate: top left, under the logo's first letters and left of the sword, clear
+// of the link, the rider and the key lines.
+constexpr int kBestX = 10;
+constexpr int kBestY = 70;
+constexpr int kBestPadX = 7;
+constexpr int kBestPadY = 5;
+
+}  // namespace
+
+std::string BestLine(const PlayerRecord& record) {
+  if (record.Best.empty()) return "";
+  return "BEST " + std::to_string(record.Best.front().Score);
+}
 
 void ShowTitle(Game& g) {
   BufferFrmWindow& b = Buffers(g);
   MainFormWindow& f = g.MainForm;
   g.Revealing = true;
+  // The picture the blinds open on: the title, with the best score once there is one.
+  const std::string best = BestLine(g.Record);
+  Surface shown;
+  if (!best.empty()) {
+    shown = b.picTitle;
+    DrawPlate(shown, kBestX, kBestY, TextWidth(best) + 2 * kBestPadX,
+              kFontHeight + 1 + 2 * kBestPadY);
+    DrawText(shown, b.picFonte, kBestX + kBestPadX, kBestY + kBestPadY, best);
+  }
+  const Surface& title = best.empty() ? b.picTitle : shown;
   for (f.RevealPass = 0; f.RevealPass <= 9; ++f.RevealPass) {
     for (f.RevealLine = 0; f.RevealLine <= 400; f.RevealLine += 10) {
       const int y = f.RevealLine + f.RevealPass;
-      BitBlt(f.Image, 0, y, 400, 1, b.picTitle, 0, y, SRCCOPY);
+      BitBlt(f.Image, 0, y, 400, 1, title, 0, y, SRCCOPY);
     }
     Refresh(g);
     Wait(g.Machine, 50);

@@ -3,8 +3,11 @@
 #include "shell/command_line.h"
 
 #include <charconv>
+#include <ctime>
 #include <string>
 #include <utility>
+
+#include "platform/record_file.h"
 
 namespace fg {
 
@@ -12,7 +15,7 @@ namespace {
 
 constexpr std::string_view kUsage =
     "Usage: fenzogobbix [--fullscreen | --windowed] [--scale N]\n"
-    "       fenzogobbix --help | --version\n";
+    "       fenzogobbix --scores | --help | --version\n";
 
 constexpr std::string_view kOptions =
     "\n"
@@ -23,6 +26,7 @@ constexpr std::string_view kOptions =
     "  --windowed     start in a window (the default)\n"
     "  --scale N      show the 400 x 400 picture N times as large, N from 1 to 6\n"
     "                 (the default is the largest that suits the screen)\n"
+    "  --scores       show the ten best games and exit\n"
     "  --help         show this help and exit\n"
     "  --version      show the version and exit\n"
     "\n"
@@ -54,6 +58,27 @@ std::string Quoted(std::string_view s) {
   return "'" + std::string(s) + "'";
 }
 
+std::string LocalTime(int64_t seconds) {
+  const auto t = static_cast<std::time_t>(seconds);
+  std::tm local{};
+  char text[32] = "?";
+  if (localtime_r(&t, &local) != nullptr)
+    std::strftime(text, sizeof text, "%Y-%m-%d %H:%M", &local);
+  return text;
+}
+
+// The table as stored; an unreadable file is told and left as it is.
+int PrintScores(std::ostream& out, std::ostream& err) {
+  const RecordFile file(RecordFile::DefaultDir(), err);
+  std::string problem;
+  const std::optional<PlayerRecord> record = file.Peek(&problem);
+  if (!record) err << "fenzogobbix: " << problem << "\n";
+  out << ScoreListing(record ? record->Best : std::vector<FinishedGame>{}, LocalTime);
+  out.flush();
+  err.flush();
+  return 0;
+}
+
 }  // namespace
 
 CommandLine ParseCommandLine(std::span<const std::string_view> args) {
@@ -78,7 +103,7 @@ CommandLine ParseCommandLine(std::span<const std::string_view> args) {
       continue;
     }
     if (hasValue && (name == "--fullscreen" || name == "--windowed" || name == "--help" ||
-                     name == "--version")) {
+                     name == "--version" || name == "--scores")) {
       return Bad("option " + Quoted(name) + " takes no value");
     }
     if (arg == "--help") {
@@ -87,6 +112,10 @@ CommandLine ParseCommandLine(std::span<const std::string_view> args) {
     }
     if (arg == "--version") {
       line.What = CommandLine::kVersion;
+      return line;
+    }
+    if (arg == "--scores") {
+      line.What = CommandLine::kScores;
       return line;
     }
     if (arg == "--fullscreen") {
@@ -113,6 +142,8 @@ std::optional<int> AnswerCommandLine(const CommandLine& line, std::ostream& out,
       out << "fenzogobbix " << FG_VERSION << "\n";
       out.flush();
       return 0;
+    case CommandLine::kScores:
+      return PrintScores(out, err);
     case CommandLine::kBad:
       err << "fenzogobbix: " << line.Problem << "\n" << kUsage;
       err.flush();

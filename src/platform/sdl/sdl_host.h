@@ -56,6 +56,8 @@ class SdlHost : public Host {
   int MusicRate() override;
   void OpenUrl(const std::string& url) override;
   std::string ExecutableDir() override;
+  int64_t WallClock() override;     // record_store.cpp
+  RecordStore& Records() override;  // record_store.cpp: the user's data folder
 
   bool AudioOpen() { return MusicRate() > 0; }
   // The windowed scale (what Ctrl+1 ... Ctrl+6 set) and whether the window fills the screen.
@@ -126,6 +128,7 @@ class SdlHost : public Host {
   int audioRate_ = 0;
   Mix_Chunk* playing_ = nullptr;
   MusicHook music_;
+  std::unique_ptr<RecordStore> records_;  // made on first use
 };
 
 // Windows virtual-key code for an SDL key, or 0 for keys the game has no use for. The keypad's
