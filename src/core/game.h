@@ -40,6 +40,9 @@ struct MainFormWindow {
   Integer GlyphIndex = 0;
   std::string GlyphChar;
   Integer GlyphX = 0;
+
+  std::string BestShown;  // the best score as written on the title picture, empty for none
+  Surface BestUnder;      // the title picture under the best's plate, as drawn
 };
 
 // The hidden window that owns the off-screen surfaces.
