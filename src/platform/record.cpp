@@ -77,7 +77,6 @@ std::optional<int64_t> ParsePlayed(std::string_view text) {
 
 std::optional<FinishedGame> ParseGame(const std::vector<std::string_view>& w) {
   if (w.size() != 5) return std::nullopt;
-  FinishedGame game;
   const auto score = Number<int>(w[1], 0, kMaxScore);
   const auto length = Number<int>(w[2], 0, kMaxLength);
   const auto ended = ParseUtc(w[3]);
