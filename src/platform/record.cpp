@@ -221,7 +221,7 @@ std::optional<int64_t> ParseUtc(std::string_view t) {
   int cd = 0;
   CivilFromDays(days, cy, cm, cd);
   if (cm != *mo || cd != *d) return std::nullopt;  // no 31st of April
-  return days * 86400 + *h * 3600 + *mi * 60 + *s;
+  return days * 86400 + int64_t{*h} * 3600 + int64_t{*mi} * 60 + *s;
 }
 
 std::string ScoreListing(const std::vector<FinishedGame>& best,

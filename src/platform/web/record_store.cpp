@@ -4,29 +4,34 @@
 
 #include <emscripten.h>
 
-#include <cstdlib>
 #include <string>
 
 namespace fg {
 
 namespace {
 
+constexpr int kMaxRecordBytes = 64 * 1024;  // as the desktop's file: ten games take under 1 KiB
+
 // clang-format off
 
-// 1 when the page may read and write storage.
-EM_JS(int, fg_web_storage_usable, (), {
+// The stored text's length in UTF-8 bytes: -1 when there is none, -2 when storage cannot be
+// read at all.
+EM_JS(int, fg_web_storage_length, (const char* key), {
   try {
-    return window.localStorage ? 1 : 0;
+    const text = window.localStorage.getItem(UTF8ToString(key));
+    return text === null ? -1 : lengthBytesUTF8(text);
   } catch (e) {
-    return 0;
+    return -2;
   }
 });
 
-// The stored text as a new C string, or 0 when there is none or it cannot be read.
-EM_JS(char*, fg_web_storage_get, (const char* key), {
+// Copies the stored text, with its terminating zero, into the `size` bytes at `out`; 1 when done.
+EM_JS(int, fg_web_storage_copy, (const char* key, char* out, int size), {
   try {
     const text = window.localStorage.getItem(UTF8ToString(key));
-    return text === null ? 0 : stringToNewUTF8(text);
+    if (text === null || lengthBytesUTF8(text) + 1 > size) return 0;
+    stringToUTF8(text, out, size);
+    return 1;
   } catch (e) {
     return 0;
   }
@@ -64,12 +69,17 @@ EM_JS(int, fg_web_storage_keep_aside, (const char* key), {
 }  // namespace
 
 std::optional<PlayerRecord> LocalStorageRecord::Read() {
-  if (fg_web_storage_usable() == 0) return std::nullopt;
-  char* stored = fg_web_storage_get(kRecordKey);
-  if (stored == nullptr) return PlayerRecord{};
-  const std::string text(stored);
-  std::free(stored);
-  if (auto record = ParseRecord(text)) return record;
+  const int length = fg_web_storage_length(kRecordKey);
+  if (length == -1) return PlayerRecord{};
+  if (length < 0) return std::nullopt;  // no storage: nothing read, nothing ever written
+  std::optional<PlayerRecord> record;
+  if (length <= kMaxRecordBytes) {
+    std::string text(static_cast<size_t>(length) + 1, '\0');
+    if (fg_web_storage_copy(kRecordKey, text.data(), length + 1) == 0) return std::nullopt;
+    text.resize(static_cast<size_t>(length));
+    record = ParseRecord(text);
+  }
+  if (record) return record;
   if (fg_web_storage_keep_aside(kRecordKey) == 0) return std::nullopt;
   return PlayerRecord{};
 }
