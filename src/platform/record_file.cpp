@@ -17,7 +17,7 @@ namespace fg {
 namespace {
 
 constexpr off_t kMaxRecordBytes = off_t{64} * 1024;  // ten games take under 1 KiB
-constexpr int kLockTries = 400;               // 5 ms apart: at most 2 s behind another writer
+constexpr int kLockTries = 400;  // 5 ms apart: at most 2 s behind another writer
 constexpr const char* kLockName = "scores.lock";
 constexpr const char* kTempName = ".scores.txt.new";
 
