@@ -1,4 +1,4 @@
-// Command-line options. Every one of them is presentation: with none the game is as it always
+// Command-line options. Every one that plays is presentation: with none the game is as it always
 // was.
 #include "shell/command_line.h"
 

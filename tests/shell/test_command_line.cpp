@@ -113,7 +113,9 @@ std::string ReadAll(const std::string& path) {
 // temporary folder and the times in UTC.
 Outcome RunGame(std::vector<std::string> args) {
   const std::string dir = ::testing::TempDir();
-  const std::string outPath = dir + "/fg-cl-out", errPath = dir + "/fg-cl-err";
+  // Per process: ctest runs the tests of this file side by side.
+  const std::string tag = std::to_string(getpid());
+  const std::string outPath = dir + "/fg-cl-out-" + tag, errPath = dir + "/fg-cl-err-" + tag;
   args.insert(args.begin(), FG_BINARY);
   std::vector<char*> argv;
   for (std::string& a : args) argv.push_back(a.data());
