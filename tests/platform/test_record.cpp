@@ -102,16 +102,5 @@ TEST(Record, TheTextReadsBackAndKeepsLinesOfALaterVersion) {
   }
 }
 
-TEST(Record, TheListingHasOneLinePerGameOrSaysThereIsNone) {
-  EXPECT_EQ(ScoreListing({}, nullptr), "No finished game yet.\n");
-  const auto utc = [](int64_t s) { return FormatUtc(s).substr(0, 16); };
-  const std::string listing =
-      ScoreListing({{42, 47, kMay1, 83250}, {7, 12, kMay1 + kDay, 3723000}}, +utc);
-  EXPECT_EQ(listing,
-            "Rank     Score  Length  Ended              Played\n"
-            "   1        42      47  2024-05-01T00:00      1:23\n"
-            "   2         7      12  2024-05-02T00:00   1:02:03\n");
-}
-
 }  // namespace
 }  // namespace fg
