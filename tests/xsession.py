@@ -397,7 +397,12 @@ class XSession:
 
     def start(self):
         self.xvfb, self.display = start_xvfb(self.size, self.depth, self._log("xvfb.log"))
-        self.env = clean_env({"DISPLAY": self.display})
+        # The game keeps its scores and switches in the user's data folder: a session gives
+        # it an empty one of its own, so every run starts as a first run and no user's record
+        # is touched.
+        data = tempfile.mkdtemp(prefix="fg-data-")
+        self._dirs.append(data)
+        self.env = clean_env({"DISPLAY": self.display, "XDG_DATA_HOME": data})
         if self.want_wm:
             self.start_wm()
         return self

@@ -12,6 +12,7 @@
 #include "platform/host.h"
 #include "platform/module_player.h"
 #include "platform/presentation.h"
+#include "platform/record.h"
 #include "platform/timer.h"
 #include "support/random_pick.h"
 
@@ -34,6 +35,9 @@ struct MainFormWindow {
   Timer tmrScrollText = MakeTimer(kScrollTickMs, true);
 
   std::string ScrollWindow;  // the 30 characters the scroller's strip was last built from
+
+  std::string BestShown;  // the best score as written on the title picture, empty for none
+  Surface BestUnder;      // the title picture under the best's plate, as drawn
 };
 
 // The hidden window that owns the off-screen surfaces.
@@ -85,6 +89,12 @@ struct Game {
   uint32_t GameSerial = 0;    // changes whenever a game begins or ends
   PauseState Pause;
   TapState Tap;
+
+  // The player's record as last loaded or stored, with this run's unstored games entered.
+  PlayerRecord Record;
+  std::vector<FinishedGame> Unstored;  // games no commit has stored yet: sent with the next one
+  bool SwitchesChanged = false;        // M or S was pressed in play: stored when play stops
+  int64_t PlayTicks = 0;               // ticks of the game in play: its duration, pauses left out
 
   std::unique_ptr<EventSink> Events;  // forwards the host's input to the form handlers,
                                       // connected by AttachHandlers

@@ -8,6 +8,7 @@
 #include <span>
 #include <string>
 
+#include "platform/record.h"
 #include "platform/timer.h"
 
 namespace fg {
@@ -51,6 +52,9 @@ class Host {
   virtual void OpenUrl(const std::string& url) = 0;  // hand an address to the desktop's browser
   virtual std::string
   ExecutableDir() = 0;  // directory of the running executable, no trailing separator
+  // The date, for the record alone: seconds since 1970-01-01 00:00 UTC. Never used for timing.
+  virtual int64_t WallClock() = 0;
+  virtual RecordStore& Records() = 0;  // where the player's record is kept
 };
 
 // Thrown by the unload handler: unwinds every suspended sequence and ends the program cleanly.

@@ -1,8 +1,10 @@
 // The end of a game: the self-collision test, and the explosion sequence that follows a hit.
 #include "core/game.h"
+#include "core/player_record.h"
 #include "core/rules.h"
 #include "play/play.h"
 #include "screens/buffer_frm.h"
+#include "screens/game_over_sign.h"
 #include "screens/title.h"
 #include "sound/effects.h"
 #include "support/wait.h"
@@ -57,7 +59,11 @@ void GameOver(Game& g) {
   // never drawn, so one more cell explodes than was seen. [K10]
   const int length = s.SnakeLength;
   for (int i = 1; i <= length; ++i) Explode(g, SegmentX(s, i), SegmentY(s, i));
-  Refresh(g);
+  // The game goes into the record and the sign tells how it did, until the title's reveal
+  // wipes it away.
+  const int64_t played = g.PlayTicks * g.MainForm.tmrMain.Interval;
+  const int place = KeepGame(g, FinishedGame{s.Score, length, g.Machine.WallClock(), played});
+  DrawGameOverSign(g, s.Score, place);
   Wait(g.Machine, kGameOverPauseMs);
   s.Busy = kFalse;
   ShowTitle(g);

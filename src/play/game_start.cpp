@@ -37,6 +37,7 @@ void StartGame(Game& g) {
   }
   // Items are never cleared: those of the last game stay where they were. [K11]
   s.SpawnDelay = kFirstSpawnDelay;
+  g.PlayTicks = 0;
   PlayEffect(g, kEffectStart);
   s.InGame = kTrue;
   ++g.GameSerial;

@@ -94,6 +94,7 @@ void ShiftTrail(Game& g) {
 
 void tmrMain_Timer(Game& g) {
   GameState& s = g.State;
+  ++g.PlayTicks;
   // Called for its effect: the off-screen pictures are loaded before the first one is read, as
   // a hidden window loads on first use. [K14]
   Buffers(g);

@@ -36,20 +36,7 @@ void DrawPauseSign(Game& g) {
   under = Surface(kPauseSignWidth, kPauseSignHeight);
   BitBlt(under, 0, 0, kPauseSignWidth, kPauseSignHeight, w, kPauseSignX, kPauseSignY, SRCCOPY);
   DrawSignPlate(w, kPauseSignX, kPauseSignY, kPauseSignWidth, kPauseSignHeight);
-  // Masks, then the shadow one pixel down and right, then the faces: the scroller's order.
-  const int n = static_cast<int>(kPauseWord.size());
-  for (int i = 0; i < n; ++i) {
-    BitBlt(w, kWordX + kGlyphWidth * i, kWordY, kGlyphWidth, kGlyphHeight, b.picFonte,
-           GlyphX(kPauseWord[static_cast<size_t>(i)]), kGlyphHeight, SRCAND);
-  }
-  for (int i = 0; i < n; ++i) {
-    BitBlt(w, kWordX + kGlyphWidth * i + 1, kWordY + 1, kGlyphWidth, kGlyphHeight, b.picFonte,
-           GlyphX(kPauseWord[static_cast<size_t>(i)]), kGlyphHeight, SRCAND);
-  }
-  for (int i = 0; i < n; ++i) {
-    BitBlt(w, kWordX + kGlyphWidth * i, kWordY, kGlyphWidth, kGlyphHeight, b.picFonte,
-           GlyphX(kPauseWord[static_cast<size_t>(i)]), 0, SRCPAINT);
-  }
+  DrawSignText(w, b.picFonte, kWordX, kWordY, kPauseWord);
   int hintWidth = 0;
   for (const HintPiece& p : kHint) hintWidth += SmallTextWidth(p.Text) + 1;
   int x = kPauseSignX + (kPauseSignWidth - (hintWidth - 1)) / 2;

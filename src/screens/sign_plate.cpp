@@ -4,6 +4,7 @@
 #include "screens/sign_plate.h"
 
 #include "core/embedded.h"
+#include "screens/font.h"
 
 namespace fg {
 
@@ -21,13 +22,13 @@ const Surface& SmallFont() {
 }
 
 // The glyph's column in the sheet, or -1 for a character the font lacks.
-int GlyphX(char c) {
+int SmallGlyphX(char c) {
   const int code = static_cast<unsigned char>(c) - kFirstCode;
   return code >= 0 && code < kCodes ? code * kCell : -1;
 }
 
 int GlyphWidth(char c) {
-  const int gx = GlyphX(c);
+  const int gx = SmallGlyphX(c);
   if (gx < 0) return 0;
   const Surface& font = SmallFont();
   int w = 0;
@@ -76,7 +77,7 @@ int SmallTextWidth(std::string_view text) {
 int DrawSmallText(Surface& dst, int x, int y, std::string_view text, uint32_t colour) {
   const Surface& font = SmallFont();
   for (char c : text) {
-    const int gx = GlyphX(c);
+    const int gx = SmallGlyphX(c);
     const int w = GlyphWidth(c);
     for (int gy = 0; gy < kSmallTextHeight; ++gy) {
       for (int i = 0; i < w; ++i) {
@@ -90,6 +91,24 @@ int DrawSmallText(Surface& dst, int x, int y, std::string_view text, uint32_t co
     x += w + 1;
   }
   return x;
+}
+
+void DrawSignText(Surface& dst, const Surface& font, int x, int y, std::string_view text) {
+  const auto cell = [](char c) {
+    const auto code = static_cast<unsigned char>(c);
+    return GlyphX(code < ' ' || code > ']' ? ' ' : c);  // the font ends at ']'
+  };
+  const int n = static_cast<int>(text.size());
+  // Masks, then the shadow one pixel down and right, then the faces: the scroller's order.
+  for (int pass = 0; pass < 3; ++pass) {
+    const int d = pass == 1 ? 1 : 0;
+    const int row = pass == 2 ? 0 : kGlyphHeight;
+    const RasterOp op = pass == 2 ? SRCPAINT : SRCAND;
+    for (int i = 0; i < n; ++i) {
+      BitBlt(dst, x + kGlyphWidth * i + d, y + d, kGlyphWidth, kGlyphHeight, font,
+             cell(text[static_cast<size_t>(i)]), row, op);
+    }
+  }
 }
 
 }  // namespace fg

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "gfx/surface.h"
+#include "screens/font.h"
 
 namespace fg {
 
@@ -23,5 +24,14 @@ int SmallTextWidth(std::string_view text);
 // Sets `text` in the small font with its top left at (x, y), the ink in `colour`. Returns where
 // the next piece of the same line goes, so a line can change colour from word to word.
 int DrawSmallText(Surface& dst, int x, int y, std::string_view text, uint32_t colour);
+
+// Pixels a line in the game's font covers across, its one-pixel shadow included.
+constexpr int SignTextWidth(std::string_view text) {
+  return static_cast<int>(text.size()) * kGlyphWidth + 1;
+}
+
+// A line in the game's font (picFonte) with its top left at (x, y), drawn as the scroller draws
+// its letters; a character the font lacks is drawn as a space.
+void DrawSignText(Surface& dst, const Surface& font, int x, int y, std::string_view text);
 
 }  // namespace fg

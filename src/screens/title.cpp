@@ -5,14 +5,52 @@
 #include "core/rules.h"
 #include "screens/buffer_frm.h"
 #include "screens/scroller.h"
+#include "screens/sign_plate.h"
 #include "support/wait.h"
 
 namespace fg {
+
+namespace {
+
+// The best score's plate: top left, under the logo's first letters and left of the sword, clear
+// of the link, the rider and the key lines.
+constexpr int kBestX = 10;
+constexpr int kBestY = 70;
+constexpr int kBestPadX = 7;
+constexpr int kBestPadY = 5;
+constexpr int kBestKeptWidth = 190;  // the most a plate can cover: "BEST" and eight digits
+constexpr int kBestKeptHeight = kGlyphHeight + 1 + 2 * kBestPadY;
+
+// Writes the best onto the title picture itself, so the reveal, the scroller and every later
+// copy from it show the same title; the pixels under the plate are kept to change it later.
+void PutBestOnTitle(Game& g) {
+  BufferFrmWindow& b = Buffers(g);
+  MainFormWindow& f = g.MainForm;
+  const std::string best = BestLine(g.Record);
+  if (best == f.BestShown) return;
+  if (f.BestUnder.Width == 0) {
+    f.BestUnder = Surface(kBestKeptWidth, kBestKeptHeight);
+    BitBlt(f.BestUnder, 0, 0, kBestKeptWidth, kBestKeptHeight, b.picTitle, kBestX, kBestY, SRCCOPY);
+  }
+  BitBlt(b.picTitle, kBestX, kBestY, kBestKeptWidth, kBestKeptHeight, f.BestUnder, 0, 0, SRCCOPY);
+  f.BestShown = best;
+  if (best.empty()) return;
+  DrawSignPlate(b.picTitle, kBestX, kBestY, SignTextWidth(best) + 2 * kBestPadX, kBestKeptHeight);
+  DrawSignText(b.picTitle, b.picFonte, kBestX + kBestPadX, kBestY + kBestPadY, best);
+}
+
+}  // namespace
+
+std::string BestLine(const PlayerRecord& record) {
+  if (record.Best.empty()) return "";
+  return "BEST " + std::to_string(record.Best.front().Score);
+}
 
 void ShowTitle(Game& g) {
   BufferFrmWindow& b = Buffers(g);
   MainFormWindow& f = g.MainForm;
   g.Revealing = true;  // Space waits for the end of the reveal [D3]
+  PutBestOnTitle(g);   // [D20]
   for (int pass = 0; pass < kRevealPasses; ++pass) {
     for (int line = 0; line <= kImageSize; line += kRevealPasses) {
       const int y = line + pass;

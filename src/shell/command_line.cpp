@@ -1,12 +1,15 @@
-// Command-line options. Every one of them is presentation: with none the game is as it always
+// Command-line options. Every one that plays is presentation: with none the game is as it always
 // was.
 #include "shell/command_line.h"
 
 #include <algorithm>
 #include <charconv>
+#include <ctime>
 #include <string>
 #include <utility>
 #include <vector>
+
+#include "platform/record_file.h"
 
 namespace fg {
 
@@ -14,7 +17,7 @@ namespace {
 
 constexpr std::string_view kUsage =
     "Usage: fenzogobbix [--fullscreen | --windowed] [--scale N]\n"
-    "       fenzogobbix --help | --version\n";
+    "       fenzogobbix --scores | --help | --version\n";
 
 constexpr std::string_view kOptions =
     "\n"
@@ -25,6 +28,7 @@ constexpr std::string_view kOptions =
     "  --windowed     start in a window (the default)\n"
     "  --scale N      show the 400 x 400 picture N times as large, N from 1 to 6\n"
     "                 (the default is the largest that suits the screen)\n"
+    "  --scores       show the ten best games and exit\n"
     "  --help         show this help and exit\n"
     "  --version      show the version and exit\n"
     "\n"
@@ -119,6 +123,26 @@ int Written(std::ostream& out, std::ostream& err) {
   return 1;
 }
 
+std::string LocalTime(int64_t seconds) {
+  const auto t = static_cast<std::time_t>(seconds);
+  std::tm local{};
+  char text[32] = "?";
+  if (localtime_r(&t, &local) != nullptr)
+    std::strftime(text, sizeof text, "%Y-%m-%d %H:%M", &local);
+  return text;
+}
+
+// The table as stored; an unreadable file is told and left as it is.
+int PrintScores(std::ostream& out, std::ostream& err) {
+  const RecordFile file(RecordFile::DefaultDir(), err);
+  std::string problem;
+  const std::optional<PlayerRecord> record = file.Peek(&problem);
+  if (!record) err << "fenzogobbix: " << problem << "\n";
+  out << ScoreListing(record ? record->Best : std::vector<FinishedGame>{}, LocalTime);
+  err.flush();
+  return Written(out, err);
+}
+
 }  // namespace
 
 CommandLine ParseCommandLine(std::span<const std::string_view> args) {
@@ -143,7 +167,7 @@ CommandLine ParseCommandLine(std::span<const std::string_view> args) {
       continue;
     }
     if (hasValue && (name == "--fullscreen" || name == "--windowed" || name == "--help" ||
-                     name == "--version")) {
+                     name == "--version" || name == "--scores")) {
       return Bad("option " + Quoted(name) + " takes no value");
     }
     if (arg == "--help") {
@@ -152,6 +176,10 @@ CommandLine ParseCommandLine(std::span<const std::string_view> args) {
     }
     if (arg == "--version") {
       line.What = CommandLine::kVersion;
+      return line;
+    }
+    if (arg == "--scores") {
+      line.What = CommandLine::kScores;
       return line;
     }
     if (arg == "--fullscreen") {
@@ -176,6 +204,8 @@ std::optional<int> AnswerCommandLine(const CommandLine& line, std::ostream& out,
     case CommandLine::kVersion:
       out << "fenzogobbix " << FG_VERSION << "\n";
       return Written(out, err);
+    case CommandLine::kScores:
+      return PrintScores(out, err);
     case CommandLine::kBad:
       err << "fenzogobbix: " << line.Problem << "\n" << kUsage;
       err.flush();

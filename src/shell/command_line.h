@@ -15,7 +15,7 @@ namespace fg {
 inline constexpr int kMinScale = 1;
 
 struct CommandLine {
-  enum Action { kPlay, kHelp, kVersion, kBad };
+  enum Action { kPlay, kHelp, kVersion, kScores, kBad };
   Action What = kPlay;
   int Scale = 0;            // 0: the default for the display
   bool Fullscreen = false;  // --fullscreen; --windowed, the default, turns it off again
@@ -26,8 +26,9 @@ struct CommandLine {
 // once, the first bad argument stops the reading, and of repeated options the last one counts.
 CommandLine ParseCommandLine(std::span<const std::string_view> args);
 
-// Answers --help, --version and a bad command line on the streams given and returns the exit
-// status; returns nothing when the game is to be played.
+// Answers --help, --version, --scores (the table in the user's data folder) and a bad command
+// line on the streams given and returns the exit status; returns nothing when the game is to be
+// played.
 std::optional<int> AnswerCommandLine(const CommandLine& line, std::ostream& out, std::ostream& err);
 
 }  // namespace fg

@@ -1,5 +1,6 @@
 // Keyboard and mouse: what each key does depends on the mode (play, title, game over).
 #include "core/game.h"
+#include "core/player_record.h"
 #include "core/rules.h"
 #include "platform/keys.h"
 #include "play/pause.h"
@@ -36,10 +37,12 @@ void ToggleMusic(Game& g) {
     g.State.MusicOn = kTrue;
     PlayMusic(g, true);
   }
+  KeepSwitches(g);
 }
 
 void ToggleSound(Game& g) {
   g.State.SoundOn = ToFlag(g.State.SoundOn == 0);
+  KeepSwitches(g);
 }
 
 }  // namespace
@@ -64,6 +67,7 @@ void Form_KeyDown(Game& g, int16_t keyCode, int16_t /*shift*/) {
       s.InGame = kFalse;
       ++g.GameSerial;
       SetTimer(g, g.MainForm.tmrMain, false);
+      KeepChangedSwitches(g);
       ShowTitle(g);
     } else if (Flag* hold = HoldFlag(s, keyCode); hold != nullptr && !g.Pause.On) {
       *hold = kTrue;                    // while paused a blind press steers nothing [D14]

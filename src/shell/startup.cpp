@@ -3,6 +3,7 @@
 
 #include "core/embedded.h"
 #include "core/game.h"
+#include "core/player_record.h"
 #include "gfx/picture.h"
 #include "play/pause.h"
 #include "play/play.h"
@@ -24,8 +25,8 @@ void Form_Load(Game& g) {
   const std::string dir = g.Machine.ExecutableDir();
   if (!dir.empty()) s.MusicPath = dir + (dir.back() == '/' ? "" : "/") + "FenzoGobbix.snd";
   InitMusic(g);
-  s.SoundOn = kTrue;
-  s.MusicOn = kTrue;
+  // M and S as the player last left them; on a first run both on.
+  LoadPlayerRecord(g);
   s.InGame = kFalse;
   s.Busy = kFalse;
   LoadBufferFrm(g);
@@ -36,6 +37,7 @@ void Form_Load(Game& g) {
 
 void Form_Unload(Game& g) {
   GameState& s = g.State;
+  KeepChangedSwitches(g);
   if (s.MusicModule > 0) StopMusic(g, true);
   g.Midas->MIDAScloseChannels();
   g.Midas->MIDASstopBackgroundPlay();

@@ -154,5 +154,42 @@ TEST(Golden, FrameOfTheExplosion) {
   ExpectGolden("explosion", explosion.Frame);
 }
 
+// The record's pictures: the game-over sign as a new best, as a place in the table and out of
+// it, and the title once a best exists.
+TEST(Golden, TheRecordOnTheSignAndTheTitle) {
+  const FinishedGame better{50, 9, 1700000000, 60000};
+  const std::vector<FinishedGame> table(kBestGames, better);
+  struct Case {
+    const char* Name;
+    std::vector<FinishedGame> Stored;
+    bool GameOver;
+  } cases[] = {
+      {"game_over_new_best", {}, true},
+      {"game_over_third", {better, better}, true},
+      {"game_over_outside_the_table", table, true},
+      {"title_with_a_best", {{1234, 40, 1700000000, 90000}}, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Name);
+    TestGame t;
+    t.Host.Memory.Stored.Best = c.Stored;
+    if (!c.GameOver) {
+      t.Load();
+      ASSERT_FALSE(t.RunUntil(t.Host.Clock() + 1500));
+      ExpectGolden(c.Name, t.Host.Screen);
+      continue;
+    }
+    t.StartOnSkull();
+    t.S().Score = 42;
+    Surface sign;  // the last picture shown before the title's reveal
+    t.Host.OnRefresh = [&](const Surface& image) {
+      if (t.S().Busy != 0) sign = image;
+    };
+    t.Tick();
+    t.Host.OnRefresh = nullptr;
+    ExpectGolden(c.Name, sign);
+  }
+}
+
 }  // namespace
 }  // namespace fg::test

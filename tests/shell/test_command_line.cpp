@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <initializer_list>
 #include <sstream>
@@ -136,17 +137,22 @@ std::string ReadAll(const std::string& path) {
   return {std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>()};
 }
 
-// Runs the built game with no display of any kind in its environment.
-// Its standard output goes to `outTo` when given (the output is then not read back).
+// Runs the built game with no display of any kind in its environment, HOME in the test's
+// temporary folder and the times in UTC. Its standard output goes to `outTo` when given (the
+// output is then not read back).
 Outcome RunGame(std::vector<std::string> args, const std::string& outTo = "") {
   const std::string dir = ::testing::TempDir();
-  const std::string outPath = dir + "/fg-cl-out", errPath = dir + "/fg-cl-err";
+  // Per process: ctest runs the tests of this file side by side.
+  const std::string tag = std::to_string(getpid());
+  const std::string outPath = dir + "/fg-cl-out-" + tag, errPath = dir + "/fg-cl-err-" + tag;
   args.insert(args.begin(), FG_BINARY);
   std::vector<char*> argv;
   for (std::string& a : args) argv.push_back(a.data());
   argv.push_back(nullptr);
   std::string home = "HOME=" + dir;
-  char* envp[] = {home.data(), nullptr};  // no DISPLAY, WAYLAND_DISPLAY or SDL_VIDEODRIVER
+  std::string zone = "TZ=UTC";
+  char* envp[] = {home.data(), zone.data(), nullptr};  // no DISPLAY, WAYLAND_DISPLAY or
+                                                       // SDL_VIDEODRIVER
   const pid_t pid = fork();
   if (pid == 0) {
     const int out = outTo.empty() ? open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600)
@@ -201,6 +207,36 @@ TEST(CommandLine, TheProgramAnswersHelpAndVersionWithoutADisplay) {
     EXPECT_EQ(play.Out, "");
     EXPECT_EQ(std::count(play.Err.begin(), play.Err.end(), '\n'), 1) << play.Err;
   }
+}
+
+TEST(CommandLine, TheProgramPrintsTheScoresWithoutADisplayAndChangesNothing) {
+  const std::string dir = ::testing::TempDir() + "/.local/share/fenzogobbix";
+  const std::string file = dir + "/scores.txt";
+  std::filesystem::remove_all(dir);
+  const Outcome none = RunGame({"--scores"});
+  EXPECT_EQ(none.Status, 0);
+  EXPECT_EQ(none.Out, "No finished game yet.\n");
+  EXPECT_EQ(none.Err, "");
+  EXPECT_FALSE(std::filesystem::exists(dir));
+
+  std::filesystem::create_directories(dir);
+  std::ofstream(file) << "fenzogobbix record 1\ngame 3 8 2024-05-01T12:34:56Z 9.015\n"
+                         "game 12 17 2024-05-02T08:00:00Z 125.500\nend\n";
+  const Outcome table = RunGame({"--scores"});
+  EXPECT_EQ(table.Status, 0);
+  EXPECT_EQ(table.Out,
+            "Rank     Score  Length  Ended              Played\n"
+            "   1        12      17  2024-05-02 08:00      2:05\n"
+            "   2         3       8  2024-05-01 12:34      0:09\n");
+  EXPECT_EQ(table.Err, "");
+
+  // An unreadable file is told, and left where it is for the game to deal with.
+  std::ofstream(file) << "fenzogobbix record 1\ngame 3 8";
+  const Outcome cut = RunGame({"--scores"});
+  EXPECT_EQ(cut.Status, 0);
+  EXPECT_EQ(cut.Out, "No finished game yet.\n");
+  EXPECT_EQ(cut.Err, "fenzogobbix: the score file " + file + " is cut off\n");
+  EXPECT_EQ(ReadAll(file), "fenzogobbix record 1\ngame 3 8");
 }
 
 }  // namespace

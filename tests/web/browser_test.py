@@ -756,6 +756,109 @@ def open_phone(driver, url, shots):
     return page
 
 
+# ---------------------------------------------------------------------------------------------
+# The player's record in the page: the game-over sign, the best on the title, both kept in
+# localStorage across a reload, and a page without storage playing on. Each check runs in a
+# browser of its own, so the record starts empty and the checks above are not touched.
+
+RECORD_KEY = "fenzogobbix.scores"
+SIGN_RIM = (112, 160, 176, 81)  # the three-line game-over sign: x, y, w, h
+BEST_PLATE = (10, 70, 190, 27)  # the most the title's best can cover
+BRONZE = bytes((0x8C, 0x5A, 0x2B))
+
+
+def end_a_game(page, pics):
+    """Starts a game, turns the snake down and then folds it back up onto itself (Left and Up
+    held together turn it round in one tick): the game ends within a few ticks. Returns the
+    picture with the game-over sign standing over the field."""
+    page.key(Keys.SPACE)
+    wait_for_playground(page, pics)
+    page.key(Keys.ARROW_DOWN, hold=0.2)  # a turn waits for the head to reach a cell's edge
+    time.sleep(0.3)
+    (ActionChains(page.d).key_down(Keys.ARROW_LEFT).key_down(Keys.ARROW_UP).pause(0.3)
+     .key_up(Keys.ARROW_UP).key_up(Keys.ARROW_LEFT).perform())
+    x, y, w, h = SIGN_RIM
+
+    def sign():
+        shot = page.shot()
+        rim = [shot.at(x + w // 2, y), shot.at(x, y + h // 2), shot.at(x + w - 1, y + h - 1)]
+        return shot if all(p == BRONZE for p in rim) else None
+    return wait_for(sign, "the game-over sign", deadline=6)
+
+
+def best_on_title(page, pics):
+    """The title once revealed: True when it shows a best (and differs from the title picture
+    nowhere else), False when it is the plain title."""
+    bx, by, bw, bh = BEST_PLATE
+    last = {}
+
+    def probe():
+        diff = title_diff(page.shot(), pics)
+        last["diff"] = diff
+        outside = [(x, y) for x, y in diff if not (bx <= x < bx + bw and by <= y < by + bh)]
+        return "plain" if not diff else ("best" if not outside and len(diff) > 200 else None)
+    try:
+        return wait_for(probe, "the title", interval=0.1) == "best"
+    except Failure as e:
+        raise Failure(f"{e}: {describe(last['diff'])}")
+
+
+def stored_record(page):
+    return page.js(f"return window.localStorage.getItem('{RECORD_KEY}')")
+
+
+def check_record_across_a_reload(url, pics):
+    """A first title has no best; a finished game shows the sign, then the title shows the
+    best and the page stores the game; M is stored; after a reload both come back."""
+    with browser(["--autoplay-policy=no-user-gesture-required"]) as driver:
+        page = Page(driver, url)
+        page.open()
+        page.pointer(OUTSIDE_POINT)
+        check(not best_on_title(page, pics), "a first run's title shows a best")
+        check(stored_record(page) is None, "a first run found a record already")
+        end_a_game(page, pics)
+        check(best_on_title(page, pics), "no best on the title after a game")
+        text = stored_record(page) or ""
+        check(text.startswith("fenzogobbix record 1\n") and text.count("\ngame ") == 1,
+              f"stored record: {text!r}")
+        page.key("m")
+        wait_for(lambda: "music off" in (stored_record(page) or ""), "M stored")
+        page.open()  # a reload
+        page.pointer(OUTSIDE_POINT)
+        check(best_on_title(page, pics), "no best on the title after a reload")
+        check(peak_level(page, 1.0) == 0, "music after a reload with M off")
+
+
+STORAGE_FAULTS = {
+    "no storage at all": """Object.defineProperty(window, 'localStorage', {
+        get() { throw new DOMException('storage is off', 'SecurityError'); } });""",
+    "a full quota": """Storage.prototype.setItem = function () {
+        throw new DOMException('full', 'QuotaExceededError'); };""",
+}
+
+
+def check_record_without_storage(url, pics):
+    """Storage that throws: the game plays on, shows its sign and its best from memory, and
+    nothing reaches the console."""
+    for name, fault in STORAGE_FAULTS.items():
+        with browser(["--autoplay-policy=no-user-gesture-required"]) as driver:
+            driver.execute_cdp_cmd("Page.addScriptToEvaluateOnNewDocument", {"source": fault})
+            page = Page(driver, url)
+            page.open()
+            page.pointer(OUTSIDE_POINT)
+            check(not best_on_title(page, pics), f"{name}: a best on the first title")
+            end_a_game(page, pics)
+            check(best_on_title(page, pics), f"{name}: no best on the title after a game")
+            page.key("m")
+            wait_for(lambda: peak_level(page, 0.3) == 0, f"{name}: M to switch the music off")
+            errors = [e.get("message") for e in driver.get_log("browser")
+                      if e.get("level") == "SEVERE"]
+            check(not errors, f"{name}: the console got {errors}")
+
+
+RECORD_CHECKS = [check_record_across_a_reload, check_record_without_storage]
+
+
 def figures(page):
     t = page.js("""
         const n = performance.getEntriesByType('navigation')[0];
@@ -812,6 +915,16 @@ def main():
         with browser(["--autoplay-policy=no-user-gesture-required"]) as driver:
             p, f = run(PHONE_CHECKS, open_phone(driver, url, args.phone_shots), pics)
             passed, failed = passed + p, failed + f
+        for c in RECORD_CHECKS:
+            name = c.__name__[len("check_"):]
+            try:
+                c(url, pics)
+                passed += 1
+                print(f"PASS {name}")
+            except Exception as e:  # noqa: BLE001  (a failure or a broken page: go on)
+                failed += 1
+                print(f"FAIL {name}: {type(e).__name__}: {str(e).splitlines()[0] if str(e) else ''}")
+            sys.stdout.flush()
     print(f"{passed} passed, {failed} failed")
     return 1 if failed else 0
 

@@ -9,6 +9,7 @@
 
 #include "gfx/surface.h"
 #include "platform/host.h"
+#include "platform/record.h"
 
 namespace fg {
 
@@ -56,6 +57,9 @@ class HeadlessHost : public Host {
   int MusicRate() override { return 44100; }
   void OpenUrl(const std::string& url) override { Urls.push_back(url); }
   std::string ExecutableDir() override { return ExeDir; }
+  // A date that moves with the virtual clock, so a replay ends its games at the same times.
+  int64_t WallClock() override { return WallStart + now_ / 1000; }
+  RecordStore& Records() override { return *Store; }
 
   // Record.
   int Refreshes = 0;
@@ -73,6 +77,11 @@ class HeadlessHost : public Host {
   int Pumps = 0;                 // DoEvents calls
   std::function<void()> OnPump;  // optional, at the start of every DoEvents: lets a test
                                  // script input for a pump inside a sequence
+
+  // The player's record.
+  int64_t WallStart = 1717243200;  // 2024-06-01 12:00 UTC at clock 0
+  MemoryRecordStore Memory;        // a fresh account: no games yet, both switches on
+  RecordStore* Store = &Memory;    // a test may point this at a file store instead
 
  private:
   int64_t now_ = 0;

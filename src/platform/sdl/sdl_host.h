@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <memory>
 #include <span>
 #include <string>
 #include <utility>
@@ -43,6 +44,8 @@ class SdlHost : public Host {
   int MusicRate() override { return audio_.Rate(); }
   void OpenUrl(const std::string& url) override { OpenUrlOnDesktop(url); }
   std::string ExecutableDir() override { return ExecutableDirectory(); }
+  int64_t WallClock() override;     // record_store.cpp
+  RecordStore& Records() override;  // record_store.cpp: the user's data folder
 
   bool AudioOpen() { return MusicRate() > 0; }
   // The windowed scale (what Ctrl+1 ... Ctrl+6 set) and whether the window fills the screen.
@@ -63,7 +66,8 @@ class SdlHost : public Host {
   SdlInput input_;
   SdlAudio audio_;
   std::vector<Timer*> timers_;
-  std::deque<SDL_Event> waiting_;  // events taken off the queue while blocking
+  std::deque<SDL_Event> waiting_;         // events taken off the queue while blocking
+  std::unique_ptr<RecordStore> records_;  // made on first use
 };
 
 }  // namespace fg

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <ctime>
 
 #include "platform/bands.h"
 #include "platform/presentation.h"
@@ -169,6 +170,10 @@ WebHost::WebHost()
 WebHost::~WebHost() {
   if (active == this) active = nullptr;
   if (!ended_) emscripten_html5_remove_all_event_listeners();
+}
+
+int64_t WebHost::WallClock() {
+  return static_cast<int64_t>(std::time(nullptr));
 }
 
 int64_t WebHost::Clock() {  // [D7]

@@ -10,6 +10,7 @@
 #include "gfx/surface.h"
 #include "platform/host.h"
 #include "platform/web/effect_mixer.h"
+#include "platform/web/record_store.h"
 
 namespace fg {
 
@@ -34,6 +35,8 @@ class WebHost : public Host {
   int MusicRate() override { return rate_; }
   void OpenUrl(const std::string& url) override;
   std::string ExecutableDir() override { return "/"; }  // the page puts the tune at the root
+  int64_t WallClock() override;
+  RecordStore& Records() override { return records_; }  // the page's localStorage
 
   // The program has ended: input goes back to the browser, the sound stops, the last image
   // stays and the page says how to play again.
@@ -69,6 +72,7 @@ class WebHost : public Host {
   EffectMixer effects_;
   std::vector<int16_t> mix_;
   std::vector<float> out_;
+  LocalStorageRecord records_;
 };
 
 }  // namespace fg

@@ -1,0 +1,24 @@
+// The player's record as the game uses it: loaded at start, a finished game and the switches
+// stored as they change. The host's store says whatever goes wrong; the game plays on with the
+// record it has in memory.
+#pragma once
+
+#include "platform/record.h"
+
+namespace fg {
+
+struct Game;
+
+// The table and the switches as the player left them (a first run: no games, both on).
+void LoadPlayerRecord(Game& g);
+
+// Enters a finished game and stores the record; returns the game's place in the table (1 the
+// best, 0 when it did not make it).
+int KeepGame(Game& g, const FinishedGame& game);
+
+// Stores M and S as they are now; in play, only once play stops (a file written in the middle
+// of a tick would hold the snake up).
+void KeepSwitches(Game& g);
+void KeepChangedSwitches(Game& g);  // play stopped: stores them if they changed meanwhile
+
+}  // namespace fg

@@ -1,0 +1,106 @@
+// The record's rules and its text form.
+#include "platform/record.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace fg {
+namespace {
+
+constexpr int64_t kDay = 86400;
+constexpr int64_t kMay1 = 1714521600;  // 2024-05-01T00:00:00Z
+
+FinishedGame Game(int score, int64_t ended) {
+  return FinishedGame{score, score + 5, ended, 1000};
+}
+
+TEST(Record, TheTableKeepsTheTenBestAndOnATieTheEarlierGameStaysAhead) {
+  struct Step {
+    FinishedGame Entered;
+    int Place;                     // what Enter answers
+    std::vector<int64_t> EndedBy;  // the table afterwards, by end times, best first
+  };
+  const std::vector<Step> steps = {
+      {Game(5, 100), 1, {100}},
+      {Game(5, 200), 2, {100, 200}},           // a tie ending later goes below
+      {Game(5, 50), 1, {50, 100, 200}},        // a tie ending earlier (another instance's) above
+      {Game(5, 100), 3, {50, 100, 100, 200}},  // the same game twice: the one there stays ahead
+      {Game(9, 300), 1, {300, 50, 100, 100, 200}},
+      {Game(1, 400), 6, {300, 50, 100, 100, 200, 400}},
+      {Game(1, 500), 7, {300, 50, 100, 100, 200, 400, 500}},
+      {Game(1, 600), 8, {300, 50, 100, 100, 200, 400, 500, 600}},
+      {Game(0, 700), 9, {300, 50, 100, 100, 200, 400, 500, 600, 700}},
+      {Game(0, 800), 10, {300, 50, 100, 100, 200, 400, 500, 600, 700, 800}},
+      {Game(0, 900), 0, {300, 50, 100, 100, 200, 400, 500, 600, 700, 800}},  // full: out
+      {Game(2, 950), 6, {300, 50, 100, 100, 200, 950, 400, 500, 600, 700}},  // 800 drops
+  };
+  std::vector<FinishedGame> best;
+  for (size_t i = 0; i < steps.size(); ++i) {
+    SCOPED_TRACE("step " + std::to_string(i));
+    EXPECT_EQ(Enter(best, steps[i].Entered), steps[i].Place);
+    std::vector<int64_t> ended;
+    for (const FinishedGame& g : best) ended.push_back(g.Ended);
+    EXPECT_EQ(ended, steps[i].EndedBy);
+  }
+}
+
+TEST(Record, TheTextReadsBackAndKeepsLinesOfALaterVersion) {
+  PlayerRecord r;
+  r.Music = false;
+  r.Best = {{42, 47, kMay1 + 12 * 3600 + 34 * 60 + 56, 83250}, {7, 12, kMay1 - kDay, 5}};
+  r.Unknown = {"colour blue", "gamepad 3 = x"};
+  const std::string text = FormatRecord(r);
+  EXPECT_EQ(text,
+            "fenzogobbix record 1\nmusic off\neffects on\n"
+            "game 42 47 2024-05-01T12:34:56Z 83.250\ngame 7 12 2024-04-30T00:00:00Z 0.005\n"
+            "colour blue\ngamepad 3 = x\nend\n");
+  EXPECT_EQ(ParseRecord(text), r);
+
+  // The order of the lines does not matter; a missing switch is on; games out of order are
+  // ranked; leap days and the last second of a year are dates.
+  const auto shuffled = ParseRecord(
+      "fenzogobbix record 1\ngame 1 1 2024-02-29T23:59:59Z 1.000\neffects off\n"
+      "game 3 1 2023-12-31T23:59:59Z 2.500\nend\n");
+  ASSERT_TRUE(shuffled.has_value());
+  EXPECT_TRUE(shuffled->Music);
+  EXPECT_FALSE(shuffled->Effects);
+  ASSERT_EQ(shuffled->Best.size(), 2u);
+  EXPECT_EQ(shuffled->Best[0].Score, 3);
+  EXPECT_EQ(FormatUtc(shuffled->Best[0].Ended), "2023-12-31T23:59:59Z");
+  EXPECT_EQ(FormatUtc(shuffled->Best[1].Ended), "2024-02-29T23:59:59Z");
+
+  // Texts that are not a whole record of this version: nothing, and why.
+  const std::string head = "fenzogobbix record 1\n";
+  const struct {
+    std::string Text;
+    const char* Why;
+  } bad[] = {
+      {"", "not a record of this game"},
+      {"[Settings]\nmusic=on\n", "not a record of this game"},
+      {"fenzogobbix record x\nend\n", "not a record of this game"},
+      {"fenzogobbix record 0\nend\n", "not a record of this game"},
+      {"fenzogobbix record 2\nend\n", "written by a later version (2)"},
+      {head + "game 42 47 2024-05-01T12:34:56Z 83.250\n", "cut off"},
+      {head + "game 42 47 2024-05-01T12:3", "cut off"},
+      {head + "end", "cut off"},
+      {head + "game 42 47 2024-05-01T12:34:56Z\nend\n", "damaged at line 2"},
+      {head + "game 42 47 2024-02-30T12:34:56Z 1.000\nend\n", "damaged at line 2"},
+      {head + "game -4 47 2024-05-01T12:34:56Z 1.000\nend\n", "damaged at line 2"},
+      {head + "game 4 47 2024-05-01T12:34:56Z 1.5\nend\n", "damaged at line 2"},
+      {head + "music maybe\nend\n", "damaged at line 2"},
+      {head + "music on\n\nend\n", "damaged at line 3"},
+      {head + "music on\r\nend\n", "damaged at line 2"},
+      {head + "music on\nend\nmusic off\nend\n", "damaged at line 3"},
+      {head + std::string("mus\0ic on\nend\n", 14), "damaged at line 2"},
+  };
+  for (const auto& b : bad) {
+    std::string why;
+    EXPECT_FALSE(ParseRecord(b.Text, &why).has_value()) << b.Text;
+    EXPECT_EQ(why, b.Why) << b.Text;
+  }
+}
+
+}  // namespace
+}  // namespace fg
