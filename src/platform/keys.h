@@ -20,5 +20,8 @@ inline constexpr int16_t kKeyPause = 19;  // the Pause key
 // from the title. The desktop's code for a media Play key, which no keyboard handler of the
 // game otherwise knows.
 inline constexpr int16_t kKeyPadStart = 0xFA;
+// A gamepad's B or Back button: Escape, but only where a player means it [D22]. The desktop's
+// code for a browser's Back key, which no keyboard handler of the game otherwise knows.
+inline constexpr int16_t kKeyPadBack = 0xA6;
 
 }  // namespace fg

@@ -15,8 +15,43 @@ int FloorDiv(int a, int b) {
 
 }  // namespace
 
-int DefaultScale(int usableHeight) {
-  return std::clamp(usableHeight / (2 * kImageSize), 1, kMaxScale);
+namespace {
+
+bool Fits(int scale, const Rect& usable, const Frame& frame) {
+  const int side = kImageSize * scale;
+  return side + frame.Left + frame.Right <= usable.W && side + frame.Top + frame.Bottom <= usable.H;
+}
+
+// Where a span `size` long starting at `at` goes within [from, from + room): as near as it may,
+// its start within reach when it is longer than the room.
+int Clamp(int at, int size, int from, int room) {
+  return std::max(from, std::min(at, from + room - size));
+}
+
+}  // namespace
+
+int DefaultScale(const Rect& usable, const Frame& frame) {
+  int scale = 1;
+  for (int s = 2; s <= kMaxScale; ++s) {
+    const int height = kImageSize * s + frame.Top + frame.Bottom;
+    if (height * 100 <= usable.H * kDefaultHeightPercent && Fits(s, usable, frame)) scale = s;
+  }
+  return scale;
+}
+
+int FittingScale(int asked, const Rect& usable, const Frame& frame) {
+  int scale = std::clamp(asked, 1, kMaxScale);
+  while (scale > 1 && !Fits(scale, usable, frame)) --scale;
+  return scale;
+}
+
+Point PlaceWindow(const Rect& usable, const Frame& frame, int side, int centreX, int centreY) {
+  const int frameX = centreX - side / 2 - frame.Left;
+  const int frameY = centreY - side / 2 - frame.Top;
+  const int frameW = side + frame.Left + frame.Right;
+  const int frameH = side + frame.Top + frame.Bottom;
+  return Point{Clamp(frameX, frameW, usable.X, usable.W) + frame.Left,
+               Clamp(frameY, frameH, usable.Y, usable.H) + frame.Top};
 }
 
 Layout LayoutFor(int windowWidth, int windowHeight) {

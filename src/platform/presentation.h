@@ -7,9 +7,46 @@ namespace fg {
 inline constexpr int kImageSize = 400;  // the game's window and image, always 400 x 400
 inline constexpr int kMaxScale = 6;     // the largest window the player can ask for: 2400 x 2400
 
-// The window scale a display suits: the largest s with 800 * s within its usable height, so
-// the window never fills more than half of it; 1 up to 1440 rows, 2 on 2160, 3 on 2880.
-int DefaultScale(int usableHeight);
+// A rectangle on the desktop, in its points: a display's usable area (without panels).
+struct Rect {
+  int X = 0;
+  int Y = 0;
+  int W = 0;
+  int H = 0;
+};
+
+// What the window manager puts around the window: the title bar on top, the borders.
+struct Frame {
+  int Top = 0;
+  int Left = 0;
+  int Bottom = 0;
+  int Right = 0;
+};
+
+// The frame assumed before the window is mapped, when the window manager has not said yet: a
+// usual title bar and thin borders. Corrected as soon as the window is shown.
+inline constexpr Frame kFrameEstimate{30, 2, 2, 2};
+
+// The share of the usable height the default window takes at most, frame included, in percent.
+inline constexpr int kDefaultHeightPercent = 85;
+
+// The window scale a display suits: the largest whose window, frame included, takes at most
+// 85 % of the usable height and fits its width: 2 on 1080 rows, 4 on 2160. [D23]
+int DefaultScale(const Rect& usable, const Frame& frame);
+
+// The scale asked for if its window, frame included, fits the usable area; otherwise the
+// largest that does, and 1 when none does. [D23]
+int FittingScale(int asked, const Rect& usable, const Frame& frame);
+
+// Where a window `side` points square goes (the top-left of its inside) so that its centre
+// stays at (centreX, centreY) as far as its whole frame can stay on the usable area; a frame
+// larger than the area keeps its top-left corner, the title bar, in reach. [D23]
+struct Point {
+  int X = 0;
+  int Y = 0;
+  bool operator==(const Point&) const = default;
+};
+Point PlaceWindow(const Rect& usable, const Frame& frame, int side, int centreX, int centreY);
 
 // The image in a window: enlarged `Scale` times, its top-left pixel at (OffsetX, OffsetY).
 struct Layout {

@@ -49,6 +49,12 @@ void ToggleSound(Game& g) {
 
 void Form_KeyDown(Game& g, int16_t keyCode, int16_t /*shift*/) {
   GameState& s = g.State;
+  if (keyCode == kKeyPadBack) {
+    // A pad's B or Back is Escape in play and on a settled title only: a player mashing it
+    // through the explosion, the pause after it, the reveal or the wipe never quits. [D22]
+    if (s.Busy != 0 || g.Starting || g.Revealing) return;
+    keyCode = kKeyEscape;
+  }
   if (keyCode == kKeyM) {
     ToggleMusic(g);
     return;

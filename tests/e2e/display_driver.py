@@ -6,13 +6,18 @@ Scenarios:
   scale        --scale 2: an 800 x 800 window showing the title pixel-exactly in 2 x 2 blocks;
                the link lights up at scaled coordinates and its edges stay dark; Ctrl+1 and
                Ctrl+3 resize the window to 400 and 1200; resized by another client, the
-               window shows the image centred, or its top-left part when smaller; on a
-               2160-row screen the window starts at 2x, and Ctrl+0 returns to that
-  fullscreen   under openbox on a 1920 x 1080 screen: F11 fills the screen with the title at
+               window shows the image centred, or its top-left part when smaller, until
+               Ctrl+3 gives it its size back; on a
+               2160-row screen the window starts at 4x, and Ctrl+0 returns to that
+  fullscreen   under openbox on a 1920 x 1080 screen: the window starts at 2x; F11 fills the
+               screen with the title at
                2x centred at (560, 140) on black; the pointer lands on the image's pixels
                there; F11 again brings the window back to its size and place; Alt+Enter
                fills the screen again, and the Enter does not reach the game; --fullscreen
                starts that way
+  reach        under openbox on a 1920 x 1080 screen: --scale 3 and Ctrl+3 are refused for 2x,
+               the largest that fits, and the frame, title bar included, stays on the usable
+               area wherever the window was
   wayland-hidpi  weston with two pixels to the point: the window drawn at 2x, the pointer's
                points turned into the image's pixels
 
@@ -198,22 +203,25 @@ def scenario_scale(binary, pics, work):
             shot = x.screenshot(win)
             return shot.width == 300 and not diff(shot, pics.title, range(200), 0, 300)
         wait_for(top_left, "the title's top-left 300x200 in a 300x200 window")
+        # Ctrl+3, the scale it still has, gives the window its size back.
+        x.tap(win, "ctrl+3")
+        wait_for(lambda: x.geometry(win)[2:] == (1200, 1200), "1200x1200 again after Ctrl+3")
         quit_with_escape(x, win, game)
 
 
 def scenario_default_scale(binary, pics, work):
-    """On a 2160-row screen the window starts at 2x with no option; Ctrl+1 and Ctrl+0 go to
-    1x and back to that default."""
+    """On a 2160-row screen the window starts at 4x with no option (1600 rows, at most 85 % of
+    2160); Ctrl+1 and Ctrl+0 go to 1x and back to that default."""
     with XSession(size=(3840, 2160), log_dir=work) as x:
         game, win = launch(x, binary, work, [])
         _, _, w, h = x.geometry(win)
-        check((w, h) == (800, 800), f"the window on a 2160-row screen is {w}x{h}, want 800x800")
-        x.move(win, AWAY[0] * 2, AWAY[1] * 2)
-        wait_for_title(x, win, pics, 0, 0, 2, work, "the title at the default 2x")
+        check((w, h) == (1600, 1600), f"the window on a 2160-row screen is {w}x{h}, want 1600")
+        x.move(win, AWAY[0] * 4, AWAY[1] * 4)
+        wait_for_title(x, win, pics, 0, 0, 4, work, "the title at the default 4x")
         x.tap(win, "ctrl+1")
         wait_for(lambda: x.geometry(win)[2:] == (SIZE, SIZE), "a 400-pixel window after Ctrl+1")
         x.tap(win, "ctrl+0")
-        wait_for(lambda: x.geometry(win)[2:] == (800, 800), "the default 800 after Ctrl+0")
+        wait_for(lambda: x.geometry(win)[2:] == (1600, 1600), "the default 1600 after Ctrl+0")
         quit_with_escape(x, win, game)
 
 
@@ -221,9 +229,9 @@ def scenario_fullscreen(binary, pics, work):
     with XSession(size=(1920, 1080), wm=True, log_dir=work) as x:
         game, win = launch(x, binary, work, [])
         gx, gy, w, h = x.geometry(win)
-        check((w, h) == (SIZE, SIZE), f"the window is {w}x{h} on a 1080p screen, want 400x400")
-        x.move(win, AWAY[0], AWAY[1])
-        wait_for_title(x, win, pics, 0, 0, 1, work, "the title at 1x")
+        check((w, h) == (800, 800), f"the window is {w}x{h} on a 1080p screen, want 800x800")
+        x.move(win, AWAY[0] * 2, AWAY[1] * 2)
+        wait_for_title(x, win, pics, 0, 0, 2, work, "the title at 2x")
 
         x.tap(win, "F11")
         wait_for(lambda: x.geometry(win) == (0, 0, 1920, 1080), "the window to fill the screen")
@@ -245,10 +253,10 @@ def scenario_fullscreen(binary, pics, work):
         expect_label(x, win, pics, 560, 140, 2, False, "the label dark with the pointer above")
 
         x.tap(win, "F11")
-        wait_for(lambda: x.geometry(win) == (gx, gy, SIZE, SIZE),
-                 f"the window back at {gx},{gy} and 400x400")
-        x.move(win, AWAY[0], AWAY[1])
-        wait_for_title(x, win, pics, 0, 0, 1, work, "the title at 1x again")
+        wait_for(lambda: x.geometry(win) == (gx, gy, 800, 800),
+                 f"the window back at {gx},{gy} and 800x800")
+        x.move(win, AWAY[0] * 2, AWAY[1] * 2)
+        wait_for_title(x, win, pics, 0, 0, 2, work, "the title at 2x again")
 
         # Alt+Enter: fullscreen again; the Enter is the window's and does not start a game.
         x.tap(win, "alt+Return")
@@ -264,7 +272,61 @@ def scenario_fullscreen(binary, pics, work):
         x.move(win, 5, 5)
         wait_for_title(x, win, pics, 560, 140, 2, work, "the title after a fullscreen start")
         x.tap(win, "F11")
-        wait_for(lambda: x.geometry(win)[2:] == (SIZE, SIZE), "a 400x400 window after F11")
+        wait_for(lambda: x.geometry(win)[2:] == (800, 800), "an 800x800 window after F11")
+        quit_with_escape(x, win, game)
+
+
+def cardinals(x, *args):
+    """The numbers of an xprop CARDINAL property."""
+    out = x.x("xprop", *args)
+    return [int(v) for v in out.split("=", 1)[1].split(",")] if "=" in out else []
+
+
+def frame_on_usable_area(x, win):
+    """A fault, as text, when the window's frame, title bar included, leaves the usable area
+    (the work area the window manager announces); "" when it lies within."""
+    left, right, top, bottom = cardinals(x, "-id", str(win), "_NET_FRAME_EXTENTS")
+    ux, uy, uw, uh = cardinals(x, "-root", "_NET_WORKAREA")[:4]
+    gx, gy, w, h = x.geometry(win)
+    frame = (gx - left, gy - top, gx + w + right, gy + h + bottom)
+    if top < 10 or frame[0] < ux or frame[1] < uy or frame[2] > ux + uw or frame[3] > uy + uh:
+        return f"the frame {frame} (title bar {top}) is not within the usable area {ux, uy, uw, uh}"
+    return ""
+
+
+def expect_frame_on_usable_area(x, win, when):
+    fault = [""]
+
+    def probe():
+        fault[0] = frame_on_usable_area(x, win)
+        return not fault[0]
+    try:
+        wait_for(probe, "the frame on the usable area", timeout=2)
+    except Failure:
+        raise Failure(f"{when}: {fault[0]}") from None
+
+
+def scenario_reach(binary, pics, work):
+    with XSession(size=(1920, 1080), wm=True, log_dir=work) as x:
+        # 1200 rows do not fit 1080: the largest scale that does, 2x, on the usable area.
+        game, win = launch(x, binary, work, ["--scale", "3"])
+        wait_for(lambda: x.geometry(win)[2:] == (800, 800), "--scale 3 refused for 800x800")
+        expect_frame_on_usable_area(x, win, "at the start with --scale 3")
+        x.move(win, AWAY[0] * 2, AWAY[1] * 2)
+        wait_for_title(x, win, pics, 0, 0, 2, work, "the title at 2x")
+
+        # A small window at the bottom right: Ctrl+3 is refused too, and the 2x window that
+        # comes instead moves up and left so that all of it stays on the screen.
+        x.tap(win, "ctrl+1")
+        wait_for(lambda: x.geometry(win)[2:] == (SIZE, SIZE), "a 400-pixel window after Ctrl+1")
+        x.x("xdotool", "windowmove", str(win), "1500", "660")
+        wait_for(lambda: x.geometry(win)[0] >= 1400 and x.geometry(win)[1] >= 600,
+                 "the window moved to the bottom right")
+        x.tap(win, "ctrl+3")
+        wait_for(lambda: x.geometry(win)[2:] == (800, 800), "Ctrl+3 refused for 800x800")
+        expect_frame_on_usable_area(x, win, "after Ctrl+3")
+        x.move(win, AWAY[0] * 2, AWAY[1] * 2)
+        wait_for_title(x, win, pics, 0, 0, 2, work, "the title at 2x after Ctrl+3")
         quit_with_escape(x, win, game)
 
 
@@ -330,7 +392,7 @@ def main():
     ap = argparse.ArgumentParser()
     ap.add_argument("--binary", required=True)
     ap.add_argument("--assets", required=True)
-    ap.add_argument("scenario", choices=["scale", "fullscreen", "wayland-hidpi"])
+    ap.add_argument("scenario", choices=["scale", "fullscreen", "reach", "wayland-hidpi"])
     args = ap.parse_args()
     for tool in ("Xvfb", "xdotool", "xwininfo", "import", "openbox", "weston"):
         if shutil.which(tool) is None:
@@ -345,6 +407,8 @@ def main():
             scenario_default_scale(binary, pics, work)
         elif args.scenario == "fullscreen":
             scenario_fullscreen(binary, pics, work)
+        elif args.scenario == "reach":
+            scenario_reach(binary, pics, work)
         else:
             scenario_wayland_hidpi(binary, pics, work)
     except Failure as e:

@@ -12,17 +12,63 @@
 namespace fg {
 namespace {
 
-TEST(Presentation, DefaultScaleLeavesTheWindowAtMostHalfTheUsableHeight) {
-  EXPECT_EQ(DefaultScale(0), 1);
-  EXPECT_EQ(DefaultScale(768), 1);
-  EXPECT_EQ(DefaultScale(1080 - 40), 1);  // 1080p with a panel
-  EXPECT_EQ(DefaultScale(1440), 1);
-  EXPECT_EQ(DefaultScale(1599), 1);
-  EXPECT_EQ(DefaultScale(1600), 2);
-  EXPECT_EQ(DefaultScale(2160 - 48), 2);
-  EXPECT_EQ(DefaultScale(2880), 3);  // 5K
-  EXPECT_EQ(DefaultScale(4320), 5);  // 8K
-  EXPECT_EQ(DefaultScale(100000), kMaxScale);
+// The default scale, a scale refused for one that fits, and the window's place, on usable
+// areas of common displays with and without a window manager's frame.
+TEST(Presentation, TheWindowAndItsFrameStayOnTheUsableArea) {
+  const Frame none{};
+  const Frame bar{30, 2, 2, 2};  // a title bar and thin borders
+  struct Scales {
+    Rect Usable;
+    Frame Around;
+    int Default;
+    int Asked;
+    int Fitting;
+  };
+  const Scales scales[] = {
+      {{0, 0, 1920, 1080}, none, 2, 3, 2},     // 1080p: 800 of 918 rows; 1200 does not fit
+      {{0, 0, 1920, 1080}, bar, 2, 2, 2},      //
+      {{0, 0, 1920, 1040}, bar, 2, 6, 2},      // with a panel
+      {{0, 0, 1366, 768}, bar, 1, 2, 1},       // 834 rows of 768: even 2x is refused
+      {{0, 0, 2560, 1440}, none, 3, 3, 3},     // 1200 rows is 83 % of 1440
+      {{0, 0, 2560, 1440}, bar, 2, 3, 3},      // 1234 rows is more than 85 %, but fits
+      {{0, 0, 3840, 2160}, bar, 4, 6, 5},      // 2160: 1634 of 1836 rows; 2432 does not fit
+      {{0, 48, 3840, 2112}, bar, 4, 5, 5},     //
+      {{0, 0, 5120, 2880}, bar, 6, 7, 6},      // 5K; asked for more than there is
+      {{0, 0, 1080, 1920}, bar, 2, 4, 2},      // portrait: the width decides
+      {{0, 0, 0, 0}, bar, 1, 3, 1},            // nothing usable: never below 1
+      {{1920, 0, 1920, 1200}, none, 2, 3, 3},  // a second display; 1200 just fits
+  };
+  for (const Scales& c : scales) {
+    SCOPED_TRACE(::testing::Message() << c.Usable.W << "x" << c.Usable.H << " top " << c.Around.Top
+                                      << " asked " << c.Asked);
+    EXPECT_EQ(DefaultScale(c.Usable, c.Around), c.Default);
+    EXPECT_EQ(FittingScale(c.Asked, c.Usable, c.Around), c.Fitting);
+  }
+
+  struct Places {
+    Rect Usable;
+    Frame Around;
+    int Side;
+    int CentreX;
+    int CentreY;
+    Point Inside;  // the top-left of the window inside its frame
+  };
+  const Frame thin{20, 1, 1, 1};
+  const Places places[] = {
+      {{0, 0, 1920, 1080}, thin, 800, 960, 540, {560, 140}},       // centred: stays
+      {{0, 0, 1920, 1080}, thin, 800, 960, 400, {560, 20}},        // title bar above the top
+      {{0, 0, 1920, 1080}, thin, 800, 960, 1000, {560, 279}},      // below the bottom
+      {{0, 0, 1920, 1080}, thin, 800, 1900, 540, {1119, 140}},     // beyond the right
+      {{64, 0, 1856, 1080}, thin, 800, 300, 540, {65, 140}},       // a panel on the left
+      {{0, 24, 1920, 1056}, thin, 1200, 960, 540, {360, 44}},      // too tall: the title bar shows
+      {{0, 0, 1000, 1000}, thin, 1200, 500, 500, {1, 20}},         // too large: its corner shows
+      {{1920, 0, 2560, 1440}, none, 800, 3200, 720, {2800, 320}},  // a second display
+  };
+  for (const Places& c : places) {
+    SCOPED_TRACE(::testing::Message() << "side " << c.Side << " centre " << c.CentreX << ","
+                                      << c.CentreY << " on " << c.Usable.X << "," << c.Usable.Y);
+    EXPECT_EQ(PlaceWindow(c.Usable, c.Around, c.Side, c.CentreX, c.CentreY), c.Inside);
+  }
 }
 
 TEST(Presentation, TheImageFillsItsOwnWindowAtEveryScale) {

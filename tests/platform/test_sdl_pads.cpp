@@ -121,8 +121,8 @@ TEST(SdlPads, PadsPluggedInBeforeAndAfterStartBothPlay) {
     const std::pair<int, std::vector<int16_t>> buttons[] = {
         {SDL_CONTROLLER_BUTTON_A, {kKeySpace}},
         {SDL_CONTROLLER_BUTTON_START, {kKeyPadStart, kKeySpace}},
-        {SDL_CONTROLLER_BUTTON_B, {kKeyEscape}},
-        {SDL_CONTROLLER_BUTTON_BACK, {kKeyEscape}},
+        {SDL_CONTROLLER_BUTTON_B, {kKeyPadBack}},
+        {SDL_CONTROLLER_BUTTON_BACK, {kKeyPadBack}},
         {SDL_CONTROLLER_BUTTON_DPAD_LEFT, {kKeyLeft}},
         {SDL_CONTROLLER_BUTTON_DPAD_UP, {kKeyUp}},
         {SDL_CONTROLLER_BUTTON_DPAD_RIGHT, {kKeyRight}},
@@ -262,7 +262,7 @@ TEST(SdlPads, MappingsFromTheConfigFileAreHonoured) {
   pad.Button(SDL_CONTROLLER_BUTTON_B, true);  // the second button: A by the file
   EXPECT_EQ(h.Events(), Strings{Down(kKeySpace)});
   pad.Button(SDL_CONTROLLER_BUTTON_A, true);
-  EXPECT_EQ(h.Events(), Strings{Down(kKeyEscape)});
+  EXPECT_EQ(h.Events(), Strings{Down(kKeyPadBack)});
 }
 
 }  // namespace

@@ -1,6 +1,8 @@
 // Keyboard and mouse by mode: the key tables, the toggles, the hover label and the link.
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "shell/shell.h"
 #include "testkit.h"
 
@@ -26,6 +28,63 @@ TEST(Keys, ArrowsOnlySetTheirFlagInPlayButReleasesClearItInEveryMode) {
   t.StartFromTitle();
   EXPECT_EQ(t.S().HoldUp, 0);
   EXPECT_NE(t.S().HoldLeft, 0);
+}
+
+// Escape keeps the rules' meaning everywhere; a pad's B or Back quits only from a settled
+// title. Each key is pressed at the first pump of the state, found as the game runs.
+TEST(Keys, APadsBackQuitsOnlyFromASettledTitle) {
+  struct Case {
+    const char* State;
+    bool Dies;  // the game is ended on a skull first
+    std::function<bool(const Game&, int64_t elapsed)> Now;
+    bool EscapeQuits;
+    bool BackQuits;
+    bool PlayingAfter = false;  // when the program goes on: a game is played at the end
+  };
+  const Case cases[] = {
+      {"settled title", false,
+       [](const Game& g, int64_t) {
+         return g.State.InGame == 0 && g.State.Busy == 0 && !g.Starting && !g.Revealing;
+       },
+       true, true},
+      {"start wipe", false, [](const Game& g, int64_t) { return g.Starting; }, true, false, true},
+      {"play", false, [](const Game& g, int64_t) { return g.State.InGame != 0 && !g.Starting; },
+       false, false},
+      {"explosion", true,
+       [](const Game& g, int64_t elapsed) { return g.State.Busy != 0 && elapsed >= 20; }, true,
+       false},
+      {"game-over pause", true,
+       [](const Game& g, int64_t elapsed) { return g.State.Busy != 0 && elapsed >= 1500; }, true,
+       false},
+      {"reveal after a game", true, [](const Game& g, int64_t) { return g.Revealing; }, true,
+       false},
+  };
+  for (const Case& c : cases) {
+    for (int16_t key : {kEsc, kKeyPadBack}) {
+      SCOPED_TRACE(std::string(c.State) + (key == kEsc ? ", Escape" : ", pad's Back"));
+      TestGame t;
+      const int64_t start = c.Dies ? t.StartOnSkull() : (t.Load(), t.Host.Clock());
+      bool pressed = false;
+      t.Host.OnPump = [&] {
+        if (pressed || !c.Now(*t.G, t.Host.Clock() - start)) return;
+        t.Host.KeyPress(t.Host.Clock(), key);
+        pressed = true;
+      };
+      if (!c.Dies) t.Host.KeyPress(start + 10, kSpace);  // a game to wipe in and play
+      bool quit = false;
+      try {
+        if (c.Dies) t.Tick();
+        quit = t.RunUntil(start + 6000);
+      } catch (const ProgramEnd&) {
+        quit = true;
+      }
+      EXPECT_TRUE(pressed);
+      EXPECT_EQ(quit, key == kEsc ? c.EscapeQuits : c.BackQuits);
+      if (!quit) {
+        EXPECT_EQ(t.S().InGame != 0, c.PlayingAfter);  // in play: back to the title
+      }
+    }
+  }
 }
 
 TEST(Keys, EscapeInPlayRevealsTheTitleOverTheFieldAndRestartsTheScroller) {

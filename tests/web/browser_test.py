@@ -783,7 +783,7 @@ def end_a_game(page, pics):
         shot = page.shot()
         rim = [shot.at(x + w // 2, y), shot.at(x, y + h // 2), shot.at(x + w - 1, y + h - 1)]
         return shot if all(p == BRONZE for p in rim) else None
-    return wait_for(sign, "the game-over sign", deadline=6)
+    return wait_for(sign, "the game-over sign", timeout=6)
 
 
 def best_on_title(page, pics):

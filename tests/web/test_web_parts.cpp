@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/embedded.h"
+#include "platform/keys.h"
 #include "platform/mix_levels.h"
 #include "platform/web/effect_mixer.h"
 #include "platform/web/page_input.h"
@@ -140,6 +141,7 @@ TEST(WebInput, KeyNamesBecomeTheGamesKeyCodes) {
   EXPECT_EQ(VirtualKeyFromDom(" "), 32);
   EXPECT_EQ(VirtualKeyFromDom("Escape"), 27);
   EXPECT_EQ(VirtualKeyFromDom("Pause"), 19);
+  EXPECT_EQ(VirtualKeyFromDom("PadBack"), kKeyPadBack);  // the page's name for a pad's B or Back
   // Shift or Caps Lock do not change a letter's code.
   EXPECT_EQ(VirtualKeyFromDom("m"), 'M');
   EXPECT_EQ(VirtualKeyFromDom("M"), 'M');

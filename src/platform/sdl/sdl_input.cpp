@@ -38,8 +38,9 @@ unsigned DPadBit(int button) {
 }
 
 // The keys a pad's button is to the game, sent in this order (0: none). A is the keyboard's
-// Space; B and Back are Escape. Start is a pause key and Space at once: in play it pauses, and
-// Space means nothing there; outside play a pause key means nothing, and Space starts a game.
+// Space; B and Back are the pad's Escape, which quits only from a settled title [D22]. Start is a
+// pause key and Space at once: in play it pauses, and Space means nothing there; outside play a
+// pause key means nothing, and Space starts a game.
 std::array<int16_t, 2> PadButtonKeys(int button) {
   switch (button) {
     case SDL_CONTROLLER_BUTTON_A:
@@ -48,7 +49,7 @@ std::array<int16_t, 2> PadButtonKeys(int button) {
       return {kKeyPadStart, kKeySpace};
     case SDL_CONTROLLER_BUTTON_B:
     case SDL_CONTROLLER_BUTTON_BACK:
-      return {kKeyEscape, 0};
+      return {kKeyPadBack, 0};
     default:
       return {0, 0};
   }

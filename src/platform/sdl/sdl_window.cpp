@@ -58,11 +58,6 @@ bool StartVideo(SdlLibrary& sdl) {
   return wayland;
 }
 
-int DisplayScale(int display) {
-  SDL_Rect usable{};
-  return SDL_GetDisplayUsableBounds(display, &usable) == 0 ? DefaultScale(usable.h) : 1;
-}
-
 }  // namespace
 
 // [D12]
@@ -76,10 +71,53 @@ std::vector<std::string> VideoDriversToTry(const char* display, const char* wayl
 SdlWindow::SdlWindow(SdlLibrary& sdl, const SdlHostOptions& options)
     : last_(kImageSize, kImageSize, kBlack), fullscreen_(options.Fullscreen) {
   const bool wayland = StartVideo(sdl);
-  const bool asked = options.Scale >= 1 && options.Scale <= kMaxScale;
-  scale_ = asked ? options.Scale : DisplayScale(0);
+  askedScale_ = options.Scale >= 1 && options.Scale <= kMaxScale ? options.Scale : 0;
+  scale_ = 1;
   Open(wayland);
+  // Decided for the display the window opens on, with the frame estimated for now. [D23]
+  const int scale = ScaleFor(askedScale_);
+  if (scale != scale_) {
+    scale_ = scale;
+    const int side = kImageSize * scale_;
+    SDL_SetWindowSize(window_.get(), side, side);
+    SDL_SetWindowPosition(window_.get(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
+  }
+  // Leaving a fullscreen start, the window comes back centred on the usable area.
+  Rect usable;
+  if (UsableArea(usable)) {
+    const Point at = PlaceWindow(usable, frame_, kImageSize * scale_, usable.X + usable.W / 2,
+                                 usable.Y + usable.H / 2);
+    windowedX_ = at.X;
+    windowedY_ = at.Y;
+  }
   UpdateLayout(kImageSize * scale_, kImageSize * scale_);
+}
+
+// The usable part of the display the window is on: without panels and docks.
+bool SdlWindow::UsableArea(Rect& usable) const {
+  SDL_Rect r{};
+  const int display = std::max(0, SDL_GetWindowDisplayIndex(window_.get()));
+  if (SDL_GetDisplayUsableBounds(display, &r) != 0 || r.w <= 0 || r.h <= 0) return false;
+  usable = Rect{r.x, r.y, r.w, r.h};
+  return true;
+}
+
+// The window manager's frame around the window: known once the window is shown (and kept
+// from then on while fullscreen, which has none); estimated before. [D23]
+Frame SdlWindow::WindowFrame() {
+  Frame f;
+  if (shown_ && !fullscreen_ &&
+      SDL_GetWindowBordersSize(window_.get(), &f.Top, &f.Left, &f.Bottom, &f.Right) == 0) {
+    frame_ = f;
+  }
+  return frame_;
+}
+
+int SdlWindow::ScaleFor(int asked) {
+  Rect usable;
+  if (!UsableArea(usable)) return asked > 0 ? asked : 1;
+  const Frame frame = WindowFrame();
+  return asked > 0 ? FittingScale(asked, usable, frame) : DefaultScale(usable, frame);
 }
 
 void SdlWindow::Open(bool wayland) {
@@ -101,17 +139,17 @@ void SdlWindow::Open(bool wayland) {
 }
 
 void SdlWindow::FitScaleToDisplay() {
-  SetScale(DisplayScale(std::max(0, SDL_GetWindowDisplayIndex(window_.get()))));
+  SetScale(ScaleFor(0));
 }
 
+// Also at the current scale: a window resized by someone else gets its size back. [D23]
 void SdlWindow::SetScale(int scale) {
-  if (scale == scale_) return;
-  scale_ = scale;
+  scale_ = ScaleFor(scale);
   if (!fullscreen_) PlaceWindowedWindow();  // in fullscreen it is the size to come back to
 }
 
-// The windowed window at kImageSize * scale_, its centre where it was but its top-left corner
-// on the usable part of the display, so the title bar stays within reach.
+// The windowed window at kImageSize * scale_, its centre where it was as far as its whole
+// frame, title bar included, stays on the usable part of the display. [D23]
 void SdlWindow::PlaceWindowedWindow() {
   SDL_Window* window = window_.get();
   int x = 0;
@@ -123,11 +161,11 @@ void SdlWindow::PlaceWindowedWindow() {
   const int side = kImageSize * scale_;
   x += (w - side) / 2;
   y += (h - side) / 2;
-  SDL_Rect usable{};
-  const int display = std::max(0, SDL_GetWindowDisplayIndex(window));
-  if (SDL_GetDisplayUsableBounds(display, &usable) == 0) {
-    x = std::max(usable.x, std::min(x, usable.x + usable.w - side));
-    y = std::max(usable.y, std::min(y, usable.y + usable.h - side));
+  Rect usable;
+  if (UsableArea(usable)) {
+    const Point at = PlaceWindow(usable, WindowFrame(), side, x + side / 2, y + side / 2);
+    x = at.X;
+    y = at.Y;
   }
   SDL_SetWindowSize(window, side, side);
   SDL_SetWindowPosition(window, x, y);
@@ -274,9 +312,11 @@ void SdlWindow::Refresh(const Surface& image) {
   SendBands(bands, count);
 }
 
+// The frame is known now: the scale and the place are decided again with it. [D23]
 void SdlWindow::Show() {
   SDL_ShowWindow(window_.get());
   shown_ = true;
+  SetScale(askedScale_ > 0 ? askedScale_ : ScaleFor(0));
 }
 
 void SdlWindow::SetCaption(const std::string& caption) {

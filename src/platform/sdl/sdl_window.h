@@ -41,6 +41,8 @@ class SdlWindow {
   void SetCaption(const std::string& caption);
   void SetIcon(const Surface& icon);
 
+  // The window at `scale`, or at the largest scale whose window, frame included, fits the
+  // display's usable area; its size is restored even when the scale is the current one.
   void SetScale(int scale);
   void FitScaleToDisplay();  // the default scale for the display the window is on
   void ToggleFullscreen();
@@ -57,6 +59,9 @@ class SdlWindow {
 
  private:
   void Open(bool wayland);
+  bool UsableArea(Rect& usable) const;
+  Frame WindowFrame();
+  int ScaleFor(int asked);  // 0 asks for the default
   void PlaceWindowedWindow();
   void UpdateLayout(int pixelWidth, int pixelHeight);
   void RenderFrame();
@@ -71,6 +76,8 @@ class SdlWindow {
   SDL_Surface* presented_ = nullptr;  // the window surface that holds all of last_, if any
   std::vector<uint32_t> scratch_;     // an enlarged band on its way to an unusual pixel format
   int scale_ = 1;                     // windowed size: kImageSize * scale_ square
+  int askedScale_ = 0;                // the command line's scale, 0 for the default
+  Frame frame_ = kFrameEstimate;      // the window manager's frame, once the window is shown
   bool fullscreen_ = false;
   int windowedX_ = 0;  // where the window was before it went fullscreen
   int windowedY_ = 0;

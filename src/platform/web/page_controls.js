@@ -11,6 +11,7 @@
   const kRight = 39;
   const kDown = 40;
   const kP = 80;
+  const kPadBack = 0xa6;  // Escape, but never while a game ends or starts
   const kPadStart = 0xfa;  // pause in play; sent with Space, which starts a game on the title
   const kKeyDown = 0;
   const kKeyUp = 1;
@@ -185,8 +186,8 @@
   });
 
   // Pads with the standard mapping, read once a frame while any is plugged in: the D-pad and the
-  // left stick steer, A is Space, Start is the pad's Start, B and Back are Escape.
-  const kPadButtons = [[0, kSpace], [9, kPadStart], [1, kEscape], [8, kEscape]];
+  // left stick steer, A is Space, Start is the pad's Start, B and Back the pad's Back.
+  const kPadButtons = [[0, kSpace], [9, kPadStart], [1, kPadBack], [8, kPadBack]];
   const kPadArrows = [[12, kUp], [13, kDown], [14, kLeft], [15, kRight]];
   const pads = new Map();  // index -> { buttons: set of pressed button numbers, stick: codes }
   let polling = false;
