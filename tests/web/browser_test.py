@@ -11,12 +11,13 @@ import argparse
 import base64
 import contextlib
 import functools
-import gzip
 import hashlib
 import http.server
 import os
 import re
 import shutil
+import socket
+import struct
 import subprocess
 import sys
 import tempfile
@@ -118,7 +119,8 @@ class QuietHandler(DistHandler):
 
     def do_GET(self):
         QuietHandler.requests.append(self.path)
-        if self.state["down"]:
+        if self.state["down"]:  # reset the connection, unanswered
+            self.connection.setsockopt(socket.SOL_SOCKET, socket.SO_LINGER, struct.pack("ii", 1, 0))
             self.close_connection = True
             return
         super().do_GET()
@@ -796,13 +798,12 @@ def check_dist_files(dist):
               f"{name} is named after other content")
         if name.endswith(".png"):
             continue
-        unpack = [("gz", lambda p: gzip.decompress(open(p, "rb").read())),
-                  ("br", lambda p: subprocess.run(["brotli", "-d", "-c", p], check=True,
-                                                  capture_output=True).stdout)]
-        for suffix, unpacked in unpack:
+        for suffix, tool in (("gz", "gzip"), ("br", "brotli")):
             packed = os.path.join(dist, f"{name}.{suffix}")
             check(os.path.isfile(packed), f"no {name}.{suffix}")
-            check(unpacked(packed) == data, f"{name}.{suffix} does not unpack to {name}")
+            out = subprocess.run([tool, "-d", "-c", packed], capture_output=True)
+            check(out.returncode == 0 and out.stdout == data,
+                  f"{name}.{suffix} does not unpack to {name}: {out.stderr.decode().strip()}")
 
 
 def kept(page):
