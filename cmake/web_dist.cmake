@@ -23,7 +23,8 @@ add_custom_command(
           "-DICONS=${icons_arg}" -DMANIFEST=${FG_DIST_MANIFEST} -DWORKER=${FG_DIST_WORKER}
           -P ${PROJECT_SOURCE_DIR}/cmake/assemble_dist.cmake
   COMMAND ${CMAKE_COMMAND} -E touch ${stamp}
-  DEPENDS ${FG_DIST_FILES} ${FG_DIST_ICONS} ${FG_DIST_MANIFEST} ${FG_DIST_WORKER} fenzogobbix ${PROJECT_SOURCE_DIR}/cmake/assemble_dist.cmake
+  DEPENDS ${FG_DIST_FILES} ${FG_DIST_ICONS} ${FG_DIST_MANIFEST} ${FG_DIST_WORKER}
+          fenzogobbix ${PROJECT_SOURCE_DIR}/cmake/assemble_dist.cmake
   COMMENT "Assembling the page in ${FG_DIST_DIR}"
   VERBATIM)
 add_custom_target(dist ALL DEPENDS ${stamp})

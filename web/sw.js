@@ -12,9 +12,9 @@ self.addEventListener('install', (event) => {
 });
 
 self.addEventListener('activate', (event) => {
+  const older = (n) => n.startsWith('fenzogobbix-') && n !== kCache;
   event.waitUntil(caches.keys()
-                      .then((names) => Promise.all(names.filter((n) => n.startsWith('fenzogobbix-') && n !== kCache)
-                                                       .map((n) => caches.delete(n))))
+                      .then((names) => Promise.all(names.filter(older).map((n) => caches.delete(n))))
                       .then(() => self.clients.claim()));
 });
 
@@ -27,5 +27,6 @@ self.addEventListener('fetch', (event) => {
     event.respondWith(fetch(request).catch(() => caches.match('./', {cacheName: kCache})));
     return;
   }
-  event.respondWith(caches.match(request, {cacheName: kCache}).then((hit) => hit || fetch(request)));
+  event.respondWith(caches.match(request, {cacheName: kCache})
+                        .then((hit) => hit || fetch(request)));
 });
