@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The game for the browser. Installs what is missing (Debian's Emscripten, libxmp's Debian source
-# package), builds into build-web/ and writes build-web/dist/: index.html, fenzogobbix.js,
-# fenzogobbix.wasm, audio_worklet.js and FenzoGobbix.snd, static files for any web server.
+# package), builds into build-web/ and writes build-web/dist/: index.html, the service worker
+# sw.js, and the program, its tune, worklet, manifest and icons under names that carry a hash of
+# their content, each with a .gz and a .br beside it: static files for any web server.
 #
 # Usage: scripts/web.sh          build
 #        scripts/web.sh serve [PORT]
@@ -11,7 +12,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${WEB_BUILD_DIR:-build-web}
 
-scripts/deps.sh emscripten dpkg-dev
+scripts/deps.sh emscripten dpkg-dev brotli
 
 # Debian's Emscripten 3.1.6 finds its JavaScript parser (acorn) only through NODE_PATH. Its
 # system-library cache is read-only and complete: EM_CACHE is left alone, and no ports are used.
@@ -66,6 +67,5 @@ echo "Built $build/dist/"
 
 if [ "${1:-}" = serve ]; then
   port=${2:-8000}
-  echo "Serving $build/dist/ at http://127.0.0.1:$port/ (Ctrl+C stops)"
-  exec python3 -m http.server --bind 127.0.0.1 --directory "$build/dist" "$port"
+  exec python3 scripts/serve_dist.py "$build/dist" "$port"
 fi

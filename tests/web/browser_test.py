@@ -11,15 +11,22 @@ import argparse
 import base64
 import contextlib
 import functools
+import hashlib
 import http.server
 import os
+import re
 import shutil
+import socket
+import struct
+import subprocess
 import sys
 import tempfile
 import threading
 import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "scripts"))
+from serve_dist import DistHandler  # noqa: E402
 import xsession  # noqa: E402  (the project's PNG reader)
 from xsession import Failure, check, wait_for  # noqa: E402
 
@@ -98,21 +105,34 @@ def cells_of(points):
 # The page in a browser
 
 
-class QuietHandler(http.server.SimpleHTTPRequestHandler):
+class QuietHandler(DistHandler):
+    """The page's own server, told by `state` what to serve ("root") and whether to answer at
+    all ("down": requests are dropped unanswered, as by a server that has gone)."""
     requests = []
+
+    def __init__(self, *args, state, **kwargs):
+        self.state = state
+        super().__init__(*args, directory=state["root"], **kwargs)
 
     def log_message(self, *args):
         pass
 
     def do_GET(self):
         QuietHandler.requests.append(self.path)
+        if self.state["down"]:  # reset the connection, unanswered
+            self.connection.setsockopt(socket.SOL_SOCKET, socket.SO_LINGER, struct.pack("ii", 1, 0))
+            self.close_connection = True
+            return
         super().do_GET()
 
 
 @contextlib.contextmanager
-def serve(dist):
-    handler = functools.partial(QuietHandler, directory=dist)
-    server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), handler)
+def serve(dist, state=None):
+    state = {} if state is None else state
+    state.setdefault("root", dist)
+    state.setdefault("down", False)
+    server = http.server.ThreadingHTTPServer(
+        ("127.0.0.1", 0), lambda *a, **k: QuietHandler(*a, state=state, **k))
     thread = threading.Thread(target=server.serve_forever, daemon=True)
     thread.start()
     try:
@@ -764,7 +784,8 @@ def open_phone(driver, url, shots):
 RECORD_KEY = "fenzogobbix.scores"
 SIGN_RIM = (112, 160, 176, 81)  # the three-line game-over sign: x, y, w, h
 BEST_PLATE = (10, 70, 190, 27)  # the most the title's best can cover
-BRONZE = bytes((0x8C, 0x5A, 0x2B))
+RIM_LIT = bytes((0xC8, 0x8A, 0x4A))  # the plate's bronze rim, lit along the top and left
+RIM_SHADED = bytes((0x8C, 0x5A, 0x2B))  # and shaded along the bottom and right
 
 
 def end_a_game(page, pics):
@@ -781,8 +802,9 @@ def end_a_game(page, pics):
 
     def sign():
         shot = page.shot()
-        rim = [shot.at(x + w // 2, y), shot.at(x, y + h // 2), shot.at(x + w - 1, y + h - 1)]
-        return shot if all(p == BRONZE for p in rim) else None
+        lit = [shot.at(x + w // 2, y), shot.at(x, y + h // 2)]
+        shaded = [shot.at(x + w // 2, y + h - 1), shot.at(x + w - 1, y + h // 2)]
+        return shot if lit == [RIM_LIT] * 2 and shaded == [RIM_SHADED] * 2 else None
     return wait_for(sign, "the game-over sign", timeout=6)
 
 
@@ -859,6 +881,114 @@ def check_record_without_storage(url, pics):
 RECORD_CHECKS = [check_record_across_a_reload, check_record_without_storage]
 
 
+# Offline and installable, in a third browser whose server can be stopped and given a new build
+
+HASHED = re.compile(r"^(.+)\.([0-9a-f]{10})\.([a-z0-9]+)$")
+
+
+def check_dist_files(dist):
+    """Each file the page names carries the hash of its content; each .gz and .br beside a file
+    unpacks to that file byte for byte."""
+    names = sorted(os.listdir(dist))
+    originals = [n for n in names if not n.endswith((".gz", ".br"))]
+    hashed = [n for n in originals if HASHED.match(n)]
+    check(len(hashed) >= 6 and set(originals) - set(hashed) == {"index.html", "sw.js"},
+          f"files without a hash in their names: {sorted(set(originals) - set(hashed))}")
+    for name in originals:
+        with open(os.path.join(dist, name), "rb") as f:
+            data = f.read()
+        m = HASHED.match(name)
+        check(not m or hashlib.sha256(data).hexdigest()[:10] == m.group(2),
+              f"{name} is named after other content")
+        if name.endswith(".png"):
+            continue
+        for suffix, tool in (("gz", "gzip"), ("br", "brotli")):
+            packed = os.path.join(dist, f"{name}.{suffix}")
+            check(os.path.isfile(packed), f"no {name}.{suffix}")
+            out = subprocess.run([tool, "-d", "-c", packed], capture_output=True)
+            check(out.returncode == 0 and out.stdout == data,
+                  f"{name}.{suffix} does not unpack to {name}: {out.stderr.decode().strip()}")
+
+
+def kept(page):
+    """The service worker's caches, once it controls the page."""
+    wait_for(lambda: page.js("return navigator.serviceWorker.controller !== null"),
+             "a service worker in control")
+    return page.js("return caches.keys()")
+
+
+def reload_offline(page, pics, state, what):
+    """Stops the server, empties the browser's own cache and reloads: only the worker answers."""
+    state["down"] = True
+    try:
+        page.d.execute_cdp_cmd("Network.clearBrowserCache", {})
+        page.open()
+        wait_for_title(page, pics, f"the title offline ({what})")
+    finally:
+        state["down"] = False
+
+
+def check_offline(page, pics, state, dist):
+    """With the server gone the page loads from what the worker kept, the title pixel for pixel."""
+    wait_for_title(page, pics, "the title")
+    check(len(kept(page)) == 1, f"caches: {kept(page)}")
+    reload_offline(page, pics, state, "first build")
+
+
+def check_installable(page, pics, state, dist):
+    """The browser finds nothing missing to install the page, a maskable icon among the icons."""
+    errors = page.d.execute_cdp_cmd("Page.getInstallabilityErrors", {})["installabilityErrors"]
+    check(not errors, f"installability errors: {errors}")
+    manifest = page.js("return fetch(document.querySelector('link[rel=manifest]').href)"
+                       ".then((r) => r.json())")
+    purposes = {(i["sizes"], i.get("purpose", "any")) for i in manifest["icons"]}
+    check({("192x192", "any"), ("512x512", "any"), ("512x512", "maskable")} <= purposes,
+          f"icons: {purposes}")
+
+
+def check_new_build(page, pics, state, dist):
+    """A new build deployed replaces what the worker kept: one cache, the new one, and the new
+    page offline."""
+    old = kept(page)
+    second = tempfile.mkdtemp(prefix="fg-dist-")
+    try:
+        shutil.rmtree(second)
+        shutil.copytree(dist, second)
+        with open(os.path.join(second, "sw.js")) as f:
+            worker = f.read()
+        version = re.search(r"const kVersion = '([0-9a-f]+)'", worker).group(1)
+        with open(os.path.join(second, "sw.js"), "w") as f:
+            f.write(worker.replace(version, version[::-1]))
+        with open(os.path.join(second, "index.html")) as f:
+            html = f.read()
+        with open(os.path.join(second, "index.html"), "w") as f:
+            f.write(html.replace("<head>", '<head>\n<meta name="build" content="second">'))
+        for stale in ("index.html.gz", "index.html.br", "sw.js.gz", "sw.js.br"):
+            os.remove(os.path.join(second, stale))
+        state["root"] = second
+        page.open()
+        want = ["fenzogobbix-" + version[::-1]]
+        wait_for(lambda: page.js("return caches.keys()") == want,
+                 f"the caches to become {want} (were {old})", timeout=15)
+        reload_offline(page, pics, state, "second build")
+        check(page.js("return document.querySelector('meta[name=build]') !== null"),
+              "offline, the page is the first build's")
+    finally:
+        state["root"] = dist
+        shutil.rmtree(second, ignore_errors=True)
+
+
+def check_file_url(page, pics, state, dist):
+    """Opened as a file, the page says in one line that it must be served, and how."""
+    page.d.get("file://" + os.path.join(dist, "index.html"))
+    line = page.d.find_element("id", "unserved")
+    check(line.is_displayed() and "scripts/web.sh serve" in line.text,
+          f"the file:// page shows {line.text!r}")
+
+
+OFFLINE_CHECKS = [check_offline, check_installable, check_new_build, check_file_url]
+
+
 def figures(page):
     t = page.js("""
         const n = performance.getEntriesByType('navigation')[0];
@@ -875,7 +1005,7 @@ def run(checks, page, pics, after=None):
     """Runs `checks` in order on `page`; returns (passed, failed)."""
     passed = failed = 0
     for c in checks:
-        name = c.__name__[len("check_"):]
+        name = getattr(c, "func", c).__name__[len("check_"):]
         try:
             c(page, pics)
             if after:
@@ -925,6 +1055,21 @@ def main():
                 failed += 1
                 print(f"FAIL {name}: {type(e).__name__}: {str(e).splitlines()[0] if str(e) else ''}")
             sys.stdout.flush()
+    dist = os.path.abspath(args.dist)
+    try:
+        check_dist_files(dist)
+        passed += 1
+        print("PASS dist_files")
+    except Failure as e:
+        failed += 1
+        print(f"FAIL dist_files: {e}")
+    state = {}
+    with serve(dist, state) as url, browser() as driver:
+        page = Page(driver, url)
+        page.open()
+        p, f = run([functools.partial(c, state=state, dist=dist) for c in OFFLINE_CHECKS], page,
+                   pics)
+        passed, failed = passed + p, failed + f
     print(f"{passed} passed, {failed} failed")
     return 1 if failed else 0
 

@@ -3,11 +3,14 @@
 the page takes in play next to the desktop build in the same run (from /proc, over the same
 number of seconds each). Not a test: it prints figures.
 
-Usage: measure.py DIST_DIR DESKTOP_BINARY [--seconds N] [--shot PNG]
+Usage: measure.py DIST_DIR DESKTOP_BINARY [--seconds N] [--shot PNG] [--lighthouse DIR]
+With Lighthouse installed from npm (npm install --prefix DIR lighthouse; default DIR
+build-web/lighthouse), also prints its four scores for the served page, mobile preset.
 """
 
 import argparse
 import gzip
+import json
 import os
 import re
 import subprocess
@@ -120,19 +123,62 @@ def page_cpu(dist, seconds, shot):
         return {p: (kind(p), c) for p, c in use.items()}, in_play
 
 
+def first_visit(dist):
+    """Bytes a first visit fetches with brotli: the page and every file its worker keeps."""
+    with open(os.path.join(dist, "sw.js")) as f:
+        names = re.findall(r"'([^']+)'", re.search(r"kFiles = \[(.*)\]", f.read()).group(1))
+    names = ["index.html" if n == "./" else n for n in names] + ["sw.js"]
+    sizes = {n: os.path.getsize(os.path.join(dist, n + ".br")) if os.path.exists(
+        os.path.join(dist, n + ".br")) else os.path.getsize(os.path.join(dist, n)) for n in names}
+    return sum(sizes.values()), sizes
+
+
+def lighthouse(dist, folder):
+    tool = os.path.join(folder, "node_modules", ".bin", "lighthouse")
+    if not os.path.exists(tool):
+        print(f"figure: Lighthouse skipped: not installed (npm install --prefix {folder} "
+              "lighthouse)")
+        return
+    out = os.path.join(tempfile.mkdtemp(prefix="fg-lighthouse-"), "report.json")
+    with bt.serve(os.path.abspath(dist)) as url:
+        subprocess.run([tool, url, "--form-factor=mobile", "--quiet", "--output=json",
+                        "--output-path=" + out,
+                        "--chrome-flags=--headless=new --no-sandbox"],
+                       env={**os.environ, "CHROME_PATH": "/usr/bin/chromium"}, check=False)
+    if not os.path.exists(out):
+        print("figure: Lighthouse gave no report")
+        return
+    with open(out) as f:
+        report = json.load(f)
+    scores = {k: v["score"] for k, v in report["categories"].items()}
+    audits = report["audits"]
+    print("figure: Lighthouse mobile: " + ", ".join(
+        f"{k} {'n/a' if v is None else round(100 * v)}" for k, v in scores.items()))
+    for a in ("total-blocking-time", "first-contentful-paint", "largest-contentful-paint",
+              "total-byte-weight", "bootup-time"):
+        item = audits.get(a, {})
+        print(f"figure:   {a}: {item.get('displayValue') or item.get('errorMessage')}")
+
+
 def main():
     ap = argparse.ArgumentParser()
     ap.add_argument("dist")
     ap.add_argument("desktop")
     ap.add_argument("--seconds", type=float, default=10.0)
     ap.add_argument("--shot")
+    ap.add_argument("--lighthouse", default=os.path.join(bt.ROOT, "build-web", "lighthouse"))
     args = ap.parse_args()
-    wasm = os.path.join(args.dist, "fenzogobbix.wasm")
+    wasm = next(os.path.join(args.dist, n) for n in os.listdir(args.dist) if n.endswith(".wasm"))
     raw = os.path.getsize(wasm)
     with open(wasm, "rb") as f:
         packed = len(gzip.compress(f.read(), 9))
-    js = os.path.getsize(os.path.join(args.dist, "fenzogobbix.js"))
+    js = os.path.getsize(next(os.path.join(args.dist, n) for n in os.listdir(args.dist)
+                              if re.match(r"fenzogobbix\..*\.js$", n)))
     print(f"figure: wasm {raw} bytes raw, {packed} gzipped (-9); js {js} bytes")
+    total, sizes = first_visit(args.dist)
+    print(f"figure: first visit, brotli where the server has it: {total} bytes (" +
+          ", ".join(f"{n} {b}" for n, b in sizes.items()) + ")")
+    lighthouse(args.dist, args.lighthouse)
     desktop, xserver = desktop_cpu(args.desktop, args.seconds)
     print(f"figure: desktop build in play: {desktop:.1f}% of one core over {args.seconds:.0f} s, "
           f"its X server (Xvfb) {xserver:.1f}% more")
