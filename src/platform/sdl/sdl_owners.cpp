@@ -3,6 +3,8 @@
 #include <SDL.h>
 #include <SDL_mixer.h>
 
+#include <ranges>
+
 namespace fg {
 
 void SdlFree::operator()(SDL_Window* window) const {
@@ -36,7 +38,7 @@ SdlLibrary::~SdlLibrary() {
     SDL_Quit();
     return;
   }
-  for (auto it = started_.rbegin(); it != started_.rend(); ++it) SDL_QuitSubSystem(*it);
+  for (const uint32_t sub : std::views::reverse(started_)) SDL_QuitSubSystem(sub);
 }
 
 }  // namespace fg
