@@ -3,7 +3,7 @@
 #include <SDL.h>
 #include <SDL_mixer.h>
 
-#include <ranges>
+#include <algorithm>
 
 namespace fg {
 
@@ -38,7 +38,7 @@ SdlLibrary::~SdlLibrary() {
     SDL_Quit();
     return;
   }
-  for (const uint32_t sub : std::views::reverse(started_)) SDL_QuitSubSystem(sub);
+  std::for_each(started_.rbegin(), started_.rend(), SDL_QuitSubSystem);
 }
 
 }  // namespace fg
