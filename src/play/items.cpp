@@ -19,7 +19,7 @@ bool StillPlaying(const Game& g, uint32_t serial) {
 // as the others (rounding), and 0 maps to the far edge with 23, so every one of the 23 places
 // is equally likely. [K2]
 Integer GridPlace(Integer pick) {
-  const Integer v = static_cast<Integer>(kCell * pick);
+  const auto v = static_cast<Integer>(kCell * pick);
   return v < kFieldMin ? kFieldMax : v;
 }
 

@@ -134,14 +134,14 @@ std::unique_ptr<XmpModule> XmpModule::Load(const std::string& path, int rate) {
 }
 
 XmpModule::~XmpModule() {
-  auto ctx = static_cast<xmp_context>(ctx_);
+  auto* ctx = static_cast<xmp_context>(ctx_);
   Stop();
   xmp_release_module(ctx);
   xmp_free_context(ctx);
 }
 
 void XmpModule::Start() {
-  auto ctx = static_cast<xmp_context>(ctx_);
+  auto* ctx = static_cast<xmp_context>(ctx_);
   Stop();
   if (xmp_start_player(ctx, rate_, 0) == 0) playing_ = true;
 }

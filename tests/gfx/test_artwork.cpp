@@ -103,7 +103,7 @@ TEST(Artwork, NormalLinkLabelEqualsTheTitleAndTheHighlightDiffers) {
   for (int y = 0; y < 10; ++y) {
     for (int x = 0; x < 141; ++x) {
       ASSERT_EQ(link.At(x, y), title.At(132 + x, 52 + y)) << x << "," << y;
-      differing += link.At(x, y + 10) != link.At(x, y);
+      if (link.At(x, y + 10) != link.At(x, y)) ++differing;
     }
   }
   EXPECT_GT(differing, 100);  // the address is lit up, not just a pixel or two

@@ -116,6 +116,7 @@ TEST(Presentation, EveryImagePixelIsExactlyItsBlockOfWindowPixels) {
     // neighbours of each of those edges must start and end exactly on block boundaries.
     for (int p : {0, 131, 132, 133, 272, 273, 274, 399}) {
       std::vector<int> want;
+      want.reserve(static_cast<size_t>(s));
       for (int k = 0; k < s; ++k) want.push_back(l.OffsetX + p * s + k);
       EXPECT_EQ(WindowPixelsOf(l, p, size[0]), want) << size[0] << "x" << size[1] << " at " << p;
     }

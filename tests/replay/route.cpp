@@ -302,16 +302,18 @@ class Router {
     return true;
   }
 
-  // The move survives, and so does some way on for `depth` more moves.
+  // The move survives, and so does some way on for `depth` more moves (a bounded recursion: at
+  // most kLookAhead moves deep).
+  // NOLINTBEGIN(misc-no-recursion)
   bool Survives(const Sim& from, Heading h, int depth) {
     Sim sim = from;
     if (!MoveOneCell(sim, h)) return false;
     if (depth == 0) return true;
-    for (Heading next : kHeadings) {
-      if (next != Reverse(h) && Survives(sim, next, depth - 1)) return true;
-    }
-    return false;
+    return std::ranges::any_of(kHeadings, [&](Heading next) {
+      return next != Reverse(h) && Survives(sim, next, depth - 1);
+    });
   }
+  // NOLINTEND(misc-no-recursion)
 
   bool Survives(Heading h) {
     Sim sim{game_.S(), SpawnsSoFar()};

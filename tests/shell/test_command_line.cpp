@@ -108,7 +108,7 @@ TEST(CommandLine, ABadArgumentIsEchoedEscapedAndCut) {
   };
   const Case cases[] = {
       {"bad\x1b[2Jarg", "'bad\\x1b[2Jarg'"},
-      {"a\nb\tc\rd\x7f", "'a\\nb\\tc\\rd\\x7f'"},
+      {"a\nb\tc\rd\x7f", R"('a\nb\tc\rd\x7f')"},
       {"\xC2\x9B"
        "31m",
        "'\\xc2\\x9b31m'"},
@@ -147,6 +147,7 @@ Outcome RunGame(std::vector<std::string> args, const std::string& outTo = "") {
   const std::string outPath = dir + "/fg-cl-out-" + tag, errPath = dir + "/fg-cl-err-" + tag;
   args.insert(args.begin(), FG_BINARY);
   std::vector<char*> argv;
+  argv.reserve(args.size() + 1);
   for (std::string& a : args) argv.push_back(a.data());
   argv.push_back(nullptr);
   std::string home = "HOME=" + dir;

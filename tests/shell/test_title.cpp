@@ -49,7 +49,7 @@ TEST(Scroller, FirstFrameShowsTheLeadingDotAtTheRightEdgeWithItsShadow) {
       if (x < 390 || y == 396) {
         ASSERT_TRUE(same) << x << "," << y;  // blanks, and the row the shadow never darkens
       } else {
-        changed += !same;
+        if (!same) ++changed;
       }
     }
   }

@@ -143,9 +143,9 @@ class Program {
       host_.ShowWindow();
       int idleSlices = 0;
       for (;;) {
-        if (totals_.Games >= gamesWanted_ && s().InGame == 0 && s().Busy == 0) return false;
+        if (totals_.Games >= gamesWanted_ && S().InGame == 0 && S().Busy == 0) return false;
         // Space comes about once a second; two minutes on the title means it no longer works.
-        idleSlices = (s().InGame == 0 && s().Busy == 0) ? idleSlices + 1 : 0;
+        idleSlices = (S().InGame == 0 && S().Busy == 0) ? idleSlices + 1 : 0;
         if (idleSlices > 120) Fail("no game started in two minutes of random input");
         const int64_t sliceEnd = host_.Clock() + 1000;
         ScriptSlice(sliceEnd);
@@ -168,7 +168,7 @@ class Program {
   }
 
  private:
-  GameState& s() { return game_->State; }
+  GameState& S() { return game_->State; }
 
   void Fail(const std::string& what) { throw Violation(what + " at " + Where()); }
 
@@ -177,7 +177,7 @@ class Program {
   // Random input for the next virtual second. In a seeker game the arrows come from the
   // seeker instead, and Space and Escape stay away so the snake can grow.
   void ScriptSlice(int64_t sliceEnd) {
-    const bool playing = s().InGame != 0;
+    const bool playing = S().InGame != 0;
     if (playing && seeking_ && ticksThisGame_ > kSeekerTickLimit) {
       host_.KeyPress(host_.Clock(), kEsc);
       return;
@@ -214,8 +214,8 @@ class Program {
         MousePoint(t);
       } else if (roll < 930) {
         const bool link = Uniform(0, 1) == 0;
-        const float x = static_cast<float>(link ? Uniform(131, 274) : Uniform(0, 399));
-        const float y = static_cast<float>(link ? Uniform(51, 63) : Uniform(0, 399));
+        const auto x = static_cast<float>(link ? Uniform(131, 274) : Uniform(0, 399));
+        const auto y = static_cast<float>(link ? Uniform(51, 63) : Uniform(0, 399));
         host_.At(t, ScriptedEvent::kMouseMove, 0, x, y);
         host_.At(t, ScriptedEvent::kMouseDown, 1, x, y);
       }
@@ -238,7 +238,7 @@ class Program {
   // dead ends and the border (where the snake would stand still for good), so that some games
   // grow the snake to its full length.
   void Seek() {
-    GameState& st = s();
+    GameState& st = S();
     // Turns happen on grid points only; decide there, and keep the key held in between.
     if (st.HeadX % 16 != 0 || st.HeadY % 16 != 0) return;
     int target = -1;
@@ -337,7 +337,7 @@ class Program {
   // A key pressed while the tick pumps: Escape there must end the game without the rest of the
   // tick drawing over the title.
   void InputDuringTick() {
-    if (!inTick_ || s().InGame == 0 || seeking_ || Uniform(0, 19) != 0) return;
+    if (!inTick_ || S().InGame == 0 || seeking_ || Uniform(0, 19) != 0) return;
     static constexpr int16_t kKeys[] = {kEsc,      kEsc,     kSpace, kLeftKey, kUpKey,
                                         kRightKey, kDownKey, kMKey,  kSKey,    kSpace};
     const int16_t key = kKeys[Uniform(0, 9)];
@@ -348,7 +348,7 @@ class Program {
 
   // The tick as the timer runs it, with the rules of play checked around it.
   void CheckedTick() {
-    GameState& st = s();
+    GameState& st = S();
     if (inTick_) Fail("a tick started inside another tick");
     if (st.InGame == 0) Fail("a tick ran while no game was being played");
     if (game_->GameSerial != serial_) {
@@ -384,7 +384,7 @@ class Program {
   }
 
   void CheckPlay() {
-    const GameState& st = s();
+    const GameState& st = S();
     const int x = st.HeadX;
     const int y = st.HeadY;
     if (x % 2 != 0 || y % 2 != 0) Fail("head on an odd position");
@@ -413,8 +413,8 @@ class Program {
   // On the finished title every pixel but the scroller's and the link label's is the title
   // picture; a tick or a sequence that drew on after its game ended would show up here.
   void CheckTitle(const Surface& image) {
-    if (s().Busy != 0) exploded_ = true;
-    if (s().InGame != 0 || s().Busy != 0 || game_->Starting || game_->Revealing) return;
+    if (S().Busy != 0) exploded_ = true;
+    if (S().InGame != 0 || S().Busy != 0 || game_->Starting || game_->Revealing) return;
     if (!game_->MainForm.tmrScrollText.Enabled) return;
     const Surface& title = game_->BufferFrm.picTitle;
     ++totals_.TitleFrames;
@@ -439,7 +439,7 @@ class Program {
     bool any = false;
     for (int16_t v : buffer) any = any || v != 0;
     if (any) ++totals_.AudibleRenders;
-    if (s().MusicOn == 0 && any) Fail("music heard while it is switched off");
+    if (S().MusicOn == 0 && any) Fail("music heard while it is switched off");
   }
 
   void CheckUrls() {

@@ -76,6 +76,7 @@ TEST(SoundEffectImages, AreMonoPcmWaveFilesOfTheExpectedShape) {
 
     const std::vector<Chunk> chunks = Chunks(b);
     std::vector<std::string> ids;
+    ids.reserve(chunks.size());
     for (const Chunk& c : chunks) ids.push_back(c.Id);
     const std::vector<std::string> order = e.Id == 103
                                                ? std::vector<std::string>{"LIST", "fmt ", "data"}

@@ -165,7 +165,7 @@ TEST_F(SoundTunePlayer, AmplificationScalesEverySampleRelativeToHundred) {
   RecordProperty("RmsAt90", static_cast<int>(Rms(ninety)));
   size_t off = 0;
   for (size_t i = 0; i < unity.size(); ++i) {
-    off += std::abs(ninety[i] - static_cast<int>(unity[i] * 0.9)) > 1;
+    if (std::abs(ninety[i] - static_cast<int>(unity[i] * 0.9)) > 1) ++off;
   }
   EXPECT_EQ(off, 0u);
 }
@@ -364,7 +364,7 @@ TEST_F(SoundSdlDiskOutput, EffectsOverTheLoudestPartOfTheTuneNeverClip) {
     return std::abs(static_cast<int>(a)) < std::abs(static_cast<int>(b));
   });
   // Half a second around the loudest sample, played over and over.
-  const size_t stretch = static_cast<size_t>(kRate);
+  const auto stretch = static_cast<size_t>(kRate);
   const size_t peakAt = static_cast<size_t>(loudest - tune.begin()) / 2 * 2;  // its frame
   const size_t first = std::min(peakAt - std::min(peakAt, stretch / 2), tune.size() - stretch);
   std::atomic<size_t> at{0};

@@ -87,10 +87,10 @@ TEST(RandomPick, NestedPickSharesTheCounterAndTheValue) {
     HeadlessHost* Host;
     RandomRounds* Rounds;
     int16_t Inner = -1;
-    void KeyDown(int16_t) override { Inner = RandomPick(*Host, *Rounds, 23); }
-    void KeyUp(int16_t) override {}
-    void MouseMove(float, float) override {}
-    void MouseDown(int16_t, float, float) override {}
+    void KeyDown(int16_t /*keyCode*/) override { Inner = RandomPick(*Host, *Rounds, 23); }
+    void KeyUp(int16_t /*keyCode*/) override {}
+    void MouseMove(float /*x*/, float /*y*/) override {}
+    void MouseDown(int16_t /*button*/, float /*x*/, float /*y*/) override {}
     void CloseRequest() override {}
   };
   HeadlessHost host;

@@ -18,9 +18,9 @@ struct CountingSink : EventSink {
       InnerWaitEnded = Host->Clock();
     }
   }
-  void KeyUp(int16_t) override {}
-  void MouseMove(float, float) override {}
-  void MouseDown(int16_t, float, float) override {}
+  void KeyUp(int16_t /*keyCode*/) override {}
+  void MouseMove(float /*x*/, float /*y*/) override {}
+  void MouseDown(int16_t /*button*/, float /*x*/, float /*y*/) override {}
   void CloseRequest() override {}
 };
 

@@ -3,6 +3,8 @@
 #include <SDL.h>
 #include <SDL_mixer.h>
 
+#include <algorithm>
+
 namespace fg {
 
 void SdlFree::operator()(SDL_Window* window) const {
@@ -36,7 +38,7 @@ SdlLibrary::~SdlLibrary() {
     SDL_Quit();
     return;
   }
-  for (auto it = started_.rbegin(); it != started_.rend(); ++it) SDL_QuitSubSystem(*it);
+  std::for_each(started_.rbegin(), started_.rend(), SDL_QuitSubSystem);
 }
 
 }  // namespace fg

@@ -30,7 +30,7 @@ struct Format {
 
 // One sample of channel `c` of frame `f`, widened to 16 bits (8-bit PCM is unsigned).
 int Sample(std::span<const uint8_t> data, const Format& fmt, size_t f, int c) {
-  const size_t width = static_cast<size_t>(fmt.Bits / 8);
+  const auto width = static_cast<size_t>(fmt.Bits / 8);
   const size_t at = (f * static_cast<size_t>(fmt.Channels) + static_cast<size_t>(c)) * width;
   if (fmt.Bits == 8) return (static_cast<int>(data[at]) - 128) * 256;
   return static_cast<int16_t>(Le(data, at, 2));
