@@ -143,6 +143,14 @@ int PrintScores(std::ostream& out, std::ostream& err) {
   return Written(out, err);
 }
 
+// The options that answer and end the program without a window.
+std::optional<CommandLine::Action> AnswerOnly(std::string_view name) {
+  if (name == "--help") return CommandLine::kHelp;
+  if (name == "--version") return CommandLine::kVersion;
+  if (name == "--scores") return CommandLine::kScores;
+  return std::nullopt;
+}
+
 }  // namespace
 
 CommandLine ParseCommandLine(std::span<const std::string_view> args) {
@@ -166,20 +174,11 @@ CommandLine ParseCommandLine(std::span<const std::string_view> args) {
       line.Scale = *scale;
       continue;
     }
-    if (hasValue && (name == "--fullscreen" || name == "--windowed" || name == "--help" ||
-                     name == "--version" || name == "--scores")) {
+    if (hasValue && (name == "--fullscreen" || name == "--windowed" || AnswerOnly(name))) {
       return Bad("option " + Quoted(name) + " takes no value");
     }
-    if (arg == "--help") {
-      line.What = CommandLine::kHelp;
-      return line;
-    }
-    if (arg == "--version") {
-      line.What = CommandLine::kVersion;
-      return line;
-    }
-    if (arg == "--scores") {
-      line.What = CommandLine::kScores;
+    if (const std::optional<CommandLine::Action> answer = AnswerOnly(arg)) {
+      line.What = *answer;
       return line;
     }
     if (arg == "--fullscreen") {

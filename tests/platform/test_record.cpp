@@ -41,6 +41,7 @@ TEST(Record, TheTableKeepsTheTenBestAndOnATieTheEarlierGameStaysAhead) {
     SCOPED_TRACE("step " + std::to_string(i));
     EXPECT_EQ(Enter(best, steps[i].Entered), steps[i].Place);
     std::vector<int64_t> ended;
+    ended.reserve(best.size());
     for (const FinishedGame& g : best) ended.push_back(g.Ended);
     EXPECT_EQ(ended, steps[i].EndedBy);
   }

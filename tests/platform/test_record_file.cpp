@@ -5,7 +5,6 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
-#include <signal.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -13,6 +12,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -55,7 +55,7 @@ std::string Snapshot(const fs::path& folder) {
 
 // A fresh folder of its own under the test's temporary folder.
 fs::path FreshDir(const std::string& name) {
-  const fs::path dir = fs::path(::testing::TempDir()) / ("fg-record-" + name);
+  fs::path dir = fs::path(::testing::TempDir()) / ("fg-record-" + name);
   fs::remove_all(dir);
   fs::create_directories(dir);
   return dir;
@@ -74,6 +74,7 @@ void EndAGame(TestGame& t, int score) {
 
 std::vector<int> Scores(const std::vector<FinishedGame>& best) {
   std::vector<int> scores;
+  scores.reserve(best.size());
   for (const FinishedGame& g : best) scores.push_back(g.Score);
   return scores;
 }
