@@ -138,7 +138,8 @@ class Image:
 
 
 def read_png(path):
-    """Decodes an 8-bit, non-interlaced RGB or RGBA PNG (what the game's pictures are)."""
+    """Decodes a non-interlaced 8-bit RGB or RGBA, or palette PNG (what the game's pictures
+    are)."""
     with open(path, "rb") as f:
         return decode_png(f.read(), path)
 
@@ -147,7 +148,7 @@ def decode_png(data, path="PNG"):
     """The same, from the bytes of the file."""
     if data[:8] != b"\x89PNG\r\n\x1a\n":
         raise Failure(f"{path}: not a PNG")
-    pos, idat, header = 8, [], None
+    pos, idat, header, palette = 8, [], None, b""
     while pos < len(data):
         length, kind = struct.unpack(">I4s", data[pos:pos + 8])
         body = data[pos + 8:pos + 8 + length]
@@ -155,13 +156,16 @@ def decode_png(data, path="PNG"):
             header = struct.unpack(">IIBBBBB", body)
         elif kind == b"IDAT":
             idat.append(body)
+        elif kind == b"PLTE":
+            palette = body
         pos += 12 + length
     width, height, depth, colour, _, _, interlace = header
-    if depth != 8 or colour not in (2, 6) or interlace != 0:
+    paletted = colour == 3 and depth in (1, 2, 4, 8) and palette
+    if interlace != 0 or not (paletted or (depth == 8 and colour in (2, 6))):
         raise Failure(f"{path}: unsupported PNG layout {header}")
-    bpp = 3 if colour == 2 else 4
+    bpp = {2: 3, 3: 1, 6: 4}[colour]
     raw = zlib.decompress(b"".join(idat))
-    stride = width * bpp
+    stride = (width * depth + 7) // 8 if paletted else width * bpp
     out = bytearray()
     prev = bytearray(stride)
     for y in range(height):
@@ -185,6 +189,12 @@ def decode_png(data, path="PNG"):
         prev = line
         if bpp == 3:
             out += line
+        elif paletted:
+            per_byte = 8 // depth
+            for x in range(width):
+                shift = 8 - depth * (x % per_byte + 1)
+                i = (line[x // per_byte] >> shift) & ((1 << depth) - 1)
+                out += palette[3 * i:3 * i + 3]
         else:
             for i in range(0, stride, 4):
                 out += line[i:i + 3]

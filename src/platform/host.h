@@ -55,6 +55,9 @@ class Host {
   // The date, for the record alone: seconds since 1970-01-01 00:00 UTC. Never used for timing.
   virtual int64_t WallClock() = 0;
   virtual RecordStore& Records() = 0;  // where the player's record is kept
+  // Called between pieces of long start-up work. A host that shares its thread with others (the
+  // page's) lets them run there for a moment; input that comes meanwhile waits for DoEvents.
+  virtual void Breathe() {}
 };
 
 // Thrown by the unload handler: unwinds every suspended sequence and ends the program cleanly.

@@ -11,14 +11,20 @@ namespace fg {
 void LoadBufferFrm(Game& g) {
   BufferFrmWindow& b = g.BufferFrm;
   if (b.Loaded) return;
-  b.Playground = LoadPicture("Playground.png");
-  b.picTitle = LoadPicture("picTitle.png");
-  b.sprGobbix = LoadPicture("sprGobbix.png");
-  b.sprStar = LoadPicture("sprStar.png");
-  b.sprSkull = LoadPicture("sprSkull.png");
-  b.sprStatus = LoadPicture("sprStatus.png");
-  b.sprLink = LoadPicture("sprLink.png");
-  b.picFonte = LoadPicture("picFonte.png");
+  // Decoding them all at once is the longest stretch of start-up.
+  const auto load = [&g](std::string_view name) {
+    Surface picture = LoadPicture(name);
+    g.Machine.Breathe();
+    return picture;
+  };
+  b.Playground = load("Playground.png");
+  b.picTitle = load("picTitle.png");
+  b.sprGobbix = load("sprGobbix.png");
+  b.sprStar = load("sprStar.png");
+  b.sprSkull = load("sprSkull.png");
+  b.sprStatus = load("sprStatus.png");
+  b.sprLink = load("sprLink.png");
+  b.picFonte = load("picFonte.png");
   b.picScrollBuffer = Surface(kScrollStripCells * kGlyphWidth, 2 * kGlyphHeight, kBlack);
   b.Loaded = true;
 }

@@ -24,11 +24,14 @@ void Form_Load(Game& g) {
   // empty and no music plays: never a file of that name from wherever the player stands. [D8]
   const std::string dir = g.Machine.ExecutableDir();
   if (!dir.empty()) s.MusicPath = dir + (dir.back() == '/' ? "" : "/") + "FenzoGobbix.snd";
+  g.Machine.Breathe();
   InitMusic(g);
+  g.Machine.Breathe();
   // M and S as the player last left them; on a first run both on.
   LoadPlayerRecord(g);
   s.InGame = kFalse;
   s.Busy = kFalse;
+  g.Machine.Breathe();
   LoadBufferFrm(g);
   PlayMusic(g, true);
   // Drawn into the persistent image while the window is still hidden: it appears complete.

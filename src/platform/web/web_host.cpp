@@ -153,6 +153,7 @@ EM_BOOL OnVisibility(int /*type*/, const EmscriptenVisibilityChangeEvent* e, voi
 
 WebHost::WebHost()
     : start_(emscripten_get_now()),
+      breath_(start_),
       last_(kImageSize, kImageSize, kBlack),
       rgba_(static_cast<size_t>(kImageSize) * kImageSize, CanvasPixel(kBlack)),
       rate_(fg_web_audio_rate()),
@@ -219,6 +220,14 @@ void WebHost::BlockUntil(int64_t deadline) {
   if (timeout <= 0) return;
   // A browser timer takes at most 2^31 - 1 ms; the loop asks again when it ends early.
   fg_web_sleep(static_cast<int>(std::min<int64_t>(timeout, INT32_MAX)));
+}
+
+void WebHost::Breathe() {
+  // Longer at a stretch and the page would stutter, and be slow to answer a first tap.
+  constexpr double kHoldAtMost = 8;  // ms
+  if (emscripten_get_now() - breath_ < kHoldAtMost) return;
+  fg_web_sleep(0);
+  breath_ = emscripten_get_now();
 }
 
 void WebHost::Put(int y, int rows) {

@@ -37,6 +37,7 @@ class WebHost : public Host {
   std::string ExecutableDir() override { return "/"; }  // the page puts the tune at the root
   int64_t WallClock() override;
   RecordStore& Records() override { return records_; }  // the page's localStorage
+  void Breathe() override;  // a turn for the browser once start-up has held it a while
 
   // The program has ended: input goes back to the browser, the sound stops, the last image
   // stays and the page says how to play again.
@@ -59,6 +60,7 @@ class WebHost : public Host {
   void Put(int y, int rows);
 
   double start_ = 0;
+  double breath_ = 0;  // when the browser last had a turn during start-up
   EventSink* sink_ = nullptr;
   std::vector<Timer*> timers_;
   std::deque<Input> queued_;

@@ -3,6 +3,9 @@
 (function () {
   const kBlock = 1024;  // frames the game renders at a time: 23 ms
   const kRate = 44100;  // the rate the desktop opens its audio device at
+  // One silent sample as a WAV file: played to learn whether the page may make sound yet.
+  const kSilence =
+    'data:audio/wav;base64,UklGRiYAAABXQVZFZm10IBAAAAABAAEAQB8AAIA+AAACABAAZGF0YQIAAAAAAA==';
   let context = null;
   let level = 0;  // RMS of the last block the output played
 
@@ -71,6 +74,7 @@
   }
 
   function startAudio() {
+    waiting = false;
     const Context = window.AudioContext || window.webkitAudioContext;
     if (!Context) return;
     try {
@@ -85,17 +89,41 @@
     const ready = context.audioWorklet ? useWorklet() : Promise.reject(new Error('no worklet'));
     ready.catch(useScriptProcessor);
   }
-  startAudio();
   // Browsers keep a page silent until the player does something: the first key, click or tap
-  // (a touch counts once the finger lifts).
+  // (a touch counts once the finger lifts). The first audio output a page opens costs it a long
+  // stall while the browser sets up its sound, so where the page must wait for the player anyway
+  // it opens the output then; where it may play at once (a tiny silent sound tells), at once.
+  let waiting = false;  // for the player's first gesture to open the output
+  let gestured = false;
+  function askToPlay() {
+    let probe;
+    try {
+      probe = new Audio(kSilence).play();
+    } catch (e) {
+      probe = null;
+    }
+    if (!probe) return startAudio();
+    probe.then(startAudio, (e) => {
+      if (e && e.name === 'NotAllowedError' && !gestured) waiting = true;
+      else startAudio();
+    });
+  }
+  askToPlay();
   const wake = () => {
-    if (context && context.state === 'suspended') context.resume();
+    gestured = true;
+    if (waiting) {
+      waiting = false;
+      startAudio();
+    } else if (context && context.state === 'suspended') {
+      context.resume();
+    }
   };
   for (const type of ['keydown', 'pointerdown', 'pointerup', 'touchend']) {
     window.addEventListener(type, wake, true);
   }
 
-  Module['fgAudioRate'] = () => (context ? context.sampleRate : 0);
+  // Before the output opens, the rate it will be asked for.
+  Module['fgAudioRate'] = () => (context ? context.sampleRate : kRate);
   Module['fgShown'] = () => {
     window.fgFirstFrameAt = performance.now();
     document.body.classList.add('shown');
@@ -109,5 +137,5 @@
   // Playing again after the end: a new output for the new run, made inside the player's gesture.
   Module['fgRestartAudio'] = startAudio;
   window.fgAudioLevel = () => level;
-  window.fgAudioState = () => (context ? context.state : 'none');
+  window.fgAudioState = () => (context ? context.state : waiting ? 'suspended' : 'none');
 })();
