@@ -24,8 +24,10 @@ grep -q "\"file\": \"$root/tests/" "$build/compile_commands.json" || {
 # build directory (the embedded assets) are left out. bench/ is listed when FG_BENCH is on.
 # run-clang-tidy 14 has no -warnings-as-errors: any finding in the log fails the check.
 start=$SECONDS
-run-clang-tidy -quiet -j "${CLANG_TIDY_JOBS:-$(nproc)}" -p "$build" "^$root/(src|tests|bench)/" \
-  >"$build/clang-tidy.log" 2>&1 || true
+# A CI build compiles with -Werror: clang would then raise its own warnings (which the checks
+# above leave out, gcc's -Wconversion being narrower than clang's) to errors no filter hides.
+run-clang-tidy -quiet -j "${CLANG_TIDY_JOBS:-$(nproc)}" -p "$build" -extra-arg=-Wno-error \
+  "^$root/(src|tests|bench)/" >"$build/clang-tidy.log" 2>&1 || true
 if grep -E "(warning|error):" "$build/clang-tidy.log" >&2; then
   echo "clang-tidy: findings above (full log in $build/clang-tidy.log)" >&2
   exit 1
