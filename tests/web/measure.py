@@ -13,6 +13,7 @@ import gzip
 import json
 import os
 import re
+import shutil
 import subprocess
 import sys
 import tempfile
@@ -123,6 +124,38 @@ def page_cpu(dist, seconds, shot):
         return {p: (kind(p), c) for p, c in use.items()}, in_play
 
 
+BARE_PAGE = """<!doctype html><html><head><meta charset="utf-8"><title>bare</title></head>
+<body style="margin:0;background:#101018"><canvas id="c" width="400" height="400"
+style="image-rendering:pixelated;width:800px;height:800px"></canvas><script>
+const c = document.getElementById('c').getContext('2d');
+const image = c.createImageData(400, 400);
+let n = 0;
+setInterval(() => {  // the whole picture anew every 15 ms, a little different each time
+  n = (n + 1) & 255;
+  for (let i = 0; i < image.data.length; i += 4) {
+    image.data[i] = n; image.data[i + 1] = 64; image.data[i + 2] = 128; image.data[i + 3] = 255;
+  }
+  c.putImageData(image, 0, 0);
+}, 15);
+</script></body></html>"""
+
+
+def bare_cpu(seconds):
+    """Chromium's CPU for a bare canvas redrawn whole every 15 ms: what any page drawing at the
+    game's rate costs in the same browser, the yardstick for the page in play."""
+    folder = tempfile.mkdtemp(prefix="fg-bare-")
+    with open(os.path.join(folder, "index.html"), "w") as f:
+        f.write(BARE_PAGE)
+    with bt.serve(folder) as url, bt.browser([]) as driver:
+        driver.get(url)
+        time.sleep(2.0)
+        driver_pid = driver.service.process.pid
+        pids = [p for p in tree(driver_pid) if p != driver_pid]
+        use = sample(pids, seconds)
+    shutil.rmtree(folder, ignore_errors=True)
+    return {p: (kind(p), c) for p, c in use.items()}
+
+
 def first_visit(dist):
     """Bytes a first visit fetches with brotli: the page and every file its worker keeps."""
     with open(os.path.join(dist, "sw.js")) as f:
@@ -192,6 +225,13 @@ def main():
           f"renderer / desktop = {renderer / desktop if desktop else float('inf'):.1f}x, "
           f"all / desktop = {total / desktop if desktop else float('inf'):.1f}x, "
           f"all / (desktop + X server) = {total / (desktop + xserver):.1f}x")
+    bare = bare_cpu(args.seconds)
+    bare_total = sum(c for _, c in bare.values())
+    bare_renderer = max((c for k, c in bare.values() if k == "renderer"), default=0.0)
+    print(f"figure: a bare canvas redrawn every 15 ms: renderer {bare_renderer:.1f}%, all of "
+          f"Chromium {bare_total:.1f}%; the page in play / bare canvas = "
+          f"{total / bare_total if bare_total else float('inf'):.2f}x (all), "
+          f"{renderer / bare_renderer if bare_renderer else float('inf'):.2f}x (renderer)")
     print(f"figure: load average {open('/proc/loadavg').read().split()[0]} on "
           f"{os.cpu_count()} cores")
 
