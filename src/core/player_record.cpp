@@ -27,6 +27,7 @@ bool Commit(Game& g) {
 
 }  // namespace
 
+// The record and the M/S switches of the last run come back at start. [D21]
 void LoadPlayerRecord(Game& g) {
   g.Record = g.Machine.Records().Load();
   g.State.MusicOn = ToFlag(g.Record.Music);

@@ -60,7 +60,7 @@ void GameOver(Game& g) {
   const int length = s.SnakeLength;
   for (int i = 1; i <= length; ++i) Explode(g, SegmentX(s, i), SegmentY(s, i));
   // The game goes into the record and the sign tells how it did, until the title's reveal
-  // wipes it away.
+  // wipes it away. [D19]
   const int64_t played = g.PlayTicks * g.MainForm.tmrMain.Interval;
   const int place = KeepGame(g, FinishedGame{s.Score, length, g.Machine.WallClock(), played});
   DrawGameOverSign(g, s.Score, place);
