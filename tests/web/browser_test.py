@@ -969,7 +969,7 @@ def check_new_build(page, pics, state, dist):
         page.open()
         want = ["fenzogobbix-" + version[::-1]]
         wait_for(lambda: page.js("return caches.keys()") == want,
-                 f"the caches to become {want} (were {old})", timeout=15)
+                 f"the caches to become {want} (were {old})", timeout=40)
         reload_offline(page, pics, state, "second build")
         check(page.js("return document.querySelector('meta[name=build]') !== null"),
               "offline, the page is the first build's")
