@@ -152,8 +152,9 @@ def bare_cpu(seconds):
         driver_pid = driver.service.process.pid
         pids = [p for p in tree(driver_pid) if p != driver_pid]
         use = sample(pids, seconds)
+        kinds = {p: kind(p) for p in use}  # while the processes are still there
     shutil.rmtree(folder, ignore_errors=True)
-    return {p: (kind(p), c) for p, c in use.items()}
+    return {p: (kinds[p], c) for p, c in use.items()}
 
 
 def first_visit(dist):
