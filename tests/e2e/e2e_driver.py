@@ -36,6 +36,7 @@ from xsession import (Failure, XSession, check, checks_made, clean_env, read_png
 CAPTION = "Fenzo Gobbix v1.0"
 HOME_PAGE = "https://fenzogobbix.example/"
 SIZE = 400
+CELL = 16
 SCROLLER_ROWS = range(380, 397)        # the scroller and its one-pixel shadow
 
 
@@ -412,11 +413,11 @@ def scenario_taps(binary, pics, work, assets):
                 s.hold(key, 0.04)
                 seen = {}
 
-                def turn():
+                def away(pixels):
                     seen["head"] = head_at(s.shot(), colours)
-                    return seen["head"] is None or (seen["head"][k] - before) * sign >= 6
+                    return seen["head"] is None or (seen["head"][k] - before) * sign >= pixels
                 try:
-                    wait_for(turn, f"a turn {key}", timeout=1.5, interval=0.02)
+                    wait_for(lambda: away(6), f"a turn {key}", timeout=1.5, interval=0.02)
                 except Failure:
                     pass
                 head = seen.get("head")
@@ -425,6 +426,15 @@ def scenario_taps(binary, pics, work, assets):
                 tapped += 1
                 turned += (head[k] - before) * sign >= 6
                 step += 1
+                # A side of one cell would bring the head onto its own fifth segment on the
+                # next round: let it run into its second cell before the next tap, so the
+                # square has sides of two cells at least, however fast the screenshots come.
+                try:
+                    wait_for(lambda: away(2 * CELL - 6), f"two cells {key}", timeout=1.5,
+                             interval=0.01)
+                except Failure:
+                    pass
+                head = seen.get("head")
             s.assert_running()
         finally:
             s.close()
