@@ -883,6 +883,8 @@ RECORD_CHECKS = [check_record_across_a_reload, check_record_without_storage]
 
 # Offline and installable, in a third browser whose server can be stopped and given a new build
 
+# What a first visit may cost, packed as the server sends it.
+FIRST_VISIT_BUDGET = 450_000
 HASHED = re.compile(r"^(.+)\.([0-9a-f]{10})\.([a-z0-9]+)$")
 
 
@@ -908,6 +910,19 @@ def check_dist_files(dist):
             out = subprocess.run([tool, "-d", "-c", packed], capture_output=True)
             check(out.returncode == 0 and out.stdout == data,
                   f"{name}.{suffix} does not unpack to {name}: {out.stderr.decode().strip()}")
+    total, sizes = first_visit(dist)
+    check(total <= FIRST_VISIT_BUDGET, f"a first visit fetches {total} bytes, more than "
+          f"{FIRST_VISIT_BUDGET}: {sizes}")
+
+
+def first_visit(dist):
+    """Bytes a first visit fetches with brotli: the page and every file its worker keeps."""
+    with open(os.path.join(dist, "sw.js")) as f:
+        names = re.findall(r"'([^']+)'", re.search(r"kFiles = \[(.*)\]", f.read()).group(1))
+    names = ["index.html" if n == "./" else n for n in names] + ["sw.js"]
+    sizes = {n: os.path.getsize(os.path.join(dist, n + ".br")) if os.path.exists(
+        os.path.join(dist, n + ".br")) else os.path.getsize(os.path.join(dist, n)) for n in names}
+    return sum(sizes.values()), sizes
 
 
 def kept(page):

@@ -157,16 +157,6 @@ def bare_cpu(seconds):
     return {p: (kinds[p], c) for p, c in use.items()}
 
 
-def first_visit(dist):
-    """Bytes a first visit fetches with brotli: the page and every file its worker keeps."""
-    with open(os.path.join(dist, "sw.js")) as f:
-        names = re.findall(r"'([^']+)'", re.search(r"kFiles = \[(.*)\]", f.read()).group(1))
-    names = ["index.html" if n == "./" else n for n in names] + ["sw.js"]
-    sizes = {n: os.path.getsize(os.path.join(dist, n + ".br")) if os.path.exists(
-        os.path.join(dist, n + ".br")) else os.path.getsize(os.path.join(dist, n)) for n in names}
-    return sum(sizes.values()), sizes
-
-
 def lighthouse(dist, folder):
     tool = os.path.join(folder, "node_modules", ".bin", "lighthouse")
     if not os.path.exists(tool):
@@ -209,7 +199,7 @@ def main():
     js = os.path.getsize(next(os.path.join(args.dist, n) for n in os.listdir(args.dist)
                               if re.match(r"fenzogobbix\..*\.js$", n)))
     print(f"figure: wasm {raw} bytes raw, {packed} gzipped (-9); js {js} bytes")
-    total, sizes = first_visit(args.dist)
+    total, sizes = bt.first_visit(args.dist)
     print(f"figure: first visit, brotli where the server has it: {total} bytes (" +
           ", ".join(f"{n} {b}" for n, b in sizes.items()) + ")")
     lighthouse(args.dist, args.lighthouse)
