@@ -368,8 +368,15 @@ def check_music(page, pics):
 
 def check_gesture(page, pics):
     """Where the browser wants a gesture first, the page is silent until the first click, and
-    the music plays after it."""
+    the music plays after it, at its pitch even when the output then refuses the game's rate."""
     with browser(["--autoplay-policy=document-user-activation-required"]) as driver:
+        driver.execute_cdp_cmd("Page.addScriptToEvaluateOnNewDocument", {"source": """
+            window.AudioContext = class extends window.AudioContext {
+              constructor(options) {
+                if (options && options.sampleRate) throw new DOMException('', 'NotSupportedError');
+                super({sampleRate: 48000});
+              }
+            };"""})
         strict = Page(driver, page.url)
         strict.open()
         time.sleep(0.3)
@@ -380,6 +387,16 @@ def check_gesture(page, pics):
         strict.click()
         wait_for(lambda: strict.level() > MUSIC_RMS, "music after a click")
         check(strict.js("return window.fgAudioState()") == "running", "audio not running")
+        check(strict.js("return new AudioContext().sampleRate") == 48000,
+              "the output's rate could not be changed")
+        # The game was told 44.1 kHz before the click: it must go on being asked for 44,100
+        # frames a second (blocks of 1,024, so 4 s measure it within 2 %).
+        (f0, t0) = strict.js("return [window.fgGameFrames, performance.now()]")
+        time.sleep(4.0)
+        (f1, t1) = strict.js("return [window.fgGameFrames, performance.now()]")
+        rate = (f1 - f0) / ((t1 - t0) / 1000)
+        check(abs(rate / 44100 - 1) < 0.04,
+              f"the game plays {rate:.0f} frames a second into a 48 kHz output, want 44100")
 
 
 def check_no_worklet(page, pics):

@@ -25,17 +25,58 @@
     window.fgRuntimeAt = performance.now();
   };
 
-  // One block of the game's output, left and right; silence until the game runs and after it.
-  function render() {
-    const left = new Float32Array(kBlock);
-    const right = new Float32Array(kBlock);
-    const at = runtimeInitialized && !ABORT ? _fg_render_audio(kBlock) : 0;
+  // `frames` of the game's output, left and right; silence until the game runs and after it.
+  function pull(frames) {
+    const left = new Float32Array(frames);
+    const right = new Float32Array(frames);
+    const at = runtimeInitialized && !ABORT ? _fg_render_audio(frames) : 0;
     if (at) {
       const i = at >> 2;
-      left.set(HEAPF32.subarray(i, i + kBlock));
-      right.set(HEAPF32.subarray(i + kBlock, i + 2 * kBlock));
+      left.set(HEAPF32.subarray(i, i + frames));
+      right.set(HEAPF32.subarray(i + frames, i + 2 * frames));
     }
+    window.fgGameFrames = (window.fgGameFrames || 0) + frames;
     return [left, right];
+  }
+
+  // The game renders at the rate it was told when it started. An output that opened later at
+  // another rate (a browser refusing 44.1 kHz once the player has pressed a key) would play the
+  // music off pitch: the game's frames are then stretched to the output's rate, read between
+  // neighbours. `spare` holds the frames not yet played, `pos` where the output stands in them.
+  let told = kRate;
+  let spare = [new Float32Array(0), new Float32Array(0)];
+  let pos = 0;
+  function stretched(rate) {
+    const step = told / rate;
+    const need = Math.floor(pos + step * kBlock) + 2;
+    if (spare[0].length < need) {
+      const more = pull(need - spare[0].length);
+      spare = spare.map((old, c) => {
+        const joined = new Float32Array(need);
+        joined.set(old);
+        joined.set(more[c], old.length);
+        return joined;
+      });
+    }
+    const block = spare.map((src) => {
+      const out = new Float32Array(kBlock);
+      for (let k = 0; k < kBlock; ++k) {
+        const x = pos + k * step;
+        const i = Math.floor(x);
+        out[k] = src[i] + (src[i + 1] - src[i]) * (x - i);
+      }
+      return out;
+    });
+    const next = pos + kBlock * step;
+    spare = spare.map((src) => src.slice(Math.floor(next)));
+    pos = next - Math.floor(next);
+    return block;
+  }
+
+  // One block of the output, at the output's rate.
+  function render() {
+    const rate = context ? context.sampleRate : told;
+    return rate === told ? pull(kBlock) : stretched(rate);
   }
 
   // The worklet plays what the page renders for it; it asks for blocks as it runs low.
@@ -122,8 +163,14 @@
     window.addEventListener(type, wake, true);
   }
 
-  // Before the output opens, the rate it will be asked for.
-  Module['fgAudioRate'] = () => (context ? context.sampleRate : kRate);
+  // Before the output opens, the rate it will be asked for; the game renders at this rate from
+  // then on.
+  Module['fgAudioRate'] = () => {
+    told = context ? context.sampleRate : kRate;
+    spare = [new Float32Array(0), new Float32Array(0)];
+    pos = 0;
+    return told;
+  };
   Module['fgShown'] = () => {
     window.fgFirstFrameAt = performance.now();
     document.body.classList.add('shown');
