@@ -11,7 +11,6 @@ namespace {
 
 constexpr std::string_view kMagic = "fenzogobbix record ";
 constexpr int64_t kMaxPlayedMs = int64_t{1000000000} * 1000;  // ~31 years: beyond any game
-constexpr int kMaxScore = 99999999;
 constexpr int kMaxLength = 100000;
 
 // Days since 1970-01-01 of a date in the proleptic Gregorian calendar, and back.
@@ -77,7 +76,7 @@ std::optional<int64_t> ParsePlayed(std::string_view text) {
 
 std::optional<FinishedGame> ParseGame(const std::vector<std::string_view>& w) {
   if (w.size() != 5) return std::nullopt;
-  const auto score = Number<int>(w[1], 0, kMaxScore);
+  const auto score = Number<int>(w[1], 0, kMaxRecordScore);
   const auto length = Number<int>(w[2], 0, kMaxLength);
   const auto ended = ParseUtc(w[3]);
   const auto played = ParsePlayed(w[4]);
@@ -190,6 +189,10 @@ std::optional<PlayerRecord> ParseRecord(std::string_view text, std::string* prob
 }
 
 std::string FormatUtc(int64_t seconds) {
+  // A date the reader takes back, whatever the clock said: years 0000 to 9999. A clock set
+  // before 1970, or one that failed (-1), must not make the whole table unreadable.
+  seconds =
+      std::clamp(seconds, DaysFromCivil(0, 1, 1) * 86400, DaysFromCivil(10000, 1, 1) * 86400 - 1);
   const int64_t days = (seconds >= 0 ? seconds : seconds - 86399) / 86400;
   const int64_t rest = seconds - days * 86400;
   int64_t y = 0;
@@ -208,7 +211,7 @@ std::optional<int64_t> ParseUtc(std::string_view t) {
       t[16] != ':' || t[19] != 'Z') {
     return std::nullopt;
   }
-  const auto y = Number<int>(t.substr(0, 4), 1970, 9999);
+  const auto y = Number<int>(t.substr(0, 4), 0, 9999);
   const auto mo = Number<int>(t.substr(5, 2), 1, 12);
   const auto d = Number<int>(t.substr(8, 2), 1, 31);
   const auto h = Number<int>(t.substr(11, 2), 0, 23);

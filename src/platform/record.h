@@ -12,8 +12,9 @@
 
 namespace fg {
 
-inline constexpr int kBestGames = 10;     // the table's length
-inline constexpr int kRecordVersion = 1;  // the version this program writes and reads
+inline constexpr int kBestGames = 10;             // the table's length
+inline constexpr int kRecordVersion = 1;          // the version this program writes and reads
+inline constexpr int kMaxRecordScore = 99999999;  // the largest score a record file may hold
 
 struct FinishedGame {
   int Score = 0;

@@ -1,6 +1,8 @@
 // The title reveal: ten passes of every tenth row, like a venetian blind, 50 ms apart.
 #include "screens/title.h"
 
+#include <string>
+
 #include "core/game.h"
 #include "core/rules.h"
 #include "screens/buffer_frm.h"
@@ -18,8 +20,21 @@ constexpr int kBestX = 10;
 constexpr int kBestY = 70;
 constexpr int kBestPadX = 7;
 constexpr int kBestPadY = 5;
-constexpr int kBestKeptWidth = 190;  // the most a plate can cover: "BEST" and eight digits
+constexpr int Digits(int n) {
+  int digits = 1;
+  for (; n >= 10; n /= 10) ++digits;
+  return digits;
+}
+// The most a plate can cover: BEST and the largest score a record file may hold.
+constexpr int kBestKeptWidth =
+    SignTextWidth("BEST ") + Digits(kMaxRecordScore) * kGlyphWidth + 2 * kBestPadX;
 constexpr int kBestKeptHeight = kGlyphHeight + 1 + 2 * kBestPadY;
+
+// What the title shows of the record: "BEST" and the best score, or nothing before a first game.
+std::string BestLine(const PlayerRecord& record) {
+  if (record.Best.empty()) return "";
+  return "BEST " + std::to_string(record.Best.front().Score);
+}
 
 // Writes the best onto the title picture itself, so the reveal, the scroller and every later
 // copy from it show the same title; the pixels under the plate are kept to change it later.
@@ -40,11 +55,6 @@ void PutBestOnTitle(Game& g) {
 }
 
 }  // namespace
-
-std::string BestLine(const PlayerRecord& record) {
-  if (record.Best.empty()) return "";
-  return "BEST " + std::to_string(record.Best.front().Score);
-}
 
 void ShowTitle(Game& g) {
   BufferFrmWindow& b = Buffers(g);

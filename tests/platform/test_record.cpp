@@ -72,6 +72,11 @@ TEST(Record, TheTextReadsBackAndKeepsLinesOfALaterVersion) {
   EXPECT_EQ(FormatUtc(shuffled->Best[0].Ended), "2023-12-31T23:59:59Z");
   EXPECT_EQ(FormatUtc(shuffled->Best[1].Ended), "2024-02-29T23:59:59Z");
 
+  // A clock before 1970, or one that failed (-1), still writes a date that reads back.
+  PlayerRecord early;
+  early.Best = {{2, 6, -40 * 365 * kDay, 0}, {1, 5, -1, 0}};
+  EXPECT_EQ(ParseRecord(FormatRecord(early)), early);
+
   // Texts that are not a whole record of this version: nothing, and why.
   const std::string head = "fenzogobbix record 1\n";
   const struct {

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "screens/scroller.h"
+#include "screens/sign_plate.h"
 #include "screens/title.h"
 #include "testkit.h"
 
@@ -33,6 +34,26 @@ TEST(Title, RevealsEveryTenthRowPerPassWithOneRefreshAndFiftyMillisecondsEach) {
   EXPECT_EQ(times.back() - times.front(), 450);
   EXPECT_EQ(t.Host.Clock() - start, 500);
   EXPECT_EQ(t.Image().Pixels, title.Pixels);
+}
+
+TEST(Title, ALowerBestLeavesNoTraceOfTheWidestPlate) {
+  TestGame clean;
+  clean.Load();
+  TestGame t;
+  t.Host.Memory.Stored.Best = {{kMaxRecordScore, 5, 0, 15}};
+  t.Load();
+  ASSERT_EQ(t.G->MainForm.BestShown, "BEST 99999999");
+  t.G->Record.Best = {{3, 5, 0, 15}};  // another copy of the game rewrote the table
+  ShowTitle(*t.G);
+  // Right of the new, narrow plate the title is the picture as drawn.
+  const Surface& now = t.G->BufferFrm.picTitle;
+  const Surface& drawn = clean.G->BufferFrm.picTitle;
+  int traces = 0;
+  for (int y = 60; y < 110; ++y) {
+    for (int x = 10 + SignTextWidth("BEST 3") + 14; x < 240; ++x)
+      traces += now.At(x, y) != drawn.At(x, y) ? 1 : 0;
+  }
+  EXPECT_EQ(traces, 0);
 }
 
 TEST(Scroller, FirstFrameShowsTheLeadingDotAtTheRightEdgeWithItsShadow) {
