@@ -11,12 +11,13 @@
 namespace fg {
 
 void RecordingModulePlayer::MIDASstartBackgroundPlay(int32_t rate) {
-  log_.push_back("MIDASstartBackgroundPlay " + std::to_string(rate));
+  Rate = rate;
   Background = true;
   if (inner_) inner_->MIDASstartBackgroundPlay(rate);
 }
 
 int32_t RecordingModulePlayer::MIDASloadModule(const std::string& path) {
+  if (!Background) ++StrayHandles;  // a module is loaded into a running player
   int32_t handle = 0;
   if (inner_) {
     handle = inner_->MIDASloadModule(path);
@@ -25,52 +26,44 @@ int32_t RecordingModulePlayer::MIDASloadModule(const std::string& path) {
     if (f && f.peek() != std::ifstream::traits_type::eof()) handle = nextHandle_++;
   }
   if (handle > 0) Files[handle] = path;
-  log_.push_back("MIDASloadModule " + path + " -> " + std::to_string(handle));
   return handle;
 }
 
 void RecordingModulePlayer::MIDASsetAmplification(int32_t amplification) {
-  log_.push_back("MIDASsetAmplification " + std::to_string(amplification));
   Amplification = amplification;
   if (inner_) inner_->MIDASsetAmplification(amplification);
 }
 
 int32_t RecordingModulePlayer::MIDASplayModule(int32_t module, int32_t loop) {
-  if (!Files.contains(module)) ++StrayHandles;
+  if (!Files.contains(module) || !Background) ++StrayHandles;
   const int32_t handle = inner_ ? inner_->MIDASplayModule(module, loop) : nextHandle_++;
   if (handle > 0) Playing[handle] = {module, loop != 0};
-  log_.push_back("MIDASplayModule " + std::to_string(module) + " " + std::to_string(loop) + " -> " +
-                 std::to_string(handle));
   return handle;
 }
 
 void RecordingModulePlayer::MIDASstopModule(int32_t playback) {
-  log_.push_back("MIDASstopModule " + std::to_string(playback));
   if (Playing.erase(playback) == 0) ++StrayHandles;
   if (inner_) inner_->MIDASstopModule(playback);
 }
 
 void RecordingModulePlayer::MIDASfreeModule(int32_t module) {
-  log_.push_back("MIDASfreeModule " + std::to_string(module));
   if (Files.erase(module) == 0) ++StrayHandles;
   std::erase_if(Playing, [module](const auto& p) { return p.second.Module == module; });
   if (inner_) inner_->MIDASfreeModule(module);
 }
 
 void RecordingModulePlayer::MIDAScloseChannels() {
-  log_.emplace_back("MIDAScloseChannels");
   Playing.clear();
   if (inner_) inner_->MIDAScloseChannels();
 }
 
 void RecordingModulePlayer::MIDASstopBackgroundPlay() {
-  log_.emplace_back("MIDASstopBackgroundPlay");
   Background = false;
   if (inner_) inner_->MIDASstopBackgroundPlay();
 }
 
 void RecordingModulePlayer::MIDASclose() {
-  log_.emplace_back("MIDASclose");
+  if (Background) ++StrayHandles;  // the player is stopped before it is closed
   Background = false;
   Closed = true;
   Files.clear();
@@ -82,26 +75,24 @@ void RecordingModulePlayer::MIDASclose() {
 
 namespace fg::test {
 
-TestGame::TestGame()
-    : G(std::make_unique<Game>(Host, std::make_unique<RecordingModulePlayer>(MidasLog))) {
+TestGame::TestGame() : G(std::make_unique<Game>(Host, std::make_unique<RecordingModulePlayer>())) {
   AttachHandlers(*G);
   Host.ExeDir = "/nonexistent-dir";
 }
 
 TestGame::TestGame(int64_t clockStart)
-    : Host(clockStart),
-      G(std::make_unique<Game>(Host, std::make_unique<RecordingModulePlayer>(MidasLog))) {
+    : Host(clockStart), G(std::make_unique<Game>(Host, std::make_unique<RecordingModulePlayer>())) {
   AttachHandlers(*G);
   Host.ExeDir = "/nonexistent-dir";
 }
 
 TestGame::TestGame(std::unique_ptr<ModulePlayer> player) {
   struct Owning : RecordingModulePlayer {
-    Owning(std::vector<std::string>& log, std::unique_ptr<ModulePlayer> p)
-        : RecordingModulePlayer(log, p.get()), Inner(std::move(p)) {}
+    explicit Owning(std::unique_ptr<ModulePlayer> p)
+        : RecordingModulePlayer(p.get()), Inner(std::move(p)) {}
     std::unique_ptr<ModulePlayer> Inner;
   };
-  G = std::make_unique<Game>(Host, std::make_unique<Owning>(MidasLog, std::move(player)));
+  G = std::make_unique<Game>(Host, std::make_unique<Owning>(std::move(player)));
   AttachHandlers(*G);
 }
 

@@ -15,13 +15,12 @@
 
 namespace fg {
 
-// A module player that keeps what a real one would be doing, logs the calls that change it and
-// hands them on to another player; without one it answers with handles of its own (a load
-// succeeds when the file can be read).
+// A module player that keeps what a real one would be doing and hands the calls on to another
+// player; without one it answers with handles of its own (a load succeeds when the file can be
+// read). A call out of place counts as a stray.
 class RecordingModulePlayer : public ModulePlayer {
  public:
-  explicit RecordingModulePlayer(std::vector<std::string>& log, ModulePlayer* inner = nullptr)
-      : log_(log), inner_(inner) {}
+  explicit RecordingModulePlayer(ModulePlayer* inner = nullptr) : inner_(inner) {}
 
   void MIDASstartBackgroundPlay(int32_t rate) override;
   int32_t MIDASloadModule(const std::string& path) override;
@@ -37,15 +36,15 @@ class RecordingModulePlayer : public ModulePlayer {
     int32_t Module = 0;
     bool Loop = false;
   };
+  int32_t Rate = 0;                      // asked of the background play
   bool Background = false;               // rendering by itself
   bool Closed = false;                   // MIDASclose came
   int32_t Amplification = 100;           // the music's volume, 100 = unity
   std::map<int32_t, std::string> Files;  // loaded module handle -> its file
   std::map<int32_t, Playback> Playing;   // playback handle -> what it plays
-  int StrayHandles = 0;                  // calls with a handle that was not live
+  int StrayHandles = 0;                  // calls with a handle that was not live, or out of order
 
  private:
-  std::vector<std::string>& log_;
   ModulePlayer* inner_;
   int32_t nextHandle_ = 1;
 };
@@ -65,7 +64,6 @@ constexpr int16_t kSKey = kKeyS;
 
 struct TestGame {
   HeadlessHost Host;
-  std::vector<std::string> MidasLog;
   std::unique_ptr<Game> G;
 
   // A fresh game whose module player records its calls (a load succeeds for a readable file).

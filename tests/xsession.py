@@ -58,6 +58,10 @@ import tempfile
 import time
 import zlib
 
+# PNG rows are unfiltered by the build's own tool, which stores the page's pictures.
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "cmake"))
+import store_png  # noqa: E402
+
 CAPTION_RE = r"^Fenzo Gobbix v1\.0$"
 STEP_TIMEOUT = 8.0  # one X tool call; generous for anything that should take far less
 
@@ -127,14 +131,25 @@ class Image:
         stride = 3 * self.width
         raw = b"".join(b"\x00" + self.rgb[y * stride:(y + 1) * stride]
                        for y in range(self.height))
-
-        def chunk(kind, body):
-            return (struct.pack(">I", len(body)) + kind + body +
-                    struct.pack(">I", zlib.crc32(kind + body) & 0xFFFFFFFF))
+        chunk = store_png.chunk
         with open(path, "wb") as f:
             f.write(b"\x89PNG\r\n\x1a\n" +
                     chunk(b"IHDR", struct.pack(">IIBBBBB", self.width, self.height, 8, 2, 0, 0, 0)) +
                     chunk(b"IDAT", zlib.compress(raw, 9)) + chunk(b"IEND", b""))
+
+
+def mismatches(shot, ref, rows, x0=0, w=None, ref_x0=None, ref_y0=None):
+    """(x, y) of every pixel in `rows` x [x0, x0 + w) where `shot` differs from `ref`, read at
+    the same place or shifted to start at ref_x0, ref_y0 (w: as far as both reach)."""
+    ref_x0 = x0 if ref_x0 is None else ref_x0
+    w = min(shot.width - x0, ref.width - ref_x0) if w is None else w
+    out = []
+    for y in rows:
+        ry = y if ref_y0 is None else ref_y0 + (y - rows[0])
+        a, b = shot.row(y, x0, w), ref.row(ry, ref_x0, w)
+        if a != b:
+            out += [(x0 + i, y) for i in range(w) if a[3 * i:3 * i + 3] != b[3 * i:3 * i + 3]]
+    return out
 
 
 def read_png(path):
@@ -148,17 +163,14 @@ def decode_png(data, path="PNG"):
     """The same, from the bytes of the file."""
     if data[:8] != b"\x89PNG\r\n\x1a\n":
         raise Failure(f"{path}: not a PNG")
-    pos, idat, header, palette = 8, [], None, b""
-    while pos < len(data):
-        length, kind = struct.unpack(">I4s", data[pos:pos + 8])
-        body = data[pos + 8:pos + 8 + length]
+    idat, header, palette = [], None, b""
+    for kind, body in store_png.chunks(data):
         if kind == b"IHDR":
             header = struct.unpack(">IIBBBBB", body)
         elif kind == b"IDAT":
             idat.append(body)
         elif kind == b"PLTE":
             palette = body
-        pos += 12 + length
     width, height, depth, colour, _, _, interlace = header
     paletted = colour == 3 and depth in (1, 2, 4, 8) and palette
     if interlace != 0 or not (paletted or (depth == 8 and colour in (2, 6))):
@@ -167,26 +179,11 @@ def decode_png(data, path="PNG"):
     raw = zlib.decompress(b"".join(idat))
     stride = (width * depth + 7) // 8 if paletted else width * bpp
     out = bytearray()
-    prev = bytearray(stride)
-    for y in range(height):
-        ftype = raw[y * (stride + 1)]
-        line = bytearray(raw[y * (stride + 1) + 1:(y + 1) * (stride + 1)])
-        for i in range(stride):
-            a = line[i - bpp] if i >= bpp else 0
-            b = prev[i]
-            c = prev[i - bpp] if i >= bpp else 0
-            if ftype == 1:
-                line[i] = (line[i] + a) & 0xFF
-            elif ftype == 2:
-                line[i] = (line[i] + b) & 0xFF
-            elif ftype == 3:
-                line[i] = (line[i] + (a + b) // 2) & 0xFF
-            elif ftype == 4:
-                p = a + b - c
-                pa, pb, pc = abs(p - a), abs(p - b), abs(p - c)
-                pred = a if pa <= pb and pa <= pc else (b if pb <= pc else c)
-                line[i] = (line[i] + pred) & 0xFF
-        prev = line
+    try:
+        lines = list(store_png.rows(raw, stride, bpp, height))
+    except ValueError as e:
+        raise Failure(f"{path}: {e}") from None
+    for line in lines:
         if bpp == 3:
             out += line
         elif paletted:

@@ -44,10 +44,10 @@ bool IsPauseKey(int16_t keyCode) {
   return keyCode == kKeyP || keyCode == kKeyPause || keyCode == kKeyPadStart;
 }
 
-bool PauseKeyDown(Game& g, int16_t keyCode) {
-  if (g.State.InGame == 0) return false;  // a pause exists only in play [D14]
+void PauseKeyDown(Game& g, int16_t keyCode) {
+  if (g.State.InGame == 0) return;  // a pause exists only in play [D14]
   // A held key repeats; only a fresh press toggles, or holding P would flicker the pause.
-  if (g.Pause.KeyHeld == keyCode) return true;
+  if (g.Pause.KeyHeld == keyCode) return;
   g.Pause.KeyHeld = keyCode;
   if (Busy(g)) {
     g.Pause.Pending = !g.Pause.Pending;
@@ -56,7 +56,6 @@ bool PauseKeyDown(Game& g, int16_t keyCode) {
   } else {
     Pause(g);
   }
-  return true;
 }
 
 void PauseKeyUp(Game& g, int16_t keyCode) {

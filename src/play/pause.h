@@ -10,9 +10,9 @@ struct Game;
 
 bool IsPauseKey(int16_t keyCode);
 
-// A pause key pressed. In play it stops or restarts the game clock and returns true; outside
-// play it returns false and the key keeps whatever meaning it has there.
-bool PauseKeyDown(Game& g, int16_t keyCode);
+// A pause key pressed. In play it stops or restarts the game clock; outside play it does
+// nothing, and the key keeps whatever meaning it has there.
+void PauseKeyDown(Game& g, int16_t keyCode);
 void PauseKeyUp(Game& g, int16_t keyCode);
 
 // The window lost the keyboard: a game in play pauses and waits for a pause key.

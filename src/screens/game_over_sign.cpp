@@ -1,6 +1,9 @@
 // The game-over sign, on the plate all signs share.
 #include "screens/game_over_sign.h"
 
+#include <string>
+#include <vector>
+
 #include "core/game.h"
 #include "screens/buffer_frm.h"
 #include "screens/sign_plate.h"
@@ -14,25 +17,22 @@ constexpr int kPlateWidth = 176;   // room for the longest line, "10TH PLACE", a
 constexpr int kPadding = 10;       // above the first line and below the last
 constexpr int kLinePitch = 22;     // from one line's top to the next
 
-std::string Ordinal(int n) {
-  const int tens = n % 100;
-  const char* suffix = "TH";
-  if (tens < 11 || tens > 13) {
-    if (n % 10 == 1) suffix = "ST";
-    if (n % 10 == 2) suffix = "ND";
-    if (n % 10 == 3) suffix = "RD";
-  }
-  return std::to_string(n) + suffix;
-}
-
-}  // namespace
-
+// The sign's lines for a game with this score that took this place in the table (1 the best,
+// up to the table's ten; 0 when it did not make the table).
 std::vector<std::string> GameOverLines(int score, int place) {
   std::vector<std::string> lines{"GAME OVER", "SCORE " + std::to_string(score)};
   if (place == 1) lines.emplace_back("NEW BEST!");
-  if (place > 1) lines.push_back(Ordinal(place) + " PLACE");
+  if (place > 1) {
+    lines.push_back(std::to_string(place) +
+                    (place == 2   ? "ND"
+                     : place == 3 ? "RD"
+                                  : "TH") +
+                    " PLACE");
+  }
   return lines;
 }
+
+}  // namespace
 
 void DrawGameOverSign(Game& g, int score, int place) {
   const std::vector<std::string> lines = GameOverLines(score, place);

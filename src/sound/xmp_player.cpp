@@ -8,7 +8,7 @@
 
 namespace fg {
 
-XmpModulePlayer::XmpModulePlayer(Host& host) : host_(host), volume_(kMusicHeadroom) {}
+XmpModulePlayer::XmpModulePlayer(Host& host) : host_(host) {}
 
 XmpModulePlayer::~XmpModulePlayer() {
   MIDASclose();

@@ -7,6 +7,7 @@
 #include <mutex>
 
 #include "platform/host.h"
+#include "platform/mix_levels.h"
 #include "platform/module_player.h"
 #include "sound/xmp_module.h"
 
@@ -36,7 +37,7 @@ class XmpModulePlayer : public ModulePlayer {
   std::map<int32_t, std::unique_ptr<XmpModule>> modules_;
   std::map<int32_t, int32_t> playbacks_;  // playback handle -> module handle
   int32_t nextHandle_ = 1;
-  float volume_ = 1.0f;
+  float volume_ = kMusicHeadroom;
   bool background_ = false;
 };
 

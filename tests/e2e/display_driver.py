@@ -34,11 +34,12 @@ import tempfile
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
 import xsession  # noqa: E402
-from xsession import Failure, XSession, check, checks_made, read_png, wait_for  # noqa: E402
+from xsession import (Failure, XSession, check, checks_made, mismatches, read_png,  # noqa: E402
+                      wait_for)
+from e2e_driver import LABEL  # noqa: E402  (the link label: x, y, w, h, as the game has it)
 
 SIZE = 400
 SCROLLER_ROWS = range(380, 397)  # the scroller and its shadow move: not compared
-LABEL = (132, 52, 141, 10)       # the link label: x, y, w, h; its hot zone is strict inside
 AWAY = (20, 300)                 # far from the label, in image pixels
 DEADLINE = 8.0
 
@@ -67,19 +68,6 @@ def downsample(shot, x0, y0, s):
     return xsession.Image(SIZE, SIZE, rgb), uneven
 
 
-def diff(a, b, rows, x0=0, w=SIZE, bx0=None, by0=None):
-    """(x, y) of the pixels of a in rows x [x0, x0 + w) unlike b; the compared part of b starts
-    at column bx0 and row by0 when given, else at the same place."""
-    bx0 = x0 if bx0 is None else bx0
-    out = []
-    for y in rows:
-        by = y if by0 is None else by0 + (y - rows[0])
-        ra, rb = a.row(y, x0, w), b.row(by, bx0, w)
-        if ra != rb:
-            out += [(x0 + i, y) for i in range(w) if ra[3 * i:3 * i + 3] != rb[3 * i:3 * i + 3]]
-    return out
-
-
 def shows_title(x, win, pics, x0, y0, s, keep):
     """True when the window shows the title at (x0, y0), scale s, pixel-exact outside the
     scroller; the last look is kept in `keep` for the failure message."""
@@ -92,7 +80,7 @@ def shows_title(x, win, pics, x0, y0, s, keep):
     if uneven is not None:
         keep["why"] = f"block {uneven} is not of one colour"
         return False
-    bad = diff(image, pics.title, [y for y in range(SIZE) if y not in SCROLLER_ROWS])
+    bad = mismatches(image, pics.title, [y for y in range(SIZE) if y not in SCROLLER_ROWS])
     keep["why"] = f"{len(bad)} pixels unlike the title, e.g. {bad[:4]}"
     return not bad
 
@@ -126,9 +114,9 @@ def label_lit(x, win, pics, x0, y0, s, cursor=None):
         return [(px, py) for px, py in d
                 if not (cx - 1 <= px <= cx + reach and cy - 1 <= py <= cy + reach)]
     rows = range(ly, ly + lh)
-    if not seen(diff(image, pics.link, rows, lx, lw, bx0=0, by0=10)):
+    if not seen(mismatches(image, pics.link, rows, lx, lw, ref_x0=0, ref_y0=10)):
         return True
-    if not seen(diff(image, pics.link, rows, lx, lw, bx0=0, by0=0)):
+    if not seen(mismatches(image, pics.link, rows, lx, lw, ref_x0=0, ref_y0=0)):
         return False
     return None
 
@@ -201,7 +189,7 @@ def scenario_scale(binary, pics, work):
 
         def top_left():
             shot = x.screenshot(win)
-            return shot.width == 300 and not diff(shot, pics.title, range(200), 0, 300)
+            return shot.width == 300 and not mismatches(shot, pics.title, range(200), 0, 300)
         wait_for(top_left, "the title's top-left 300x200 in a 300x200 window")
         # Ctrl+3, the scale it still has, gives the window its size back.
         x.tap(win, "ctrl+3")
@@ -343,7 +331,7 @@ def find_scaled_title(shot, title, s):
                 image, uneven = downsample(shot, ox, oy, s)
                 rows = [r for r in range(SIZE) if r not in SCROLLER_ROWS]
                 if uneven is None or uneven[1] in SCROLLER_ROWS:
-                    if not diff(image, title, rows):
+                    if not mismatches(image, title, rows):
                         return ox, oy
             x = shot.row(y).find(needle, x + 1)
     return None

@@ -30,8 +30,8 @@ import tempfile
 import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
-from xsession import (Failure, XSession, check, checks_made, clean_env, read_png,  # noqa: E402
-                      wait_for)
+from xsession import (Failure, XSession, check, checks_made, clean_env, mismatches,  # noqa: E402
+                      read_png, wait_for)
 
 CAPTION = "Fenzo Gobbix v1.0"
 HOME_PAGE = "https://fenzogobbix.example/"
@@ -62,26 +62,6 @@ DEADLINE = 8.0                         # generous bound for anything that should
 
 # ---------------------------------------------------------------------------------------------
 # Pictures
-
-
-def mismatches(shot, ref, rows, x0=0, w=SIZE, ref_x0=None, ref_y0=None):
-    """(x, y) of every pixel in `rows` x [x0, x0+w) where shot differs from ref (ref may be
-    offset by ref_x0/ref_y0)."""
-    ref_x0 = x0 if ref_x0 is None else ref_x0
-    out = []
-    for y in rows:
-        ry = y if ref_y0 is None else ref_y0 + (y - rows[0])
-        a, b = shot.row(y, x0, w), ref.row(ry, ref_x0, w)
-        if a != b:
-            for i in range(w):
-                if a[3 * i:3 * i + 3] != b[3 * i:3 * i + 3]:
-                    out.append((x0 + i, y))
-    return out
-
-
-def save_ppm(image, path):
-    """Keeps a screenshot next to a failure's other files."""
-    image.save_ppm(path)
 
 
 def describe(diff, shot, ref, limit=5):
@@ -214,7 +194,7 @@ def wait_for_title(s, pics, what):
         wait_for(probe, what, interval=0.1)
     except Failure as e:
         if "shot" in last:
-            save_ppm(last["shot"], os.path.join(s.workdir, "last-shot.ppm"))
+            last["shot"].save_ppm(os.path.join(s.workdir, "last-shot.ppm"))
         raise Failure(f"{e}: {describe(last['diff'], last['shot'], pics.title)}")
 
 
@@ -250,7 +230,7 @@ def wait_for_playground(s, pics):
         return wait_for(probe, "the playground with the snake", interval=0.1)
     except Failure as e:
         if "shot" in last:
-            save_ppm(last["shot"], os.path.join(s.workdir, "last-shot.ppm"))
+            last["shot"].save_ppm(os.path.join(s.workdir, "last-shot.ppm"))
         raise Failure(f"{e}: {last['snake']} pixels off the playground on the start row; "
                       f"elsewhere {describe(last['diff'], last['shot'], pics.playground)}")
 

@@ -96,37 +96,28 @@ bool MountFullDisk(const fs::path& dir) {
 TEST(RecordFile, WhateverIsInTheFilesPlaceTheGamePlaysOnAndSaysSoAtMostOnce) {
   enum Outcome { kStored, kKeptAside, kUntouched };
   bool mounted = false;  // the full disk is a real one
+  // A record folder holding `text` as the record.
+  const auto fileWith = [](const std::string& text) {
+    return [text](const fs::path& d) {
+      fs::create_directories(d);
+      WriteText(d / kRecordFileName, text);
+    };
+  };
   struct Case {
     const char* Name;
     std::function<void(const fs::path& folder)> Put;  // what lies in the record's folder
     Outcome Then;
-    std::string Said;  // part of the one line on standard error; empty: nothing said
+    std::string Said;       // part of the one line on standard error; empty: nothing said
+    bool FullDisk = false;  // where no disk can be filled, its writes fail as a full one's
   } cases[] = {
       {"nothing yet, no folder", [](const fs::path&) {}, kStored, ""},
-      {"a good file with a line of a later version",
-       [](const fs::path& d) {
-         fs::create_directories(d);
-         WriteText(d / kRecordFileName, kGoodRecord);
-       },
-       kStored, ""},
-      {"another program's file",
-       [](const fs::path& d) {
-         fs::create_directories(d);
-         WriteText(d / kRecordFileName, "\x89PNG\r\n\x1a\n garbage");
-       },
-       kKeptAside, "is not a record of this game; kept as"},
-      {"a cut-off file",
-       [](const fs::path& d) {
-         fs::create_directories(d);
-         WriteText(d / kRecordFileName, std::string(kGoodRecord).substr(0, 60));
-       },
-       kKeptAside, "is cut off; kept as"},
-      {"a later version",
-       [](const fs::path& d) {
-         fs::create_directories(d);
-         WriteText(d / kRecordFileName, "fenzogobbix record 7\nend\n");
-       },
-       kKeptAside, "is written by a later version (7); kept as"},
+      {"a good file with a line of a later version", fileWith(kGoodRecord), kStored, ""},
+      {"another program's file", fileWith("\x89PNG\r\n\x1a\n garbage"), kKeptAside,
+       "is not a record of this game; kept as"},
+      {"a cut-off file", fileWith(std::string(kGoodRecord).substr(0, 60)), kKeptAside,
+       "is cut off; kept as"},
+      {"a later version", fileWith("fenzogobbix record 7\nend\n"), kKeptAside,
+       "is written by a later version (7); kept as"},
       {"a file where the folder should be", [](const fs::path& d) { WriteText(d, "not a folder"); },
        kUntouched, "Not a directory"},
       {"a directory in the file's place",
@@ -141,12 +132,9 @@ TEST(RecordFile, WhateverIsInTheFilesPlaceTheGamePlaysOnAndSaysSoAtMostOnce) {
       {"a full disk",
        [&](const fs::path& d) {
          mounted = MountFullDisk(d);
-         if (!mounted) {
-           fs::create_directories(d);
-           WriteText(d / kRecordFileName, kGoodRecord);
-         }
+         if (!mounted) fileWith(kGoodRecord)(d);
        },
-       kUntouched, "No space left on device"},
+       kUntouched, "No space left on device", true},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.Name);
@@ -157,7 +145,7 @@ TEST(RecordFile, WhateverIsInTheFilesPlaceTheGamePlaysOnAndSaysSoAtMostOnce) {
     const std::string before = Snapshot(folder);
     std::ostringstream said;
     RecordFile file(RecordFile::DefaultDir(), said);
-    if (std::string(c.Name) == "a full disk" && !mounted) {
+    if (c.FullDisk && !mounted) {
       // Not root: the write call itself reports the full disk.
       file.Write = [](int, const void*, size_t) -> ssize_t {
         errno = ENOSPC;
@@ -229,9 +217,7 @@ TEST(RecordFile, MAndSAndTheBestComeBackAtTheNextStart) {
   t.Load();
   EXPECT_EQ(t.S().MusicOn, 0);
   EXPECT_EQ(t.S().SoundOn, 0);
-  EXPECT_EQ(std::count_if(t.MidasLog.begin(), t.MidasLog.end(),
-                          [](const std::string& call) { return call.starts_with("MIDASplay"); }),
-            0);
+  EXPECT_TRUE(t.Player().Playing.empty());
   EXPECT_EQ(t.G->MainForm.BestShown, "BEST 4");
   EXPECT_EQ(said.str(), "");
 }

@@ -105,22 +105,6 @@ TEST(Tick, SteeringTestsRunInAFixedOrderAndTheLastPassingOneDecides) {
   }
 }
 
-TEST(Tick, HeldKeysSteerThroughTheTimerAndTheHeadStaysInItsLane) {
-  TestGame t;
-  const int64_t start = t.LoadAndStart();
-  // Up is held while the head is between grid points: it turns at x = 144, the next one.
-  t.Host.KeyPress(start + 20, kUpKey);
-  t.Host.KeyRelease(start + 200, kUpKey);
-  int turnedAt = -1;
-  t.Host.OnRefresh = [&](const Surface&) {
-    if (turnedAt < 0 && t.S().Direction == kUp) turnedAt = t.S().HeadX;
-  };
-  t.RunUntil(start + 400);
-  EXPECT_EQ(turnedAt, 144);
-  EXPECT_EQ(t.S().HeadX, 144);
-  EXPECT_EQ(t.S().HeadY % 2, 0);
-}
-
 // A quick tap steers: presses and releases at offsets from the game's start (the head leaves
 // x = 160 moving left and is next on a column at x = 144, 120 ms later).
 struct TapCase {
@@ -185,6 +169,9 @@ TEST(Tick, ATappedArrowTurnsAtTheNextAlignedTickAndIsThenForgotten) {
     EXPECT_EQ(turn[1] - stepX, c.TurnX) << c.What;
     EXPECT_EQ(turn[2] - stepY, c.TurnY) << c.What;
     EXPECT_EQ(t.S().Direction, c.FinalDir) << c.What;
+    // After the turn the head keeps to its lane.
+    EXPECT_EQ(t.S().HeadX, c.TurnX) << c.What;
+    EXPECT_EQ(t.S().HeadY % 2, 0) << c.What;
   }
 }
 

@@ -120,31 +120,6 @@ TEST(Keys, SpaceDuringARevealIsHeldBackUntilTheTitleIsComplete) {
   EXPECT_EQ(t.Effects(), (std::vector<int>{101, 101}));
 }
 
-TEST(Keys, MusicToggleStopsAndStartsANewPlaybackAndNeedsNoModule) {
-  {
-    TestGame t;
-    t.Host.ExeDir = FG_ASSETS_DIR;
-    t.Load();
-    t.MidasLog.clear();
-    Form_KeyDown(*t.G, kMKey, 0);
-    EXPECT_EQ(t.S().MusicOn, 0);
-    EXPECT_EQ(t.S().MusicPlayback, 0);
-    EXPECT_EQ(t.S().MusicModule, 1);  // still loaded
-    Form_KeyDown(*t.G, kMKey, 0);
-    EXPECT_NE(t.S().MusicOn, 0);
-    EXPECT_EQ(t.MidasLog,
-              (std::vector<std::string>{"MIDASstopModule 2", "MIDASplayModule 1 -1 -> 3"}));
-  }
-  {
-    TestGame t;  // no module
-    t.Load();
-    t.MidasLog.clear();
-    for (int i = 0; i < 3; ++i) Form_KeyDown(*t.G, kMKey, 0);
-    EXPECT_EQ(t.S().MusicOn, 0);
-    EXPECT_TRUE(t.MidasLog.empty());
-  }
-}
-
 TEST(Keys, SoundToggleGovernsLaterEffectsOnly) {
   TestGame t;
   t.Load();

@@ -34,13 +34,6 @@ TEST(Startup, RunsInOrderAndTheWindowAppearsWithTheTitleComplete) {
   t.Host.ShowWindow();
   EXPECT_EQ(t.Host.Caption, "Fenzo Gobbix v1.0");
   EXPECT_EQ(t.S().MusicPath, std::string(FG_ASSETS_DIR) + "/FenzoGobbix.snd");
-  const std::vector<std::string> want = {
-      "MIDASstartBackgroundPlay 100",
-      "MIDASloadModule " + t.S().MusicPath + " -> 1",
-      "MIDASsetAmplification 90",
-      "MIDASplayModule 1 -1 -> 2",
-  };
-  EXPECT_EQ(t.MidasLog, want);
   EXPECT_NE(t.S().SoundOn, 0);
   EXPECT_NE(t.S().MusicOn, 0);
   EXPECT_EQ(t.S().InGame, 0);
@@ -50,15 +43,6 @@ TEST(Startup, RunsInOrderAndTheWindowAppearsWithTheTitleComplete) {
   EXPECT_TRUE(SameOutsideScroller(atShow, t.G->BufferFrm.picTitle));
   EXPECT_TRUE(t.G->MainForm.tmrScrollText.Enabled);
   EXPECT_EQ(t.Host.Icon.Width, 32);
-}
-
-TEST(Startup, WithoutTheModuleFileTheGameRunsSilently) {
-  TestGame t;  // its executable directory does not exist
-  t.Load();
-  EXPECT_EQ(t.S().MusicModule, 0);
-  EXPECT_EQ(t.S().MusicPlayback, 0);
-  EXPECT_EQ(t.MidasLog.size(), 3u);  // no play without a module
-  EXPECT_NE(t.S().MusicOn, 0);
 }
 
 TEST(Startup, WithTheExecutablesDirectoryUnknownNoTuneIsTakenFromTheWorkingDirectory) {
@@ -78,32 +62,6 @@ TEST(Startup, WithTheExecutablesDirectoryUnknownNoTuneIsTakenFromTheWorkingDirec
   EXPECT_EQ(t.S().MusicPath, "");
   EXPECT_EQ(t.S().MusicModule, 0);
   EXPECT_EQ(t.S().MusicPlayback, 0);
-}
-
-TEST(Shutdown, StopsAndFreesALoadedModuleThenClosesTheLibraryInOrder) {
-  TestGame t;
-  t.Host.ExeDir = FG_ASSETS_DIR;
-  t.Load();
-  t.MidasLog.clear();
-  EXPECT_THROW(Form_Unload(*t.G), ProgramEnd);
-  EXPECT_EQ(t.MidasLog, (std::vector<std::string>{"MIDASstopModule 2", "MIDASfreeModule 1",
-                                                  "MIDAScloseChannels", "MIDASstopBackgroundPlay",
-                                                  "MIDASclose"}));
-  EXPECT_EQ(t.S().MusicModule, 0);
-}
-
-TEST(Shutdown, WithMusicSwitchedOffTheModuleIsStillFreed) {
-  TestGame t;
-  t.Host.ExeDir = FG_ASSETS_DIR;
-  t.Load();
-  const int64_t now = t.Host.Clock();
-  t.Host.KeyPress(now + 10, kMKey);
-  t.Host.KeyPress(now + 20, kEsc);
-  t.MidasLog.clear();
-  EXPECT_TRUE(t.RunUntil(now + 100));
-  EXPECT_EQ(t.MidasLog, (std::vector<std::string>{"MIDASstopModule 2", "MIDASfreeModule 1",
-                                                  "MIDAScloseChannels", "MIDASstopBackgroundPlay",
-                                                  "MIDASclose"}));
 }
 
 // A close request at `when` after start-up, with Space pressed at `space` (or never).
@@ -129,7 +87,7 @@ TEST(Shutdown, ACloseRequestEndsTheProgramAtOnceInEveryMode) {
     t.Host.At(now + c.When, ScriptedEvent::kClose);
     EXPECT_TRUE(t.RunUntil(now + 10000)) << c.Mode;
     EXPECT_EQ(t.Host.Clock(), now + c.When) << c.Mode;  // nothing waited after the close
-    EXPECT_EQ(t.MidasLog.back(), "MIDASclose") << c.Mode;
+    EXPECT_TRUE(t.Player().Closed) << c.Mode;
   }
 }
 

@@ -76,6 +76,7 @@ TEST(SoundMusic, WhatPlaysAfterStartUpTheMKeyAndShutDown) {
     EXPECT_EQ(p.Closed, c.Want.Closed);
     EXPECT_EQ(t.S().MusicOn != 0, c.Want.On);
     EXPECT_EQ(p.Amplification, 90) << "the music plays at 90 % of the effects' level";
+    EXPECT_EQ(p.Rate, 100) << "the background play's rate";
     EXPECT_EQ(p.StrayHandles, 0) << "a call with a handle that was not live";
     // The game's handles say what the player does.
     EXPECT_EQ(t.S().MusicModule > 0, !p.Files.empty());

@@ -143,7 +143,6 @@ TEST(WebInput, KeyNamesBecomeTheGamesKeyCodes) {
   EXPECT_EQ(VirtualKeyFromDom(" "), 32);
   EXPECT_EQ(VirtualKeyFromDom("Escape"), 27);
   EXPECT_EQ(VirtualKeyFromDom("Pause"), 19);
-  EXPECT_EQ(VirtualKeyFromDom("PadBack"), kKeyPadBack);  // the page's name for a pad's B or Back
   // Shift or Caps Lock do not change a letter's code.
   EXPECT_EQ(VirtualKeyFromDom("m"), 'M');
   EXPECT_EQ(VirtualKeyFromDom("M"), 'M');

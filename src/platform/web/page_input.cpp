@@ -13,7 +13,6 @@ int16_t VirtualKeyFromDom(std::string_view key) {
   if (key == "ArrowRight" || key == "Right") return kKeyRight;
   if (key == "ArrowDown" || key == "Down") return kKeyDown;
   if (key == "Pause") return kKeyPause;
-  if (key == "PadBack") return kKeyPadBack;  // the page's name for a pad's B or Back [D22]
   if (key.size() != 1) return 0;
   const char c = key[0];
   if (c >= 'a' && c <= 'z') return static_cast<int16_t>(c - 'a' + 'A');
