@@ -12,6 +12,9 @@ Game::Game(Host& host, std::unique_ptr<ModulePlayer> midas)
 }
 
 Game::~Game() {
+  // The host outlives its games: another may be made on it, beside this one or after it.
+  Machine.RemoveTimer(&MainForm.tmrMain);
+  Machine.RemoveTimer(&MainForm.tmrScrollText);
   Machine.SetSink(nullptr);
 }
 

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "core/game_state.h"
+#include "core/replay.h"
 #include "core/rules.h"
 #include "gfx/surface.h"
 #include "platform/host.h"
@@ -69,6 +70,18 @@ struct TapState {
   uint32_t Serial = 0;  // the game it was pressed in: it never outlives that game
 };
 
+// A finished game shown again: its replay, and the tape the tick reads its steering from.
+struct PlaybackState {
+  explicit PlaybackState(Replay r) : Played(std::move(r)), Tape(Played) {}
+  PlaybackState(const PlaybackState&) = delete;
+  PlaybackState& operator=(const PlaybackState&) = delete;
+  Replay Played;
+  ReplayTape Tape;
+};
+
+// Thrown when a playback is over or left: unwinds it up to whoever started it.
+struct PlaybackEnd {};
+
 struct Game {
   explicit Game(Host& host, std::unique_ptr<ModulePlayer> midas);
   Game(const Game&) = delete;
@@ -94,7 +107,8 @@ struct Game {
   PlayerRecord Record;
   std::vector<FinishedGame> Unstored;  // games no commit has stored yet: sent with the next one
   bool SwitchesChanged = false;        // M or S was pressed in play: stored when play stops
-  int64_t PlayTicks = 0;               // ticks of the game in play: its duration, pauses left out
+  Replay Recording;                    // the game in play as it goes, kept with it when it ends
+  std::unique_ptr<PlaybackState> Playback;  // set while this game shows a replay
 
   std::unique_ptr<EventSink> Events;  // forwards the host's input to the form handlers,
                                       // connected by AttachHandlers

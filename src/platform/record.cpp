@@ -81,7 +81,7 @@ std::optional<FinishedGame> ParseGame(const std::vector<std::string_view>& w) {
   const auto ended = ParseUtc(w[3]);
   const auto played = ParsePlayed(w[4]);
   if (!score || !length || !ended || !played) return std::nullopt;
-  return FinishedGame{*score, *length, *ended, *played};
+  return FinishedGame{*score, *length, *ended, *played, {}};
 }
 
 std::optional<bool> Switch(const std::vector<std::string_view>& w) {

@@ -21,6 +21,7 @@ struct FinishedGame {
   int Length = 0;        // segments behind the head when the game ended
   int64_t Ended = 0;     // when it ended: seconds since 1970-01-01 00:00 UTC
   int64_t PlayedMs = 0;  // time in play, pauses left out
+  std::string Replay;    // the game's replay code; empty for games kept before
 
   bool operator==(const FinishedGame&) const = default;
 };

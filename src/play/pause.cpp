@@ -64,7 +64,8 @@ void PauseKeyUp(Game& g, int16_t keyCode) {
 
 // Only a key resumes: a click back into the window must not send the snake on unseen. [D14]
 void Form_LostFocus(Game& g) {
-  g.Pause.KeyHeld = 0;  // its release goes to whichever window has the keyboard now
+  if (g.Playback) return;  // a playback goes on: only a key leaves it [D26]
+  g.Pause.KeyHeld = 0;     // its release goes to whichever window has the keyboard now
   if (g.Pause.On) return;
   if (Busy(g)) {
     // During the wipe too: the game would otherwise start and run on unseen.

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/record_file.h"
+#include "shell/playback.h"
 
 namespace fg {
 
@@ -17,7 +18,8 @@ namespace {
 
 constexpr std::string_view kUsage =
     "Usage: fenzogobbix [--fullscreen | --windowed] [--scale N]\n"
-    "       fenzogobbix --scores | --help | --version\n";
+    "       fenzogobbix --scores | --help | --version\n"
+    "       fenzogobbix --replay N|FILE | --export-replay N FILE | --timedemo N|FILE [--window]\n";
 
 constexpr std::string_view kOptions =
     "\n"
@@ -29,6 +31,10 @@ constexpr std::string_view kOptions =
     "  --scale N      show the 400 x 400 picture N times as large, N from 1 to 6\n"
     "                 (the default is the largest that suits the screen)\n"
     "  --scores       show the ten best games and exit\n"
+    "  --replay N|FILE         show the N-th best game, or a replay file, again\n"
+    "  --export-replay N FILE  write the N-th best game as a replay file\n"
+    "  --timedemo N|FILE       replay a game as fast as possible, headless, and say how fast;\n"
+    "                          with --window, drawing every frame in the window\n"
     "  --help         show this help and exit\n"
     "  --version      show the version and exit\n"
     "\n"
@@ -174,6 +180,24 @@ CommandLine ParseCommandLine(std::span<const std::string_view> args) {
       line.Scale = *scale;
       continue;
     }
+    if (name == "--replay" || name == "--timedemo" || name == "--export-replay") {
+      const size_t needed = name == "--export-replay" ? 2 : 1;
+      if (hasValue || i + needed >= args.size()) {
+        return Bad("option " + Quoted(name) +
+                   (needed == 2 ? " needs a place in the table and a file"
+                                : " needs a place in the table or a file"));
+      }
+      line.What = name == "--replay"     ? CommandLine::kReplay
+                  : name == "--timedemo" ? CommandLine::kTimedemo
+                                         : CommandLine::kExportReplay;
+      line.Replay = std::string(args[++i]);
+      if (needed == 2) line.ExportTo = std::string(args[++i]);
+      continue;
+    }
+    if (arg == "--window") {
+      line.Window = true;
+      continue;
+    }
     if (hasValue && (name == "--fullscreen" || name == "--windowed" || AnswerOnly(name))) {
       return Bad("option " + Quoted(name) + " takes no value");
     }
@@ -190,6 +214,9 @@ CommandLine ParseCommandLine(std::span<const std::string_view> args) {
     } else {
       return Bad("unexpected argument " + Quoted(arg));
     }
+  }
+  if (line.Window && line.What != CommandLine::kTimedemo) {
+    return Bad("option '--window' goes with '--timedemo' only");
   }
   return line;
 }
@@ -209,7 +236,11 @@ std::optional<int> AnswerCommandLine(const CommandLine& line, std::ostream& out,
       err << "fenzogobbix: " << line.Problem << "\n" << kUsage;
       err.flush();
       return 2;
+    case CommandLine::kExportReplay:
+      return ExportReplay(line.Replay, line.ExportTo, err);
     case CommandLine::kPlay:
+    case CommandLine::kReplay:
+    case CommandLine::kTimedemo:
       break;
   }
   return std::nullopt;

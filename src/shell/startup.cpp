@@ -14,7 +14,7 @@
 
 namespace fg {
 
-void Form_Load(Game& g) {
+void PrepareWindow(Game& g) {
   GameState& s = g.State;
   g.MainForm.Caption =
       "Fenzo Gobbix v" + std::to_string(kVersionMajor) + "." + std::to_string(kVersionMinor);
@@ -34,17 +34,24 @@ void Form_Load(Game& g) {
   g.Machine.Breathe();
   LoadBufferFrm(g);
   PlayMusic(g, true);
+}
+
+void Form_Load(Game& g) {
+  PrepareWindow(g);
   // Drawn into the persistent image while the window is still hidden: it appears complete.
   ShowTitle(g);
 }
 
-void Form_Unload(Game& g) {
-  GameState& s = g.State;
-  KeepChangedSwitches(g);
-  if (s.MusicModule > 0) StopMusic(g, true);
+void CloseMusic(Game& g) {
+  if (g.State.MusicModule > 0) StopMusic(g, true);
   g.Midas->MIDAScloseChannels();
   g.Midas->MIDASstopBackgroundPlay();
   g.Midas->MIDASclose();
+}
+
+void Form_Unload(Game& g) {
+  KeepChangedSwitches(g);
+  CloseMusic(g);
   // Unwinds whatever sequence is waiting; none of them resumes.
   throw ProgramEnd{};
 }

@@ -21,7 +21,7 @@ int main(int argc, char** argv) {
   const int count = std::atoi(argv[4]);
   for (int i = 0; count == 0 || i < count; ++i) {
     const int score = first + i * step;
-    const fg::FinishedGame game{score, score % 100, 1717243200 + score, 15 * score};
+    const fg::FinishedGame game{score, score % 100, 1717243200 + score, 15 * score, {}};
     if (!file.Commit(fg::RecordChange{{game}, i % 2 == 0, true})) return 1;
     const std::string line = "saved " + std::to_string(score) + "\n";
     if (::write(1, line.data(), line.size()) != static_cast<ssize_t>(line.size())) return 1;

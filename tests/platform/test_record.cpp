@@ -13,7 +13,7 @@ constexpr int64_t kDay = 86400;
 constexpr int64_t kMay1 = 1714521600;  // 2024-05-01T00:00:00Z
 
 FinishedGame Game(int score, int64_t ended) {
-  return FinishedGame{score, score + 5, ended, 1000};
+  return FinishedGame{score, score + 5, ended, 1000, {}};
 }
 
 TEST(Record, TheTableKeepsTheTenBestAndOnATieTheEarlierGameStaysAhead) {
@@ -50,7 +50,7 @@ TEST(Record, TheTableKeepsTheTenBestAndOnATieTheEarlierGameStaysAhead) {
 TEST(Record, TheTextReadsBackAndKeepsLinesOfALaterVersion) {
   PlayerRecord r;
   r.Music = false;
-  r.Best = {{42, 47, kMay1 + 12 * 3600 + 34 * 60 + 56, 83250}, {7, 12, kMay1 - kDay, 5}};
+  r.Best = {{42, 47, kMay1 + 12 * 3600 + 34 * 60 + 56, 83250, {}}, {7, 12, kMay1 - kDay, 5, {}}};
   r.Unknown = {"colour blue", "gamepad 3 = x"};
   const std::string text = FormatRecord(r);
   EXPECT_EQ(text,
@@ -74,7 +74,7 @@ TEST(Record, TheTextReadsBackAndKeepsLinesOfALaterVersion) {
 
   // A clock before 1970, or one that failed (-1), still writes a date that reads back.
   PlayerRecord early;
-  early.Best = {{2, 6, -40 * 365 * kDay, 0}, {1, 5, -1, 0}};
+  early.Best = {{2, 6, -40 * 365 * kDay, 0, {}}, {1, 5, -1, 0, {}}};
   EXPECT_EQ(ParseRecord(FormatRecord(early)), early);
 
   // Texts that are not a whole record of this version: nothing, and why.
