@@ -44,8 +44,21 @@ void PutNumber(std::vector<uint8_t>& out, uint64_t v) {
   out.push_back(static_cast<uint8_t>(v));
 }
 
+uint64_t Zigzag(int64_t v) {
+  return (static_cast<uint64_t>(v) << 1) ^ static_cast<uint64_t>(v >> 63);
+}
+
+int64_t Unzigzag(uint64_t v) {
+  return static_cast<int64_t>(v >> 1) ^ -static_cast<int64_t>(v & 1);
+}
+
 void PutSigned(std::vector<uint8_t>& out, int64_t v) {
-  PutNumber(out, (static_cast<uint64_t>(v) << 1) ^ static_cast<uint64_t>(v >> 63));
+  PutNumber(out, Zigzag(v));
+}
+
+// A place on the field, in cells where it lies on the grid (one byte), else in pixels.
+void PutPlace(std::vector<uint8_t>& out, Integer v) {
+  PutNumber(out, v % kCell == 0 ? Zigzag(v / kCell) << 1 : (Zigzag(v) << 1) | 1);
 }
 
 struct Reader {
@@ -67,9 +80,10 @@ struct Reader {
     Short = true;
     return 0;
   }
-  int64_t Signed() {
+  int64_t Signed() { return Unzigzag(Number()); }
+  Integer Place() {
     const uint64_t v = Number();
-    return static_cast<int64_t>(v >> 1) ^ -static_cast<int64_t>(v & 1);
+    return static_cast<Integer>((v & 1) != 0 ? Unzigzag(v >> 1) : Unzigzag(v >> 1) * kCell);
   }
 };
 
@@ -136,10 +150,10 @@ std::string EncodeReplay(const Replay& r) {
   const int slots = UsedSlots(r.Start);
   PutNumber(out, static_cast<uint64_t>(slots));
   for (int k = 0; k < slots; ++k) {
-    for (const Integer v :
-         {r.Start.ItemX[k], r.Start.ItemY[k], r.Start.ItemFrame[k], r.Start.ItemKind[k]}) {
-      PutSigned(out, v);
-    }
+    PutPlace(out, r.Start.ItemX[k]);
+    PutPlace(out, r.Start.ItemY[k]);
+    PutSigned(out, r.Start.ItemFrame[k]);
+    PutSigned(out, r.Start.ItemKind[k]);
   }
   for (const SteerRun& run : r.Runs) {
     PutNumber(out, (static_cast<uint64_t>(run.Ticks - 1) << 4) | (run.Steer & 15u));
@@ -166,8 +180,8 @@ std::optional<Replay> DecodeReplay(std::string_view code, std::string* problem) 
   const uint64_t slots = in.Number();
   if (slots > kItemSlots) return Refused(problem, "the replay is damaged (item slots)");
   for (int k = 0; k < static_cast<int>(slots); ++k) {
-    r.Start.ItemX[k] = static_cast<Integer>(in.Signed());
-    r.Start.ItemY[k] = static_cast<Integer>(in.Signed());
+    r.Start.ItemX[k] = in.Place();
+    r.Start.ItemY[k] = in.Place();
     r.Start.ItemFrame[k] = static_cast<Integer>(in.Signed());
     r.Start.ItemKind[k] = static_cast<Integer>(in.Signed());
   }

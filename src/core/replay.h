@@ -14,6 +14,9 @@
 
 namespace fg {
 
+// The arrows as steering reads them at a tick: held, or tapped and remembered. [D16]
+enum SteerBit : uint8_t { kSteerLeft = 1, kSteerRight = 2, kSteerUp = 4, kSteerDown = 8 };
+
 // So many ticks in a row steered alike.
 struct SteerRun {
   uint8_t Steer = 0;  // SteerBits

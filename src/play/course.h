@@ -5,11 +5,9 @@
 #include <cstdint>
 
 #include "core/game_state.h"
+#include "core/replay.h"
 
 namespace fg {
-
-// The arrows as steering reads them at a tick: held, or tapped and remembered. [D16]
-enum SteerBit : uint8_t { kSteerLeft = 1, kSteerRight = 2, kSteerUp = 4, kSteerDown = 8 };
 
 // What a tick does besides the rules, at the places the live tick does it. The defaults do
 // nothing: a pure advance, no drawing, no pump, no sound.

@@ -20,6 +20,7 @@
 
 #include "core/game.h"
 #include "play/play.h"
+#include "play/replay_check.h"
 #include "screens/buffer_frm.h"
 #include "shell/shell.h"
 #include "sound/xmp_player.h"
@@ -80,6 +81,35 @@ struct Totals {
   long GamesEndedByCollision = 0;
   int LongestSnake = 0;
   int64_t VirtualMs = 0;
+  long Replayed = 0;  // kept games whose replay was played through and came out the same
+  int64_t ReplayBytes = 0;
+  int64_t ReplayTicks = 0;
+};
+
+// The record's store, which plays every kept game's replay through headless as it comes in:
+// it must end in the very course the live game ended in.
+class ReplayCheckingStore : public MemoryRecordStore {
+ public:
+  ReplayCheckingStore(const Game*& game, Totals& totals) : game_(game), totals_(totals) {}
+  std::optional<PlayerRecord> Commit(const RecordChange& change) override {
+    for (const FinishedGame& kept : change.Games) {
+      std::string problem;
+      const std::optional<Replay> r = DecodeReplay(kept.Replay, &problem);
+      const std::optional<GameCourse> end = r ? CheckReplay(*r, &problem) : std::nullopt;
+      if (!end) throw std::runtime_error("replay refused: " + problem);
+      if (*end != static_cast<const GameCourse&>(game_->State)) {
+        throw std::runtime_error("replay ends elsewhere than its game");
+      }
+      ++totals_.Replayed;
+      totals_.ReplayBytes += static_cast<int64_t>(kept.Replay.size());
+      totals_.ReplayTicks += r->Ticks();
+    }
+    return MemoryRecordStore::Commit(change);
+  }
+
+ private:
+  const Game*& game_;
+  Totals& totals_;
 };
 
 // The headless host, with a chance for input to arrive while a tick pumps events (as it does
@@ -121,7 +151,9 @@ class Program {
       : rng_(rng), totals_(totals), gamesWanted_(gamesWanted), seekerEvery_(seekerEvery) {
     host_.ExeDir = FG_SOAK_ASSETS;
     host_.KeepWaveImages = false;
+    host_.Store = &store_;
     game_ = std::make_unique<Game>(host_, std::make_unique<XmpModulePlayer>(host_));
+    live_ = game_.get();
     AttachHandlers(*game_);
     sink_ = std::make_unique<Witness>(*game_, expectedOpens_);
     host_.SetSink(sink_.get());
@@ -468,6 +500,8 @@ class Program {
   int16_t seekerKey_ = 0;
   long ticksThisGame_ = 0;
   int64_t gameStartedAt_ = 0;
+  const Game* live_ = nullptr;
+  ReplayCheckingStore store_{live_, totals_};
   long expectedOpens_ = 0;
   std::unique_ptr<EventSink> sink_;
   size_t urlsChecked_ = 0;
@@ -504,15 +538,19 @@ TEST(Soak, RandomGamesKeepEveryRuleOfPlay) {
       "soak: seed %llu, %ld games (%ld by the seeker), %ld ticks, %ld program runs, "
       "%lld virtual seconds, %ld title frames checked, %ld music renders (%ld audible), "
       "%ld links opened, longest snake %d, %ld games ended by a skull or a collision, "
-      "%ld keys pressed inside a tick\n",
+      "%ld keys pressed inside a tick; %ld kept games replayed alike, %.0f bytes of replay "
+      "a minute of play\n",
       static_cast<unsigned long long>(seed), totals.Games, totals.SeekerGames, totals.Ticks,
       totals.Programs, static_cast<long long>(totals.VirtualMs / 1000), totals.TitleFrames,
       totals.MusicRenders, totals.AudibleRenders, totals.UrlsOpened, totals.LongestSnake,
-      totals.GamesEndedByCollision, totals.KeysDuringTicks);
+      totals.GamesEndedByCollision, totals.KeysDuringTicks, totals.Replayed,
+      static_cast<double>(totals.ReplayBytes) * 4000.0 /
+          static_cast<double>(std::max<int64_t>(1, totals.ReplayTicks)));
   ASSERT_TRUE(failure.empty()) << failure << "\nreplay with FG_SOAK_SEED=" << seed
                                << " FG_SOAK_GAMES=" << games;
   // The tune beside the sources loads, so with music on some renders must be heard.
   EXPECT_GT(totals.AudibleRenders, 0);
+  EXPECT_GT(totals.Replayed, totals.Games / 4);
 }
 
 }  // namespace

@@ -38,6 +38,7 @@ class HeadlessHost : public Host {
   void KeyPress(int64_t time, int16_t code) { At(time, ScriptedEvent::kKeyDown, code); }
   void KeyRelease(int64_t time, int16_t code) { At(time, ScriptedEvent::kKeyUp, code); }
   bool ScriptDone() const { return next_ >= script_.size(); }
+  size_t TimerCount() const { return timers_.size(); }  // timers added and not removed
 
   // Host.
   int64_t Clock() override { return now_; }
