@@ -148,6 +148,14 @@ bool SelfCollides(const GameCourse& c) {
   return false;
 }
 
+void RecordSteering(Replay& r, const GameCourse& c, uint8_t steer) {
+  if (!r.Runs.empty()) {
+    const uint8_t last = r.Runs.back().Steer;
+    if (last != steer && Steered(c, last) == Steered(c, steer)) steer = last;
+  }
+  r.Add(steer);
+}
+
 TickEnd RunTick(GameCourse& c, TickView& view) {
   ++c.Ticks;
   view.Erase(c);

@@ -58,16 +58,6 @@ uint8_t SteerInput(Game& g, const GameCourse& c) {
   return steer;
 }
 
-// The steering as the replay keeps it: the last tick's when that steers this tick alike, so a
-// run breaks only where the input changes the snake's course. [D24]
-void RecordSteering(Replay& r, const GameCourse& c, uint8_t steer) {
-  if (!r.Runs.empty()) {
-    const uint8_t last = r.Runs.back().Steer;
-    if (last != steer && Steered(c, last) == Steered(c, steer)) steer = last;
-  }
-  r.Add(steer);
-}
-
 }  // namespace
 
 void DrawnTick::Erase(const GameCourse& c) {
