@@ -49,14 +49,18 @@ int ToStar(const GameCourse& c) {
 // The way to take at a grid point: towards the nearest star on a safe cell that moves, now and
 // then another safe one; once the game is long enough, one that ends it.
 uint8_t Choose(const GameCourse& c, uint8_t steer, bool ending, std::mt19937& rng) {
+  if (ending) {
+    // Round and round the same way: the head comes back onto its own body within four cells.
+    for (const uint8_t way : kWays) {
+      if (!Ahead(c, way)) return way;
+    }
+    const uint8_t clockwise[] = {0, kSteerLeft, kSteerUp, kSteerDown, kSteerRight};  // by Heading
+    return clockwise[c.Direction];
+  }
   uint8_t chosen = steer;
   int best = 1 << 30;
   for (const uint8_t way : kWays) {
     const std::optional<GameCourse> a = Ahead(c, way);
-    if (ending) {
-      if (!a) return way;
-      continue;
-    }
     if (!a || (a->HeadX == c.HeadX && a->HeadY == c.HeadY)) continue;
     const int score = ToStar(*a) * 4 + static_cast<int>(rng() % 64) + (way == steer ? 0 : 8);
     if (score < best) {

@@ -18,4 +18,12 @@ Game::~Game() {
   Machine.SetSink(nullptr);
 }
 
+void EnterMode(Game& g, Mode m) {
+  const auto inGame = [](Mode x) { return x == Mode::kPlay || x == Mode::kPaused; };
+  if (inGame(g.Now) != inGame(m)) ++g.GameSerial;  // a game begins or ends [D2]
+  g.Now = m;
+  g.State.InGame = ToFlag(inGame(m));
+  g.State.Busy = ToFlag(m == Mode::kGameOver);
+}
+
 }  // namespace fg

@@ -57,7 +57,6 @@ struct BufferFrmWindow {
 
 // The pause in play: the game clock stands still and a sign covers the middle of the field.
 struct PauseState {
-  bool On = false;
   bool Pending = false;  // asked for while a tick or the wipe was running: taken when it ends
   int64_t TickLeft = 0;  // what was left of tmrMain's interval when the clock stopped
   int16_t KeyHeld = 0;   // the key that last toggled, until its release: repeats do nothing
@@ -82,6 +81,17 @@ struct PlaybackState {
 // Thrown when a playback is over or left: unwinds it up to whoever started it.
 struct PlaybackEnd {};
 
+// The program's mode: what the window shows and what the keys mean there. A game played back
+// goes through the wipe, play and game over too, as a game of its own (Game::Playback). [D28]
+enum class Mode : uint8_t {
+  kTitle,     // the title, settled: the scroller runs
+  kReveal,    // the title being revealed
+  kWipe,      // the playground wiped in before a game
+  kPlay,      // a game in play
+  kPaused,    // a game paused
+  kGameOver,  // the explosion and the pause with the sign
+};
+
 struct Game {
   explicit Game(Host& host, std::unique_ptr<ModulePlayer> midas);
   Game(const Game&) = delete;
@@ -95,11 +105,13 @@ struct Game {
   RandomRounds Rounds;
   std::unique_ptr<ModulePlayer> Midas;
 
-  // Guards that keep sequences from running into each other (see the key handler).
-  bool Starting = false;      // a game start's wipe is under way
-  bool Revealing = false;     // the title is being revealed
+  // The mode, changed by EnterMode alone; and the work that waits for a sequence to finish.
+  Mode Now = Mode::kTitle;
   bool StartPending = false;  // Space came during a reveal; start once it has finished
   uint32_t GameSerial = 0;    // changes whenever a game begins or ends
+  bool Starting() const { return Now == Mode::kWipe; }
+  bool Revealing() const { return Now == Mode::kReveal; }
+  bool Paused() const { return Now == Mode::kPaused; }
   PauseState Pause;
   TapState Tap;
 
@@ -113,6 +125,10 @@ struct Game {
   std::unique_ptr<EventSink> Events;  // forwards the host's input to the form handlers,
                                       // connected by AttachHandlers
 };
+
+// Every change of mode goes through here, which keeps the rules' InGame and Busy in step with
+// it and counts a game's beginning and end in GameSerial. [D28]
+void EnterMode(Game& g, Mode m);
 
 // Shows the persistent image: the window's refresh.
 inline void Refresh(Game& g) {

@@ -30,9 +30,7 @@ void Explode(Game& g, int x, int y) {
 void GameOver(Game& g) {
   GameState& s = g.State;
   Buffers(g);  // for its effect: the off-screen pictures load on first use [K14]
-  s.InGame = kFalse;
-  s.Busy = kTrue;
-  ++g.GameSerial;
+  EnterMode(g, Mode::kGameOver);
   SetTimer(g, g.MainForm.tmrMain, false);
   PlayEffect(g, kEffectDeath);
   Explode(g, s.HeadX, s.HeadY);
@@ -45,7 +43,7 @@ void GameOver(Game& g) {
     // enters the table. [D26]
     DrawGameOverSign(g, s.Score, 0);
     Wait(g.Machine, kGameOverPauseMs);
-    s.Busy = kFalse;
+    EnterMode(g, Mode::kTitle);
     throw PlaybackEnd{};
   }
   // The game goes into the record and the sign tells how it did, until the title's reveal
@@ -57,7 +55,7 @@ void GameOver(Game& g) {
       g, FinishedGame{s.Score, length, g.Machine.WallClock(), played, EncodeReplay(g.Recording)});
   DrawGameOverSign(g, s.Score, place);
   Wait(g.Machine, kGameOverPauseMs);
-  s.Busy = kFalse;
+  EnterMode(g, Mode::kTitle);
   ShowTitle(g);
 }
 

@@ -13,7 +13,7 @@ void StartGame(Game& g) {
   MainFormWindow& f = g.MainForm;
   const BufferFrmWindow& b = Buffers(g);
   // While the wipe runs the key handler ignores Space, so a game never starts twice. [D3]
-  g.Starting = true;
+  EnterMode(g, Mode::kWipe);
   SetTimer(g, f.tmrScrollText, false);
 
   // 81 strips of 5 rows, the last one below the window; each is shown and paced.
@@ -27,9 +27,7 @@ void StartGame(Game& g) {
   // The game's replay starts from its course as it begins, and gets the steering of each tick.
   g.Recording = Replay{s, {}};
   PlayEffect(g, kEffectStart);
-  s.InGame = kTrue;
-  ++g.GameSerial;
-  g.Starting = false;
+  EnterMode(g, Mode::kPlay);
   SetTimer(g, f.tmrMain, true);
 }
 

@@ -53,7 +53,7 @@ void Form_KeyDown(Game& g, int16_t keyCode, int16_t /*shift*/) {
   if (keyCode == kKeyPadBack) {
     // A pad's B or Back is Escape in play and on a settled title only: a player mashing it
     // through the explosion, the pause after it, the reveal or the wipe never quits. [D22]
-    if (s.Busy != 0 || g.Starting || g.Revealing) return;
+    if (s.Busy != 0 || g.Starting() || g.Revealing()) return;
     keyCode = kKeyEscape;
   }
   if (keyCode == kKeyM) {
@@ -71,12 +71,11 @@ void Form_KeyDown(Game& g, int16_t keyCode, int16_t /*shift*/) {
   if (s.InGame != 0) {
     if (keyCode == kKeyEscape) {
       DropPause(g);  // the title is drawn over the sign [D14]
-      s.InGame = kFalse;
-      ++g.GameSerial;
+      EnterMode(g, Mode::kTitle);
       SetTimer(g, g.MainForm.tmrMain, false);
       KeepChangedSwitches(g);
       ShowTitle(g);
-    } else if (Flag* hold = HoldFlag(s, keyCode); hold != nullptr && !g.Pause.On) {
+    } else if (Flag* hold = HoldFlag(s, keyCode); hold != nullptr && !g.Paused()) {
       *hold = kTrue;  // while paused a blind press steers nothing [D14]
       ArrowPressed(g, keyCode);
     }
@@ -85,8 +84,8 @@ void Form_KeyDown(Game& g, int16_t keyCode, int16_t /*shift*/) {
   // On the title, and during a reveal that follows a game, too. [K13]
   if (keyCode == kKeyEscape) Form_Unload(g);
   if (keyCode == kKeySpace && s.Busy == 0) {
-    if (g.Starting) return;  // a game is already starting [D3]
-    if (g.Revealing) {
+    if (g.Starting()) return;  // a game is already starting [D3]
+    if (g.Revealing()) {
       g.StartPending = true;  // start once the title is complete, never under a reveal [D3]
       return;
     }
@@ -105,7 +104,7 @@ void Form_KeyUp(Game& g, int16_t keyCode, int16_t /*shift*/) {
 void Form_MouseMove(Game& g, int16_t /*button*/, int16_t /*shift*/, float x, float y) {
   GameState& s = g.State;
   // Inert during the wipe [D4], and in a playback.
-  if (s.InGame != 0 || s.Busy != 0 || g.Starting || g.Playback) return;
+  if (s.InGame != 0 || s.Busy != 0 || g.Starting() || g.Playback) return;
   const bool inside = InLinkZone(x, y);
   if (!inside && s.LinkHover != 0) {
     s.LinkDirty = kTrue;

@@ -134,7 +134,7 @@ int TimedemoInWindow(Host& host, const Replay& r, std::ostream& out) {
   static_cast<GameCourse&>(g.State) = r.Start;
   const BufferFrmWindow& b = Buffers(g);
   BitBlt(g.MainForm.Image, 0, 0, kImageSize, kImageSize, b.Playground, 0, 0, SRCCOPY);
-  g.State.InGame = kTrue;
+  EnterMode(g, Mode::kPlay);
   host.ShowWindow();
   DrawnTick view(g);
   const int64_t start = host.Clock();

@@ -29,8 +29,7 @@ void PrepareWindow(Game& g) {
   g.Machine.Breathe();
   // M and S as the player last left them; on a first run both on.
   LoadPlayerRecord(g);
-  s.InGame = kFalse;
-  s.Busy = kFalse;
+  EnterMode(g, Mode::kTitle);
   g.Machine.Breathe();
   LoadBufferFrm(g);
   PlayMusic(g, true);
@@ -61,7 +60,7 @@ void RunPending(Game& g) {
   // pause goes with it here, before a held-back Space starts the next one. Then for one asked
   // for during that start's wipe. [D3] [D15]
   TakePendingPause(g);
-  if (g.StartPending && !g.Revealing && !g.Starting) {
+  if (g.StartPending && !g.Revealing() && !g.Starting()) {
     g.StartPending = false;
     if (g.State.InGame == 0 && g.State.Busy == 0) StartGame(g);
   }

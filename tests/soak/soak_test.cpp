@@ -446,7 +446,7 @@ class Program {
   // picture; a tick or a sequence that drew on after its game ended would show up here.
   void CheckTitle(const Surface& image) {
     if (S().Busy != 0) exploded_ = true;
-    if (S().InGame != 0 || S().Busy != 0 || game_->Starting || game_->Revealing) return;
+    if (S().InGame != 0 || S().Busy != 0 || game_->Starting() || game_->Revealing()) return;
     if (!game_->MainForm.tmrScrollText.Enabled) return;
     const Surface& title = game_->BufferFrm.picTitle;
     ++totals_.TitleFrames;
