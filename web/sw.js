@@ -27,10 +27,12 @@ self.addEventListener('fetch', (event) => {
     event.respondWith(fetch(request).catch(() => caches.match('./', {cacheName: kCache})));
     return;
   }
-  event.respondWith(caches.match(request, {cacheName: kCache}).then((hit) => hit || fetchKept(request)));
+  event.respondWith(caches.match(request, {cacheName: kCache})
+                        .then((hit) => hit || fetchKept(request)));
 });
 
-// A file the worker keeps but lost (the page drops one it found damaged): kept again once fetched.
+// A file the worker keeps but lost (the page drops one it found damaged): kept again once
+// fetched. [D26]
 const kKept = new Set(kFiles.map((f) => new URL(f, self.registration.scope).href));
 function fetchKept(request) {
   return fetch(request).then((response) => {

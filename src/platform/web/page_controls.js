@@ -162,8 +162,8 @@
 
   // The field: a tap is Space (it starts a game from the title) or, on the title's address, a
   // click; a swipe is a tap of the arrow it points to, pressed and let go at once: the game
-  // keeps a quick tap until the head reaches the cell edge where it turns [D16]. One finger can
-  // swipe again and again.
+  // keeps a quick tap until the head reaches the cell edge where it turns [D16] [D25]. One
+  // finger can swipe again and again.
   const strokes = new Map();  // touch identifier -> where its current swipe began
   function swipe(name) {
     const code = key(name);

@@ -48,7 +48,7 @@
 
   // A program that fails to start (a damaged file kept for offline play) says so. Its files are
   // dropped from what the page keeps and fetched afresh, and the page starts again once; with no
-  // network, it says it cannot start offline.
+  // network, it says it cannot start offline. [D26]
   const kRetried = 'fenzogobbix.retried';
   function session(set) {
     try {
