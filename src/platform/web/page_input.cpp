@@ -79,7 +79,7 @@ std::string PageValues() {
     if (out.back() != '[') out += ',';
     out += '[' + std::to_string(number) + ',' + std::to_string(code) + ']';
   }
-  out += "],\"stick\":{\"press\":" + std::to_string(kStickPress) +
+  out += R"(],"stick":{"press":)" + std::to_string(kStickPress) +
          ",\"release\":" + std::to_string(kStickRelease) +
          ",\"full\":" + std::to_string(kStickFull) + "}}";
   return out;
