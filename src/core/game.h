@@ -82,7 +82,7 @@ struct PlaybackState {
 struct PlaybackEnd {};
 
 // The program's mode: what the window shows and what the keys mean there. A game played back
-// goes through the wipe, play and game over too, as a game of its own (Game::Playback). [D28]
+// goes through the wipe, play and game over too, as a game of its own (Game::Playback). [D31]
 enum class Mode : uint8_t {
   kTitle,     // the title, settled: the scroller runs
   kReveal,    // the title being revealed
@@ -127,7 +127,7 @@ struct Game {
 };
 
 // Every change of mode goes through here, which keeps the rules' InGame and Busy in step with
-// it and counts a game's beginning and end in GameSerial. [D28]
+// it and counts a game's beginning and end in GameSerial. [D31]
 void EnterMode(Game& g, Mode m);
 
 // Shows the persistent image: the window's refresh.
