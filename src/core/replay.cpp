@@ -215,6 +215,25 @@ std::optional<int> Count(std::string_view text) {
   return v;
 }
 
+// One line of a replay file into `game`; false when a line it knows is malformed.
+bool TakeLine(std::string_view line, FinishedGame& game, bool& score, bool& length) {
+  if (line.ends_with('\r')) line.remove_suffix(1);
+  const size_t space = line.find(' ');
+  const std::string_view key = line.substr(0, space);
+  const std::string_view value = space == std::string_view::npos ? "" : line.substr(space + 1);
+  if (key == "score" || key == "length") {
+    const std::optional<int> n = Count(value);
+    if (!n) return false;
+    (key == "score" ? game.Score : game.Length) = *n;
+    (key == "score" ? score : length) = true;
+  } else if (key == "ended") {
+    game.Ended = ParseUtc(value).value_or(0);
+  } else if (key == "code") {
+    game.Replay = std::string(value);
+  }
+  return true;
+}
+
 }  // namespace
 
 std::optional<FinishedGame> ParseReplayFile(std::string_view text, std::string* problem) {
@@ -233,23 +252,10 @@ std::optional<FinishedGame> ParseReplayFile(std::string_view text, std::string* 
   bool length = false;
   for (size_t at = eol; at != std::string_view::npos && at < text.size();) {
     const size_t next = text.find('\n', at + 1);
-    std::string_view line =
+    const std::string_view line =
         text.substr(at + 1, next == std::string_view::npos ? next : next - at - 1);
     at = next;
-    if (line.ends_with('\r')) line.remove_suffix(1);
-    const size_t space = line.find(' ');
-    const std::string_view key = line.substr(0, space);
-    const std::string_view value = space == std::string_view::npos ? "" : line.substr(space + 1);
-    if (key == "score" || key == "length") {
-      const std::optional<int> n = Count(value);
-      if (!n) return refused("the replay file's " + std::string(key) + " is not a number");
-      (key == "score" ? game.Score : game.Length) = *n;
-      (key == "score" ? score : length) = true;
-    } else if (key == "ended") {
-      game.Ended = ParseUtc(value).value_or(0);
-    } else if (key == "code") {
-      game.Replay = std::string(value);
-    }
+    if (!TakeLine(line, game, score, length)) return refused("the replay file holds a bad number");
   }
   if (!score || !length || game.Replay.empty()) return refused("the replay file is cut short");
   return game;

@@ -35,6 +35,9 @@ class DrawnTick : public TickView {
   void DrawSnake(const GameCourse& c) override;
 
  protected:
+  Game& Owner() const { return g_; }
+
+ private:
   Game& g_;
 };
 

@@ -50,7 +50,7 @@ uint8_t SteerBitOf(int16_t keyCode) {
 uint8_t SteerInput(Game& g, const GameCourse& c) {
   const GameState& s = g.State;
   const int16_t tap = g.Tap.Serial == g.GameSerial ? g.Tap.Key : 0;
-  const uint8_t steer = static_cast<uint8_t>(
+  const auto steer = static_cast<uint8_t>(
       (s.HoldLeft != 0 ? kSteerLeft : 0) | (s.HoldRight != 0 ? kSteerRight : 0) |
       (s.HoldUp != 0 ? kSteerUp : 0) | (s.HoldDown != 0 ? kSteerDown : 0) | SteerBitOf(tap));
   const bool horizontal = tap == kKeyLeft || tap == kKeyRight;
@@ -101,18 +101,18 @@ class LiveTick : public DrawnTick {
  public:
   explicit LiveTick(Game& g) : DrawnTick(g), serial_(g.GameSerial) {}
   Integer Pick(RandomSource& source, Integer n) override {
-    return RandomPick(g_.Machine, g_.Rounds, source, n);
+    return RandomPick(Owner().Machine, Owner().Rounds, source, n);
   }
   // True while the game that was running when the tick began is still being played. [D2]
-  bool Playing() override { return g_.State.InGame != 0 && g_.GameSerial == serial_; }
+  bool Playing() override { return Owner().State.InGame != 0 && Owner().GameSerial == serial_; }
   uint8_t Steering(const GameCourse& c) override {
-    if (g_.Playback) return DrawnTick::Steering(c);
-    const uint8_t steer = SteerInput(g_, c);
-    RecordSteering(g_.Recording, c, steer);
+    if (Owner().Playback) return DrawnTick::Steering(c);
+    const uint8_t steer = SteerInput(Owner(), c);
+    RecordSteering(Owner().Recording, c, steer);
     return steer;
   }
   bool Ate() override {
-    PlayEffect(g_, kEffectEat);  // even when the snake can grow no longer [K5]
+    PlayEffect(Owner(), kEffectEat);  // even when the snake can grow no longer [K5]
     return Playing();
   }
 
