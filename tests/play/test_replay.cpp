@@ -114,9 +114,10 @@ TEST(Replay, EveryFinishedGamePlaysBackAsItWasPlayed) {
       RunPlayback(host, *r);
       // The wipe's 81 strips, then a refresh a tick; the first after them is the explosion's.
       const size_t first = 81;
-      ASSERT_GT(shown.size(), first + r->Ticks()) << name;
+      const size_t last = first + static_cast<size_t>(r->Ticks());
+      ASSERT_GT(shown.size(), last) << name;
       EXPECT_EQ(shown[first], end.StartImage) << name;
-      EXPECT_EQ(shown[first + r->Ticks()], end.EndImage) << name;
+      EXPECT_EQ(shown[last], end.EndImage) << name;
       ++played;
     }
   }
