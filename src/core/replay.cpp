@@ -33,6 +33,8 @@ uint8_t ReplayTape::Next() {
 
 namespace {
 
+constexpr uint64_t kMostReplayTicks = 24ull * 3600 * 1000 / kTickMs;
+
 constexpr std::string_view kDigits =
     "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789-_";
 
@@ -176,6 +178,8 @@ std::optional<Replay> DecodeReplay(std::string_view code, std::string* problem) 
   r.Score = static_cast<int>(in.Number() & 0x7FFFFFFF);
   r.Length = static_cast<int>(in.Number() & 0x7FFFFFFF);
   const uint64_t ticks = in.Number();
+  // A day of play is far beyond any game; a larger count would only hold up the check.
+  if (ticks > kMostReplayTicks) return Refused(problem, "the replay is damaged (too long)");
   r.Start.Random = RandomSource(static_cast<uint32_t>(in.Number()));
   const uint64_t slots = in.Number();
   if (slots > kItemSlots) return Refused(problem, "the replay is damaged (item slots)");
