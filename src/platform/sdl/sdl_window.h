@@ -53,12 +53,9 @@ class SdlWindow {
   // The image pixel under a pointer at (x, y) in the window's points; false on the black.
   bool PointToImage(int x, int y, int& ix, int& iy) const;
 
-  int Scale() const { return scale_; }
-  bool Fullscreen() const { return fullscreen_; }
-  const Layout& CurrentLayout() const { return layout_; }
-  SDL_Window* Handle() const { return window_.get(); }
-
  private:
+  friend struct SdlHostProbe;
+
   void Open(bool wayland);
   bool UsableArea(Rect& usable) const;
   Frame WindowFrame();
