@@ -18,7 +18,8 @@ Scenarios:
                starts that way
   reach        under openbox on a 1920 x 1080 screen: --scale 3 and Ctrl+3 are refused for 2x,
                the largest that fits, and the frame, title bar included, stays on the usable
-               area wherever the window was
+               area wherever the window was; the refused --scale 3, and it alone, is told on
+               standard error
   wayland-hidpi  weston with two pixels to the point: the window drawn at 2x, the pointer's
                points turned into the image's pixels
 
@@ -333,6 +334,11 @@ def scenario_reach(binary, pics, work):
         x.move(win, AWAY[0] * 2, AWAY[1] * 2)
         wait_for_title(x, win, pics, 0, 0, 2, work, "the title at 2x after Ctrl+3")
         quit_with_escape(x, win, game)
+        # The command line's scale given way says so once; Ctrl+3 does not.
+        with open(os.path.join(work, "game.stderr")) as f:
+            said = [line for line in f.read().splitlines() if line.startswith("fenzogobbix:")]
+        want = ["fenzogobbix: --scale 3 does not fit this screen's 1080 rows; using 2"]
+        check(said == want, f"standard error said {said}, want {want}")
 
 
 def find_scaled_title(shot, title, s):
