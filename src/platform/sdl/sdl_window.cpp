@@ -182,9 +182,9 @@ void SdlWindow::ResizeWindowedWindow(const Rect& before) {
 }
 
 // SDL learns the window manager's frame some time after the window is shown or leaves
-// fullscreen, and until then moves the frame, not the window, to the place asked for: a
-// window back from fullscreen at 2x came down by its title bar, or further, and off the screen
-// on a busy machine. A frame learned soon after a placement makes it again. [D23]
+// fullscreen (sooner or later on a busy machine), and until then puts the frame, not the
+// window, at the place asked for: the window lands a title bar lower than meant. A frame
+// learned soon after a placement makes it again. [D23]
 void SdlWindow::Settle() {
   if (!placing_ || fullscreen_) return;
   Frame now;
