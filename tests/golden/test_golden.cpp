@@ -144,6 +144,17 @@ TEST(Golden, PausedInPlay) {
   ExpectGolden("paused", t.Host.Screen);
 }
 
+// M on the title: the plate in the corner, the music struck through, over the title as it was.
+TEST(Golden, TitleWithTheMusicSwitchedOff) {
+  TestGame t;
+  t.Load();
+  const int64_t now = t.Host.Clock();
+  t.Host.KeyPress(now + 1000, kMKey);
+  ASSERT_FALSE(t.RunUntil(now + 1500));
+  ASSERT_EQ(t.S().MusicOn, 0);
+  ExpectGolden("title_music_off", t.Host.Screen);
+}
+
 // The head has exploded on a skull and the first segment is half-way through its explosion.
 TEST(Golden, FrameOfTheExplosion) {
   TestGame t;
