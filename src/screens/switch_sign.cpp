@@ -55,6 +55,10 @@ bool Ink(int x, int y) {
          kSpeaker[static_cast<size_t>(y)][static_cast<size_t>(x)] == '#';
 }
 
+int Empty(int x, int y) {
+  return Ink(x, y) ? 0 : 1;
+}
+
 void Put(Surface& s, int x, int y, uint32_t colour) {
   if (x >= 0 && x < s.Width && y >= 0 && y < s.Height) s.At(x, y) = colour;
 }
@@ -72,8 +76,8 @@ void DrawSpeaker(Surface& s, int x, int y) {
           Put(s, x + gx + 1, y + gy + 1, kBlack);
           continue;
         }
-        const int lit = 2 * (!Ink(gx, gy - 1) + !Ink(gx - 1, gy)) + !Ink(gx - 1, gy - 1);
-        const int shaded = 2 * (!Ink(gx, gy + 1) + !Ink(gx + 1, gy)) + !Ink(gx + 1, gy + 1);
+        const int lit = 2 * (Empty(gx, gy - 1) + Empty(gx - 1, gy)) + Empty(gx - 1, gy - 1);
+        const int shaded = 2 * (Empty(gx, gy + 1) + Empty(gx + 1, gy)) + Empty(gx + 1, gy + 1);
         Put(s, x + gx, y + gy,
             lit > shaded ? kSpeakerLit : (shaded > lit ? kSpeakerShaded : kSpeakerFace));
       }
