@@ -65,13 +65,13 @@ struct PauseState {
   Surface Under;         // the field under the sign, put back on resume
 };
 
-// How long the plate of M and S stays up. [D24]
+// How long the plate of M and S stays up. [D27]
 inline constexpr int32_t kSwitchSignMs = 1000;
 
 // The small plate M and S show for a moment, saying what they switched. It is put over a copy
 // of the image at each refresh while it shows, never into the image itself, so whatever is
 // drawn under it meanwhile (the field, the reveal, the scroller) stays as it would have been.
-// [D24]
+// [D27]
 struct SwitchSignState {
   int16_t Key = 0;                                     // the switch it shows, 0 for none
   void (*Compose)(Game& g, Surface& shown) = nullptr;  // puts it over a picture, while it shows
@@ -118,7 +118,7 @@ struct Game {
 };
 
 // Shows the persistent image: the window's refresh. While M or S shows its plate, the host is
-// given a copy with the plate over it. [D24]
+// given a copy with the plate over it. [D27]
 inline void Refresh(Game& g) {
   SwitchSignState& sign = g.Sign;
   if (sign.Compose == nullptr) {

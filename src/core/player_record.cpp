@@ -32,6 +32,7 @@ void LoadPlayerRecord(Game& g) {
   g.Record = g.Machine.Records().Load();
   g.State.MusicOn = ToFlag(g.Record.Music);
   g.State.SoundOn = ToFlag(g.Record.Effects);
+  g.Machine.ShowSwitches(g.Record.Music, g.Record.Effects);
 }
 
 int KeepGame(Game& g, const FinishedGame& game) {
@@ -46,6 +47,7 @@ int KeepGame(Game& g, const FinishedGame& game) {
 }
 
 void KeepSwitches(Game& g) {
+  g.Machine.ShowSwitches(g.State.MusicOn != 0, g.State.SoundOn != 0);
   g.SwitchesChanged = true;
   if (g.State.InGame == 0) Commit(g);
 }

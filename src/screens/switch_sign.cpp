@@ -1,6 +1,6 @@
 // The plate of M and S. It is put over a copy of the image at every refresh while it shows, so
 // the field, the reveal and the scroller go on drawing under it untouched; its own timer takes
-// it away and shows the window once more, for a paused game where nothing else would. [D24]
+// it away and shows the window once more, for a paused game where nothing else would. [D27]
 #include "screens/switch_sign.h"
 
 #include <array>

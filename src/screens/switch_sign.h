@@ -16,7 +16,7 @@ inline constexpr int kSwitchSignWidth = 60;
 inline constexpr int kSwitchSignHeight = 24;
 
 // Shows, for kSwitchSignMs, what `key` (M or S) has just switched; another press starts the
-// time again with its own plate. [D24]
+// time again with its own plate. [D27]
 void ShowSwitchSign(Game& g, int16_t key);
 
 }  // namespace fg

@@ -39,13 +39,13 @@ void ToggleMusic(Game& g) {
     PlayMusic(g, true);
   }
   KeepSwitches(g);
-  ShowSwitchSign(g, kKeyM);  // in every mode, paused too [D24]
+  ShowSwitchSign(g, kKeyM);  // in every mode, paused too [D27]
 }
 
 void ToggleSound(Game& g) {
   g.State.SoundOn = ToFlag(g.State.SoundOn == 0);
   KeepSwitches(g);
-  ShowSwitchSign(g, kKeyS);  // [D24]
+  ShowSwitchSign(g, kKeyS);  // [D27]
 }
 
 }  // namespace
