@@ -59,7 +59,7 @@ Point PlaceWindow(const Rect& usable, const Frame& frame, int side, int centreX,
 Point PlaceResizedWindow(const Rect& usable, const Frame& frame, const Rect& before, int side);
 
 // The one line that says why the command line's scale `asked` gave way to `used`, naming the
-// side of the usable area it does not fit; empty when they are the same. [D27]
+// side of the usable area it does not fit; empty when they are the same. [D28]
 std::string ScaleRefusal(int asked, int used, const Rect& usable, const Frame& frame);
 
 // The image in a window: enlarged `Scale` times, its top-left pixel at (OffsetX, OffsetY).

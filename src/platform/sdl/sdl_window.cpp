@@ -345,7 +345,7 @@ void SdlWindow::Show() {
   shown_ = true;
   SetScale(askedScale_ > 0 ? askedScale_ : ScaleFor(0));
   // The command line's scale given way is told once, now that it is decided; Ctrl+N is
-  // answered by the window alone. [D27]
+  // answered by the window alone. [D28]
   Rect usable;
   if (askedScale_ > 0 && UsableArea(usable)) {
     const std::string why = ScaleRefusal(askedScale_, scale_, usable, frame_);
