@@ -7,14 +7,12 @@ Game::Game(Host& host, std::unique_ptr<ModulePlayer> midas)
     : Machine(host), Midas(std::move(midas)) {
   // The scroller's timer runs from the window's creation.
   MainForm.tmrScrollText.Due = host.Clock() + MainForm.tmrScrollText.Interval;
-  host.AddTimer(&MainForm.tmrMain);
-  host.AddTimer(&MainForm.tmrScrollText);
+  for (Timer* t : OwnTimers()) host.AddTimer(t);
 }
 
 Game::~Game() {
   // The host outlives its games: another may be made on it, beside this one or after it.
-  Machine.RemoveTimer(&MainForm.tmrMain);
-  Machine.RemoveTimer(&MainForm.tmrScrollText);
+  for (Timer* t : OwnTimers()) Machine.RemoveTimer(t);
   Machine.SetSink(nullptr);
 }
 

@@ -3,6 +3,7 @@
 // by reference; there are no globals, so every test builds a fresh game.
 #pragma once
 
+#include <array>
 #include <memory>
 #include <string>
 
@@ -18,6 +19,8 @@
 #include "support/random_pick.h"
 
 namespace fg {
+
+struct Game;
 
 inline Timer MakeTimer(int32_t interval, bool enabled) {
   Timer t;
@@ -63,6 +66,20 @@ struct PauseState {
   Surface Under;         // the field under the sign, put back on resume
 };
 
+// How long the plate of M and S stays up. [D27]
+inline constexpr int32_t kSwitchSignMs = 1000;
+
+// The small plate M and S show for a moment, saying what they switched. It is put over a copy
+// of the image at each refresh while it shows, never into the image itself, so whatever is
+// drawn under it meanwhile (the field, the reveal, the scroller) stays as it would have been.
+// [D27]
+struct SwitchSignState {
+  int16_t Key = 0;                                     // the switch it shows, 0 for none
+  void (*Compose)(Game& g, Surface& shown) = nullptr;  // puts it over a picture, while it shows
+  Timer tmrSign = MakeTimer(kSwitchSignMs, false);     // takes it away, on the game's clock
+  Surface Shown;                                       // the image with the plate over it
+};
+
 // The last arrow pressed in play, steering as if held until the head can take its turn.
 struct TapState {
   int16_t Key = 0;      // 0 when none is remembered
@@ -82,7 +99,7 @@ struct PlaybackState {
 struct PlaybackEnd {};
 
 // The program's mode: what the window shows and what the keys mean there. A game played back
-// goes through the wipe, play and game over too, as a game of its own (Game::Playback). [D31]
+// goes through the wipe, play and game over too, as a game of its own (Game::Playback). [D33]
 enum class Mode : uint8_t {
   kTitle,     // the title, settled: the scroller runs
   kReveal,    // the title being revealed
@@ -114,6 +131,7 @@ struct Game {
   bool Paused() const { return Now == Mode::kPaused; }
   PauseState Pause;
   TapState Tap;
+  SwitchSignState Sign;
 
   // The player's record as last loaded or stored, with this run's unstored games entered.
   PlayerRecord Record;
@@ -124,15 +142,28 @@ struct Game {
 
   std::unique_ptr<EventSink> Events;  // forwards the host's input to the form handlers,
                                       // connected by AttachHandlers
+
+  // Every timer of the game: added to the host as the game is made, removed as it goes.
+  std::array<Timer*, 3> OwnTimers() {
+    return {&MainForm.tmrMain, &MainForm.tmrScrollText, &Sign.tmrSign};
+  }
 };
 
 // Every change of mode goes through here, which keeps the rules' InGame and Busy in step with
-// it and counts a game's beginning and end in GameSerial. [D31]
+// it and counts a game's beginning and end in GameSerial. [D33]
 void EnterMode(Game& g, Mode m);
 
-// Shows the persistent image: the window's refresh.
+// Shows the persistent image: the window's refresh. While M or S shows its plate, the host is
+// given a copy with the plate over it. [D27]
 inline void Refresh(Game& g) {
-  g.Machine.Refresh(g.MainForm.Image);
+  SwitchSignState& sign = g.Sign;
+  if (sign.Compose == nullptr) {
+    g.Machine.Refresh(g.MainForm.Image);
+    return;
+  }
+  sign.Shown = g.MainForm.Image;
+  sign.Compose(g, sign.Shown);
+  g.Machine.Refresh(sign.Shown);
 }
 
 inline void SetTimer(Game& g, Timer& t, bool on) {

@@ -40,7 +40,7 @@ void GameOver(Game& g) {
   for (int i = 1; i <= length; ++i) Explode(g, SegmentX(s, i), SegmentY(s, i));
   if (g.Playback) {
     // A game played back shows its sign without a place, and ends with its pause; it never
-    // enters the table. [D29]
+    // enters the table. [D31]
     DrawGameOverSign(g, s.Score, 0);
     Wait(g.Machine, kGameOverPauseMs);
     EnterMode(g, Mode::kTitle);

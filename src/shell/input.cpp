@@ -6,6 +6,7 @@
 #include "play/pause.h"
 #include "play/play.h"
 #include "screens/buffer_frm.h"
+#include "screens/switch_sign.h"
 #include "screens/title.h"
 #include "shell/shell.h"
 #include "sound/music.h"
@@ -38,18 +39,20 @@ void ToggleMusic(Game& g) {
     PlayMusic(g, true);
   }
   KeepSwitches(g);
+  ShowSwitchSign(g, kKeyM);  // in every mode, paused too [D27]
 }
 
 void ToggleSound(Game& g) {
   g.State.SoundOn = ToFlag(g.State.SoundOn == 0);
   KeepSwitches(g);
+  ShowSwitchSign(g, kKeyS);  // [D27]
 }
 
 }  // namespace
 
 void Form_KeyDown(Game& g, int16_t keyCode, int16_t /*shift*/) {
   GameState& s = g.State;
-  if (g.Playback) throw PlaybackEnd{};  // any key or pad button leaves a playback [D29]
+  if (g.Playback) throw PlaybackEnd{};  // any key or pad button leaves a playback [D31]
   if (keyCode == kKeyPadBack) {
     // A pad's B or Back is Escape in play and on a settled title only: a player mashing it
     // through the explosion, the pause after it, the reveal or the wipe never quits. [D22]

@@ -61,7 +61,7 @@ std::optional<FinishedGame> FindGame(std::string_view source, std::string* probl
   return ParseReplayFile(text.str(), problem);
 }
 
-// A decoded game that comes to what its record or file says. [D30]
+// A decoded game that comes to what its record or file says. [D32]
 std::optional<Replay> Checked(const FinishedGame& game, std::string* problem) {
   std::optional<Replay> r = DecodeReplay(game.Replay, problem);
   if (!r) return std::nullopt;
@@ -156,7 +156,7 @@ void RunPlayback(Host& host, const Replay& r) {
   g.Playback = std::make_unique<PlaybackState>(r);
   try {
     PrepareWindow(g);
-    // The game starts from the recorded course: its items and random source. [D29]
+    // The game starts from the recorded course: its items and random source. [D31]
     static_cast<GameCourse&>(g.State) = r.Start;
     g.Machine.ShowWindow();
     StartGame(g);
