@@ -53,6 +53,22 @@ class RecordingModulePlayer : public ModulePlayer {
 
 namespace fg::test {
 
+// A record kept in memory only: what a fresh account looks like.
+class MemoryRecordStore : public RecordStore {
+ public:
+  PlayerRecord Load() override { return Stored; }
+  std::optional<PlayerRecord> Commit(const RecordChange& change, bool /*last*/) override {
+    ++Commits;
+    if (Fail) return std::nullopt;
+    Apply(Stored, change);
+    return Stored;
+  }
+
+  PlayerRecord Stored;
+  bool Fail = false;  // every commit fails, as on a full disk or a lock held elsewhere
+  int Commits = 0;
+};
+
 constexpr int16_t kEsc = kKeyEscape;
 constexpr int16_t kSpace = kKeySpace;
 constexpr int16_t kLeftKey = kKeyLeft;
@@ -63,6 +79,7 @@ constexpr int16_t kMKey = kKeyM;
 constexpr int16_t kSKey = kKeyS;
 
 struct TestGame {
+  MemoryRecordStore Memory;  // the record: a fresh account, no games yet, both switches on
   HeadlessHost Host;
   std::unique_ptr<Game> G;
 

@@ -9,20 +9,29 @@ namespace fg {
 
 namespace {
 
-bool Commit(Game& g) {
+// How long after a commit that could not be stored the game tries again, out of play.
+constexpr int64_t kRecordRetryMs = 3000;
+
+bool Commit(Game& g, bool last = false) {
   const RecordChange change{g.Unstored, g.State.MusicOn != 0, g.State.SoundOn != 0};
-  std::optional<PlayerRecord> stored = g.Machine.Records().Commit(change);
+  std::optional<PlayerRecord> stored = g.Machine.Records().Commit(change, last);
   if (!stored) {
-    // A game that is not in the table kept in memory will not be in any merged table either.
+    // Everything unstored is kept for the next chance [D24], except a game that is not in the
+    // table kept in memory: it will not be in any merged table either.
     std::erase_if(g.Unstored, [&](const FinishedGame& game) {
       return std::find(g.Record.Best.begin(), g.Record.Best.end(), game) == g.Record.Best.end();
     });
+    g.RecordRetryAt = g.Machine.Clock() + kRecordRetryMs;
     return false;
   }
   g.Record = std::move(*stored);
   g.Unstored.clear();
   g.SwitchesChanged = false;
   return true;
+}
+
+bool Unstored(const Game& g) {
+  return !g.Unstored.empty() || g.SwitchesChanged;
 }
 
 }  // namespace
@@ -51,7 +60,16 @@ void KeepSwitches(Game& g) {
 }
 
 void KeepChangedSwitches(Game& g) {
-  if (g.SwitchesChanged) Commit(g);
+  if (Unstored(g)) Commit(g);
+}
+
+void RetryRecord(Game& g) {
+  if (!Unstored(g) || g.State.InGame != 0 || g.State.Busy != 0) return;
+  if (g.Machine.Clock() >= g.RecordRetryAt) Commit(g);
+}
+
+void KeepRecordAtEnd(Game& g) {
+  if (Unstored(g)) Commit(g, true);
 }
 
 }  // namespace fg

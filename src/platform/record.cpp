@@ -144,8 +144,15 @@ std::string FormatRecord(const PlayerRecord& record) {
     text += "game " + std::to_string(g.Score) + " " + std::to_string(g.Length) + " " +
             FormatUtc(g.Ended) + " " + played + "\n";
   }
-  for (const std::string& line : record.Unknown) text += line + "\n";
-  text += "end\n";
+  // What it does not know goes first when the record would grow beyond what a reader takes.
+  constexpr std::string_view kEnd = "end\n";
+  size_t room = kMaxRecordBytes - std::min(kMaxRecordBytes, text.size() + kEnd.size());
+  for (const std::string& line : record.Unknown) {
+    if (line.size() + 1 > room) break;
+    text += line + "\n";
+    room -= line.size() + 1;
+  }
+  text += kEnd;
   return text;
 }
 

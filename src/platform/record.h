@@ -4,6 +4,7 @@
 // (RecordStore). Nothing here touches a file or a clock.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -15,6 +16,9 @@ namespace fg {
 inline constexpr int kBestGames = 10;             // the table's length
 inline constexpr int kRecordVersion = 1;          // the version this program writes and reads
 inline constexpr int kMaxRecordScore = 99999999;  // the largest score a record file may hold
+// The largest record a reader takes, in bytes. The writer never goes beyond it: what it writes
+// it can read back. Ten games take under 1 KiB; the rest is room for what later versions add.
+inline constexpr size_t kMaxRecordBytes = size_t{1} << 20;
 
 struct FinishedGame {
   int Score = 0;
@@ -52,9 +56,10 @@ int Enter(std::vector<FinishedGame>& best, const FinishedGame& game);
 // The change applied to a record: its games entered, its switches taken.
 void Apply(PlayerRecord& record, const RecordChange& change);
 
-// The record as text, and back. Parse returns nothing, and says why in `problem`, for a text
-// that is not a whole record of this version or an earlier one: another program's file, a
-// later version, a cut-off or damaged one.
+// The record as text, and back. Format keeps within kMaxRecordBytes: the lines it does not know
+// are dropped, the last first, rather than write what no reader takes. Parse returns nothing, and
+// says why in `problem`, for a text that is not a whole record of this version or an earlier one:
+// another program's file, a later version, a cut-off or damaged one.
 std::string FormatRecord(const PlayerRecord& record);
 std::optional<PlayerRecord> ParseRecord(std::string_view text, std::string* problem = nullptr);
 
@@ -68,31 +73,19 @@ std::optional<int64_t> ParseUtc(std::string_view text);
 std::string ScoreListing(const std::vector<FinishedGame>& best,
                          std::string (*local)(int64_t seconds));
 
-// Where the host keeps the record. Load and Commit never throw and never block for long; a
+// Where the host keeps the record. Load and Commit never throw and never block the game; a
 // store that cannot keep the record says so once (the host decides where) and the game plays
-// on with what it has in memory.
+// on with what it has in memory, trying again later.
 class RecordStore {
  public:
   virtual ~RecordStore() = default;
   // The stored record; an empty one (switches on) when there is none or it cannot be read.
   virtual PlayerRecord Load() = 0;
   // Re-reads the stored record, applies the change and stores it; returns the record as now
-  // stored, or nothing when it could not be stored.
-  virtual std::optional<PlayerRecord> Commit(const RecordChange& change) = 0;
-};
-
-// A record kept in memory only: what a fresh account looks like, for tests.
-class MemoryRecordStore : public RecordStore {
- public:
-  PlayerRecord Load() override { return Stored; }
-  std::optional<PlayerRecord> Commit(const RecordChange& change) override {
-    if (Fail) return std::nullopt;
-    Apply(Stored, change);
-    return Stored;
-  }
-
-  PlayerRecord Stored;
-  bool Fail = false;  // every commit fails, as on a full disk
+  // stored, or nothing when it could not be stored this time (held by another program, a full
+  // disk: the game tries again later). `last`: the program is ending, there is no later chance,
+  // so a store held by another program is waited for a moment.
+  virtual std::optional<PlayerRecord> Commit(const RecordChange& change, bool last) = 0;
 };
 
 }  // namespace fg

@@ -172,7 +172,7 @@ TEST(Golden, TheRecordOnTheSignAndTheTitle) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.Name);
     TestGame t;
-    t.Host.Memory.Stored.Best = c.Stored;
+    t.Memory.Stored.Best = c.Stored;
     if (!c.GameOver) {
       t.Load();
       ASSERT_FALSE(t.RunUntil(t.Host.Clock() + 1500));

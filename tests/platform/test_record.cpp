@@ -77,6 +77,18 @@ TEST(Record, TheTextReadsBackAndKeepsLinesOfALaterVersion) {
   early.Best = {{2, 6, -40 * 365 * kDay, 0}, {1, 5, -1, 0}};
   EXPECT_EQ(ParseRecord(FormatRecord(early)), early);
 
+  // A record one byte short of what a reader takes, and then a game: written within the limit,
+  // the lines it does not know giving way, and read back with the game.
+  PlayerRecord full;
+  full.Unknown.assign(1047, "later " + std::string(993, 'x'));
+  full.Unknown.push_back("later " +
+                         std::string(kMaxRecordBytes - FormatRecord(full).size() - 8, 'x'));
+  ASSERT_EQ(FormatRecord(full).size(), kMaxRecordBytes - 1);
+  Enter(full.Best, Game(9, kMay1));
+  const std::string written = FormatRecord(full);
+  EXPECT_LE(written.size(), kMaxRecordBytes);
+  EXPECT_EQ(ParseRecord(written)->Best, full.Best);
+
   // Texts that are not a whole record of this version: nothing, and why.
   const std::string head = "fenzogobbix record 1\n";
   const struct {

@@ -40,7 +40,7 @@ TEST(Title, ALowerBestLeavesNoTraceOfTheWidestPlate) {
   TestGame clean;
   clean.Load();
   TestGame t;
-  t.Host.Memory.Stored.Best = {{kMaxRecordScore, 5, 0, 15}};
+  t.Memory.Stored.Best = {{kMaxRecordScore, 5, 0, 15}};
   t.Load();
   ASSERT_EQ(t.G->MainForm.BestShown, "BEST 99999999");
   t.G->Record.Best = {{3, 5, 0, 15}};  // another copy of the game rewrote the table
