@@ -74,14 +74,40 @@ std::optional<int64_t> ParsePlayed(std::string_view text) {
   return *whole * 1000 + *part;
 }
 
-std::optional<FinishedGame> ParseGame(const std::vector<std::string_view>& w) {
-  if (w.size() != 5) return std::nullopt;
+// "game SCORE LENGTH ENDED PLAYED", and whatever a later version wrote after them. [D28]
+std::optional<FinishedGame> ParseGame(std::string_view line,
+                                      const std::vector<std::string_view>& w) {
+  if (w.size() < 5) return std::nullopt;
   const auto score = Number<int>(w[1], 0, kMaxRecordScore);
   const auto length = Number<int>(w[2], 0, kMaxLength);
   const auto ended = ParseUtc(w[3]);
   const auto played = ParsePlayed(w[4]);
   if (!score || !length || !ended || !played) return std::nullopt;
-  return FinishedGame{*score, *length, *ended, *played};
+  FinishedGame game{*score, *length, *ended, *played, "", ""};
+  if (w.size() > 5) game.More = line.substr(static_cast<size_t>(w[5].data() - line.data()));
+  return game;
+}
+
+bool ReplayCode(std::string_view code) {
+  return !code.empty() && std::all_of(code.begin(), code.end(), [](char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_' ||
+           c == '-' || c == '.' || c == '~';
+  });
+}
+
+// "replay ENDED SCORE CODE": the replay of the game that ended then with that score, on a line
+// of its own that a reader of before replays keeps as unknown.
+struct ReplayLine {
+  int64_t Ended;
+  int Score;
+  std::string_view Code;
+};
+std::optional<ReplayLine> ParseReplay(const std::vector<std::string_view>& w) {
+  if (w.size() < 4) return std::nullopt;
+  const auto ended = ParseUtc(w[1]);
+  const auto score = Number<int>(w[2], 0, kMaxRecordScore);
+  if (!ended || !score || !ReplayCode(w[3])) return std::nullopt;
+  return ReplayLine{*ended, *score, w[3]};
 }
 
 std::optional<bool> Switch(const std::vector<std::string_view>& w) {
@@ -134,6 +160,7 @@ void Apply(PlayerRecord& record, const RecordChange& change) {
 }
 
 std::string FormatRecord(const PlayerRecord& record) {
+  // Version 1 still: a reader of before replays reads this table whole. [D28]
   std::string text = std::string(kMagic) + std::to_string(kRecordVersion) + "\n";
   text += std::string("music ") + (record.Music ? "on" : "off") + "\n";
   text += std::string("effects ") + (record.Effects ? "on" : "off") + "\n";
@@ -142,18 +169,29 @@ std::string FormatRecord(const PlayerRecord& record) {
     std::snprintf(played, sizeof played, "%lld.%03lld", static_cast<long long>(g.PlayedMs / 1000),
                   static_cast<long long>(g.PlayedMs % 1000));
     text += "game " + std::to_string(g.Score) + " " + std::to_string(g.Length) + " " +
-            FormatUtc(g.Ended) + " " + played + "\n";
+            FormatUtc(g.Ended) + " " + played + (g.More.empty() ? "" : " " + g.More) + "\n";
   }
-  // What it does not know goes first when the record would grow beyond what a reader takes.
+  // Beyond what a reader takes, the lines it does not know give way first, then the replays
+  // of the lowest games; the table itself always fits.
   constexpr std::string_view kEnd = "end\n";
   size_t room = kMaxRecordBytes - std::min(kMaxRecordBytes, text.size() + kEnd.size());
-  for (const std::string& line : record.Unknown) {
-    if (line.size() + 1 > room) break;
-    text += line + "\n";
+  const auto fits = [&](const std::string& line) {
+    if (line.size() + 1 > room) return false;
     room -= line.size() + 1;
+    return true;
+  };
+  std::string replays;
+  for (const FinishedGame& g : record.Best) {
+    if (g.Replay.empty()) continue;
+    const std::string line =
+        "replay " + FormatUtc(g.Ended) + " " + std::to_string(g.Score) + " " + g.Replay;
+    if (fits(line)) replays += line + "\n";
   }
-  text += kEnd;
-  return text;
+  std::string unknown;
+  for (const std::string& line : record.Unknown) {
+    if (fits(line)) unknown += line + "\n";
+  }
+  return text + replays + unknown + std::string(kEnd);
 }
 
 std::optional<PlayerRecord> ParseRecord(std::string_view text, std::string* problem) {
@@ -169,19 +207,20 @@ std::optional<PlayerRecord> ParseRecord(std::string_view text, std::string* prob
   if (!version || *version < 1 || !Printable(lines[0])) {
     return Refuse(problem, "not a record of this game");
   }
-  if (*version > kRecordVersion) {
-    return Refuse(problem, "written by a later version (" + std::to_string(*version) + ")");
-  }
+  // A later version is read as far as it is understood, never refused for its number. [D28]
   PlayerRecord record;
+  std::vector<ReplayLine> replays;
   for (size_t n = 1; n + 1 < lines.size(); ++n) {
     const std::string_view line = lines[n];
     const std::vector<std::string_view> w = Words(line);
     const std::string damaged = "damaged at line " + std::to_string(n + 1);
     if (line.empty() || !Printable(line) || w[0].empty()) return Refuse(problem, damaged);
     if (w[0] == "game") {
-      const auto game = ParseGame(w);
+      const auto game = ParseGame(line, w);
       if (!game) return Refuse(problem, damaged);
       Enter(record.Best, *game);
+    } else if (const auto replay = w[0] == "replay" ? ParseReplay(w) : std::nullopt) {
+      replays.push_back(*replay);
     } else if (w[0] == "music" || w[0] == "effects") {
       const auto on = Switch(w);
       if (!on) return Refuse(problem, damaged);
@@ -190,6 +229,15 @@ std::optional<PlayerRecord> ParseRecord(std::string_view text, std::string* prob
       return Refuse(problem, damaged);  // only the last line ends the record
     } else {
       record.Unknown.emplace_back(line);
+    }
+  }
+  // Each replay goes with its game; one whose game is not in the table goes with nothing.
+  for (const ReplayLine& r : replays) {
+    for (FinishedGame& g : record.Best) {
+      if (g.Ended == r.Ended && g.Score == r.Score && g.Replay.empty()) {
+        g.Replay = r.Code;
+        break;
+      }
     }
   }
   return record;

@@ -14,7 +14,7 @@
 namespace fg {
 
 inline constexpr int kBestGames = 10;             // the table's length
-inline constexpr int kRecordVersion = 1;          // the version this program writes and reads
+inline constexpr int kRecordVersion = 1;          // the version this program writes
 inline constexpr int kMaxRecordScore = 99999999;  // the largest score a record file may hold
 // The largest record a reader takes, in bytes. The writer never goes beyond it: what it writes
 // it can read back. Ten games take under 1 KiB; the rest is room for what later versions add.
@@ -25,6 +25,8 @@ struct FinishedGame {
   int Length = 0;        // segments behind the head when the game ended
   int64_t Ended = 0;     // when it ended: seconds since 1970-01-01 00:00 UTC
   int64_t PlayedMs = 0;  // time in play, pauses left out
+  std::string Replay;    // the game to watch again: a code of [A-Za-z0-9_.~-]; empty for old games
+  std::string More;      // fields a later version wrote after these on the game's line, kept
 
   bool operator==(const FinishedGame&) const = default;
 };
@@ -33,7 +35,7 @@ struct PlayerRecord {
   std::vector<FinishedGame> Best;  // at most kBestGames, best first
   bool Music = true;               // the switches as the player last left them
   bool Effects = true;
-  std::vector<std::string> Unknown;  // lines of a later version of the format, kept as they are
+  std::vector<std::string> Unknown;  // lines this version does not know, kept as they are
 
   bool operator==(const PlayerRecord&) const = default;
 };
@@ -56,10 +58,11 @@ int Enter(std::vector<FinishedGame>& best, const FinishedGame& game);
 // The change applied to a record: its games entered, its switches taken.
 void Apply(PlayerRecord& record, const RecordChange& change);
 
-// The record as text, and back. Format keeps within kMaxRecordBytes: the lines it does not know
-// are dropped, the last first, rather than write what no reader takes. Parse returns nothing, and
-// says why in `problem`, for a text that is not a whole record of this version or an earlier one:
-// another program's file, a later version, a cut-off or damaged one.
+// The record as text, and back (docs/score-file.md). Format keeps within kMaxRecordBytes: the
+// lines it does not know give way first, then the replays of the lowest games, rather than
+// write what no reader takes. Parse reads any version as far as it understands it, keeping the
+// fields and lines it does not know [D28]; it returns nothing, and says why in `problem`, for
+// a text that is not a whole record: another program's file, a cut-off or damaged one.
 std::string FormatRecord(const PlayerRecord& record);
 std::optional<PlayerRecord> ParseRecord(std::string_view text, std::string* problem = nullptr);
 

@@ -65,7 +65,7 @@ void GameOver(Game& g) {
   // A game that scored nothing is no best and is not kept: ten of them would fill a learner's
   // table. [D26]
   const int place =
-      s.Score > 0 ? KeepGame(g, FinishedGame{s.Score, length, g.Machine.WallClock(), played}) : 0;
+      s.Score > 0 ? KeepGame(g, FinishedGame{s.Score, length, g.Machine.WallClock(), played, {}, {}}) : 0;
   DrawGameOverSign(g, s.Score, place);
   Wait(g.Machine, kGameOverPauseMs);
   s.Busy = kFalse;

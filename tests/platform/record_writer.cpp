@@ -21,7 +21,8 @@ int main(int argc, char** argv) {
   const int count = std::atoi(argv[4]);
   for (int i = 0; count == 0 || i < count; ++i) {
     const int score = first + i * step;
-    const fg::FinishedGame game{score, score % 100, 1717243200 + score, 15 * score};
+    const fg::FinishedGame game{
+        score, score % 100, 1717243200 + score, 15 * score, "r" + std::to_string(score), {}};
     // As the game does, a commit that finds the lock held comes again a moment later.
     bool stored = false;
     for (int tries = 0; !stored && tries < 5000; ++tries) {

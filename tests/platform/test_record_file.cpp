@@ -122,8 +122,7 @@ TEST(RecordFile, WhateverIsInTheFilesPlaceTheGamePlaysOnAndSaysSoAtMostOnce) {
        "is not a record of this game; kept as"},
       {"a cut-off file", fileWith(std::string(kGoodRecord).substr(0, 60)), kKeptAside,
        "is cut off; kept as"},
-      {"a later version", fileWith("fenzogobbix record 7\nend\n"), kKeptAside,
-       "is written by a later version (7); kept as"},
+      {"a later version", fileWith("fenzogobbix record 7\nflavour sour\nend\n"), kStored, ""},
       {"a file where the folder should be, its path a terminal's command",
        [](const fs::path& d) { WriteText(d, "not a folder"); }, kUntouched,
        "\\x1b[2J\\xe2\\x80\\xae\\x9b/fenzogobbix/scores.txt': Not a directory", false, false,
@@ -311,6 +310,7 @@ TEST(RecordFile, TwoWritersAtOnceLoseNoGame) {
     const auto stored = ParseRecord(ReadText(dir / kRecordFileName));
     ASSERT_TRUE(stored.has_value());
     EXPECT_EQ(Scores(stored->Best), (std::vector<int>{60, 59, 58, 57, 56, 55, 54, 53, 52, 51}));
+    for (const FinishedGame& g : stored->Best) EXPECT_EQ(g.Replay, "r" + std::to_string(g.Score));
   }
 }
 
