@@ -56,12 +56,14 @@ namespace fg::test {
 // A record kept in memory only: what a fresh account looks like.
 class MemoryRecordStore : public RecordStore {
  public:
-  PlayerRecord Load() override { return Stored; }
-  std::optional<PlayerRecord> Commit(const RecordChange& change, bool /*last*/) override {
+  std::optional<std::string> Load(const Merge& /*check*/) override { return FormatRecord(Stored); }
+  bool Commit(const Merge& merge, bool /*last*/) override {
     ++Commits;
-    if (Fail) return std::nullopt;
-    Apply(Stored, change);
-    return Stored;
+    std::string problem;
+    const std::optional<std::string> text = merge(FormatRecord(Stored), problem);
+    if (Fail || !text) return false;
+    Stored = ParseRecord(*text).value();
+    return true;
   }
 
   PlayerRecord Stored;

@@ -7,12 +7,12 @@
 #include <string>
 
 #include "core/game_state.h"
+#include "core/record.h"
 #include "core/rules.h"
 #include "gfx/surface.h"
 #include "platform/host.h"
 #include "platform/module_player.h"
 #include "platform/presentation.h"
-#include "platform/record.h"
 #include "platform/timer.h"
 #include "support/random_pick.h"
 

@@ -14,8 +14,8 @@ constexpr int64_t kRecordRetryMs = 3000;
 
 bool Commit(Game& g, bool last = false) {
   const RecordChange change{g.Unstored, g.State.MusicOn != 0, g.State.SoundOn != 0};
-  std::optional<PlayerRecord> stored = g.Machine.Records().Commit(change, last);
-  if (!stored) {
+  PlayerRecord stored;
+  if (!g.Machine.Records().Commit(Merging(change, &stored), last)) {
     // Everything unstored is kept for the next chance [D24], except a game that is not in the
     // table kept in memory: it will not be in any merged table either.
     std::erase_if(g.Unstored, [&](const FinishedGame& game) {
@@ -24,7 +24,7 @@ bool Commit(Game& g, bool last = false) {
     g.RecordRetryAt = g.Machine.Clock() + kRecordRetryMs;
     return false;
   }
-  g.Record = std::move(*stored);
+  g.Record = std::move(stored);
   g.Unstored.clear();
   g.SwitchesChanged = false;
   return true;
@@ -38,7 +38,8 @@ bool Unstored(const Game& g) {
 
 // The record and the M/S switches of the last run come back at start. [D21]
 void LoadPlayerRecord(Game& g) {
-  g.Record = g.Machine.Records().Load();
+  const std::optional<std::string> text = g.Machine.Records().Load(Merging({}));
+  g.Record = text ? ParseRecord(*text).value_or(PlayerRecord{}) : PlayerRecord{};
   g.State.MusicOn = ToFlag(g.Record.Music);
   g.State.SoundOn = ToFlag(g.Record.Effects);
 }

@@ -3,7 +3,7 @@
 // record it has in memory and stores what it could not at the next chance, the end included.
 #pragma once
 
-#include "platform/record.h"
+#include "core/record.h"
 
 namespace fg {
 

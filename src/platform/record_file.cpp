@@ -122,8 +122,17 @@ class Lock {
 struct RecordFile::Reading {
   enum Kind { kNone, kGood, kUnreadable, kNotOurs };
   Kind What = kNone;
-  PlayerRecord Record;
+  std::string Text;  // kGood: the text read
   std::string Problem;
+
+  // What `merge` makes of the text read (kGood or kNone); a text it refuses is kUnreadable.
+  std::optional<std::string> Merged(const Merge& merge) {
+    if (What == kNone) return merge(std::nullopt, Problem);
+    if (What != kGood) return std::nullopt;
+    std::optional<std::string> text = merge(Text, Problem);
+    if (!text) What = kUnreadable;
+    return text;
+  }
 };
 
 RecordFile::RecordFile(std::string dir, std::ostream& say)
@@ -180,10 +189,8 @@ RecordFile::Reading RecordFile::Read() const {
     }
   }
   text.resize(got);
-  if (auto record = ParseRecord(text, &r.Problem)) {
-    r.What = Reading::kGood;
-    r.Record = std::move(*record);
-  }
+  r.What = Reading::kGood;
+  r.Text = std::move(text);
   return r;
 }
 
@@ -194,12 +201,12 @@ bool RecordFile::KeepAside(const std::string& problem) {
     if (::lstat(aside.c_str(), &st) == 0) continue;
     if (::rename(path_.c_str(), aside.c_str()) != 0) break;
     SyncDir(dir_);
-    say_ << "fenzogobbix: the score file " << Shown(path_) << " is " << problem << "; kept as "
-         << Shown(aside) << ", a fresh table begins\n";
+    say_ << "fenzogobbix: " << Unreadable(problem) << "; kept as " << Shown(aside)
+         << ", a fresh table begins\n";
     say_.flush();
     return true;
   }
-  say_ << "fenzogobbix: the score file " << Shown(path_) << " is " << problem
+  say_ << "fenzogobbix: " << Unreadable(problem)
        << " and cannot be kept aside; the scores are not kept this time\n";
   say_.flush();
   off_ = true;
@@ -214,11 +221,11 @@ void RecordFile::TurnOff(const std::string& why) {
   say_.flush();
 }
 
-PlayerRecord RecordFile::Load() {
-  if (path_.empty()) return {};
+std::optional<std::string> RecordFile::Load(const Merge& check) {
+  if (path_.empty()) return std::nullopt;
   if (const std::string why = Foreign(dir_); !why.empty()) {
     TurnOff(why);
-    return {};
+    return std::nullopt;
   }
   struct stat st {};
   const bool dirThere = ::stat(dir_.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
@@ -226,39 +233,28 @@ PlayerRecord RecordFile::Load() {
   // while another program holds the lock: every writer replaces the file whole. [D24]
   const Lock lock(dir_, dirThere && ::access(dir_.c_str(), W_OK) == 0, false);
   Reading r = Read();
-  switch (r.What) {
-    case Reading::kNone:
-      return {};
-    case Reading::kGood:
-      return std::move(r.Record);
-    case Reading::kUnreadable:
-      // Kept aside only under the lock; otherwise the first commit does it.
-      if (lock.Held()) KeepAside(r.Problem);
-      return {};
-    case Reading::kNotOurs:
-      TurnOff(r.Problem);
-      return {};
-  }
-  return {};
-}
-
-std::optional<PlayerRecord> RecordFile::Peek(std::string* problem) const {
-  if (const std::string why = Foreign(dir_); !why.empty()) {
-    if (problem != nullptr) *problem = why;
-    return std::nullopt;
-  }
-  Reading r = Read();
-  if (r.What == Reading::kNone) return PlayerRecord{};
-  if (r.What == Reading::kGood) return std::move(r.Record);
-  if (problem != nullptr) {
-    *problem = r.What == Reading::kUnreadable
-                   ? "the score file " + Shown(path_) + " is " + r.Problem
-                   : r.Problem;
-  }
+  if (r.What == Reading::kGood && r.Merged(check)) return std::move(r.Text);
+  if (r.What == Reading::kUnreadable && lock.Held()) KeepAside(r.Problem);  // else at a commit
+  if (r.What == Reading::kNotOurs) TurnOff(r.Problem);
   return std::nullopt;
 }
 
-std::optional<PlayerRecord> RecordFile::Fail(const std::string& why, bool last) {
+std::optional<std::string> RecordFile::Peek(std::string& problem) const {
+  if (const std::string why = Foreign(dir_); !why.empty()) {
+    problem = why;
+    return std::nullopt;
+  }
+  Reading r = Read();
+  if (r.What == Reading::kNone || r.What == Reading::kGood) return std::move(r.Text);
+  problem = r.What == Reading::kUnreadable ? Unreadable(r.Problem) : r.Problem;
+  return std::nullopt;
+}
+
+std::string RecordFile::Unreadable(const std::string& why) const {
+  return "the score file " + Shown(path_) + " is " + why;
+}
+
+bool RecordFile::Fail(const std::string& why, bool last) {
   // The game keeps what could not be stored and tries again: only the last try loses it.
   if (last) {
     say_ << "fenzogobbix: " << why << "; this run's scores are not kept\n";
@@ -267,7 +263,7 @@ std::optional<PlayerRecord> RecordFile::Fail(const std::string& why, bool last) 
   }
   say_.flush();
   saidCommit_ = true;
-  return std::nullopt;
+  return false;
 }
 
 std::string RecordFile::Replace(const std::string& text) {
@@ -300,15 +296,15 @@ std::string RecordFile::Replace(const std::string& text) {
   return "";
 }
 
-std::optional<PlayerRecord> RecordFile::Commit(const RecordChange& change, bool last) {
-  if (off_) return std::nullopt;  // told already
+bool RecordFile::Commit(const Merge& merge, bool last) {
+  if (off_) return false;  // told already
   if (path_.empty()) {
     if (!saidCommit_) TurnOff("no home folder to keep the scores in");
-    return std::nullopt;
+    return false;
   }
   if (const std::string why = Foreign(dir_); !why.empty()) {
     TurnOff(why);
-    return std::nullopt;
+    return false;
   }
   std::string why;
   if (!MakeDirs(dir_, why)) return Fail(why, last);
@@ -317,7 +313,7 @@ std::optional<PlayerRecord> RecordFile::Commit(const RecordChange& change, bool 
     const int error = lock.ErrorCode();
     // Another program writing: the game tries again in a moment, and says nothing unless it
     // cannot wait any longer. [D24]
-    if (!last && (error == EWOULDBLOCK || error == EINTR)) return std::nullopt;
+    if (!last && (error == EWOULDBLOCK || error == EINTR)) return false;
     return Fail(Error("cannot lock " + Shown(dir_ + "/" + kLockName), error), last);
   }
   Reading r = Read();
@@ -325,11 +321,14 @@ std::optional<PlayerRecord> RecordFile::Commit(const RecordChange& change, bool 
     off_ = true;
     return Fail(r.Problem, last);
   }
-  if (r.What == Reading::kUnreadable && !KeepAside(r.Problem)) return std::nullopt;
-  PlayerRecord record = r.What == Reading::kGood ? std::move(r.Record) : PlayerRecord{};
-  Apply(record, change);
-  if (why = Replace(FormatRecord(record)); !why.empty()) return Fail(why, last);
-  return record;
+  std::optional<std::string> text = r.Merged(merge);
+  if (r.What == Reading::kUnreadable) {
+    if (!KeepAside(r.Problem)) return false;
+    text = merge(std::nullopt, r.Problem);
+  }
+  if (!text) return false;
+  if (why = Replace(*text); !why.empty()) return Fail(why, last);
+  return true;
 }
 
 }  // namespace fg

@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "core/record.h"
 #include "platform/quoted.h"
 #include "platform/record_file.h"
 
@@ -81,7 +82,13 @@ std::string LocalTime(int64_t seconds) {
 int PrintScores(std::ostream& out, std::ostream& err) {
   const RecordFile file(RecordFile::DefaultDir(), err);
   std::string problem;
-  const std::optional<PlayerRecord> record = file.Peek(&problem);
+  const std::optional<std::string> text = file.Peek(problem);
+  std::optional<PlayerRecord> record;
+  if (text) {
+    std::string why;
+    record = text->empty() ? PlayerRecord{} : ParseRecord(*text, &why);
+    if (!record) problem = file.Unreadable(why);
+  }
   if (!record) {
     out << "fenzogobbix: " << problem << "\n";
     err << "fenzogobbix: " << problem << "\n";

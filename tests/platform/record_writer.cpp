@@ -8,6 +8,7 @@
 #include <iostream>
 #include <string>
 
+#include "core/record.h"
 #include "platform/record_file.h"
 
 int main(int argc, char** argv) {
@@ -26,7 +27,7 @@ int main(int argc, char** argv) {
     // As the game does, a commit that finds the lock held comes again a moment later.
     bool stored = false;
     for (int tries = 0; !stored && tries < 5000; ++tries) {
-      stored = file.Commit(fg::RecordChange{{game}, i % 2 == 0, true}, false).has_value();
+      stored = file.Commit(fg::Merging(fg::RecordChange{{game}, i % 2 == 0, true}), false);
       if (!stored) ::usleep(1000);
     }
     if (!stored) return 1;

@@ -56,7 +56,9 @@ std::string Snapshot(const fs::path& folder) {
 
 // A fresh folder of its own under the test's temporary folder.
 fs::path FreshDir(const std::string& name) {
-  fs::path dir = fs::path(::testing::TempDir()) / ("fg-record-" + name);
+  // Of this process: another test run on the machine must not write into it.
+  fs::path dir =
+      fs::path(::testing::TempDir()) / ("fg-record-" + std::to_string(::getpid()) + "-" + name);
   fs::remove_all(dir);
   fs::create_directories(dir);
   return dir;

@@ -86,8 +86,8 @@ class HeadlessHost : public Host {
   // Without a store of its own a benchmark keeps no record: nothing read, nothing stored.
   class NoRecord : public RecordStore {
    public:
-    PlayerRecord Load() override { return {}; }
-    std::optional<PlayerRecord> Commit(const RecordChange&, bool) override { return std::nullopt; }
+    std::optional<std::string> Load(const Merge&) override { return std::nullopt; }
+    bool Commit(const Merge&, bool) override { return false; }
   };
   NoRecord nowhere_;
   int64_t now_ = 0;

@@ -77,52 +77,51 @@ void LocalStorageRecord::Say(const std::string& why, bool last) {
   std::fprintf(stderr, "fenzogobbix: %s\n", Problem.c_str());
 }
 
-std::optional<PlayerRecord> LocalStorageRecord::Read(bool last) {
+LocalStorageRecord::Reading LocalStorageRecord::Read(const Merge& merge, bool last) {
   const int length = fg_web_storage_length(kRecordKey);
-  if (length == -1) return PlayerRecord{};
+  std::string problem = "too large";
+  if (length == -1) return {true, std::nullopt, merge(std::nullopt, problem)};
   if (length < 0) {
     Say("the page's storage cannot be used", last);
-    return std::nullopt;
+    return {};
   }
-  std::optional<PlayerRecord> record;
-  std::string problem = "too large";
+  std::optional<std::string> merged;
   if (static_cast<size_t>(length) <= kMaxRecordBytes) {
     std::string text(static_cast<size_t>(length) + 1, '\0');
     if (fg_web_storage_copy(kRecordKey, text.data(), length + 1) == 0) {
       Say("the page's storage cannot be read", last);
-      return std::nullopt;
+      return {};
     }
     text.resize(static_cast<size_t>(length));
-    record = ParseRecord(text, &problem);
+    merged = merge(text, problem);
+    if (merged) return {true, std::move(text), std::move(merged)};
   }
-  if (record) return record;
   // Moving a large value aside takes its size again, which a full quota refuses: the stored
   // value stays as it is and this run's games stay in memory.
   if (fg_web_storage_keep_aside(kRecordKey) == 0) {
     Say(std::string("the stored scores (") + kRecordKey + ") are " + problem +
             " and cannot be kept aside, the page's storage being full",
         last);
-    return std::nullopt;
+    return {};
   }
   std::fprintf(stderr,
                "fenzogobbix: the stored scores (%s) are %s; kept aside, a fresh table begins\n",
                kRecordKey, problem.c_str());
-  return PlayerRecord{};
+  return {true, std::nullopt, merge(std::nullopt, problem)};
 }
 
-PlayerRecord LocalStorageRecord::Load() {
-  return Read(false).value_or(PlayerRecord{});
+std::optional<std::string> LocalStorageRecord::Load(const Merge& check) {
+  return Read(check, false).Stored;
 }
 
-std::optional<PlayerRecord> LocalStorageRecord::Commit(const RecordChange& change, bool last) {
-  std::optional<PlayerRecord> record = Read(last);
-  if (!record) return std::nullopt;
-  Apply(*record, change);
-  if (fg_web_storage_set(kRecordKey, FormatRecord(*record).c_str()) == 0) {
+bool LocalStorageRecord::Commit(const Merge& merge, bool last) {
+  const Reading r = Read(merge, last);
+  if (!r.Usable || !r.Merged) return false;
+  if (fg_web_storage_set(kRecordKey, r.Merged->c_str()) == 0) {
     Say("the page's storage is full or switched off", last);
-    return std::nullopt;
+    return false;
   }
-  return record;
+  return true;
 }
 
 }  // namespace fg

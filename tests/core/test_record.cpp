@@ -1,5 +1,5 @@
 // The record's rules and its text form.
-#include "platform/record.h"
+#include "core/record.h"
 
 #include <gtest/gtest.h>
 

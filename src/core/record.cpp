@@ -1,5 +1,5 @@
 // The record's rules (ranking, merging) and its text form.
-#include "platform/record.h"
+#include "core/record.h"
 
 #include <algorithm>
 #include <charconv>
@@ -157,6 +157,22 @@ void Apply(PlayerRecord& record, const RecordChange& change) {
   for (const FinishedGame& game : change.Games) Enter(record.Best, game);
   record.Music = change.Music;
   record.Effects = change.Effects;
+}
+
+RecordStore::Merge Merging(const RecordChange& change, PlayerRecord* merged) {
+  return [change, merged](std::optional<std::string_view> stored,
+                          std::string& problem) -> std::optional<std::string> {
+    PlayerRecord record;
+    if (stored) {
+      std::optional<PlayerRecord> read = ParseRecord(*stored, &problem);
+      if (!read) return std::nullopt;
+      record = std::move(*read);
+    }
+    Apply(record, change);
+    std::string text = FormatRecord(record);
+    if (merged != nullptr) *merged = std::move(record);
+    return text;
+  };
 }
 
 std::string FormatRecord(const PlayerRecord& record) {
