@@ -94,7 +94,7 @@ struct Game {
   PlayerRecord Record;
   std::vector<FinishedGame> Unstored;  // games no commit has stored yet: sent with the next one
   bool SwitchesChanged = false;        // M or S was pressed in play: stored when play stops
-  int64_t RecordRetryAt = 0;           // a commit failed: the next try, out of play [D24]
+  int64_t RecordRetryAt = 0;           // a commit failed: the next try, out of play [D27]
   int64_t PlayTicks = 0;               // ticks of the game in play: its duration, pauses left out
 
   std::unique_ptr<EventSink> Events;  // forwards the host's input to the form handlers,

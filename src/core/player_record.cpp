@@ -16,7 +16,7 @@ bool Commit(Game& g, bool last = false) {
   const RecordChange change{g.Unstored, g.State.MusicOn != 0, g.State.SoundOn != 0};
   PlayerRecord stored;
   if (!g.Machine.Records().Commit(Merging(change, &stored), last)) {
-    // Everything unstored is kept for the next chance [D24], except a game that is not in the
+    // Everything unstored is kept for the next chance [D27], except a game that is not in the
     // table kept in memory: it will not be in any merged table either.
     std::erase_if(g.Unstored, [&](const FinishedGame& game) {
       return std::find(g.Record.Best.begin(), g.Record.Best.end(), game) == g.Record.Best.end();
@@ -42,6 +42,7 @@ void LoadPlayerRecord(Game& g) {
   g.Record = text ? ParseRecord(*text).value_or(PlayerRecord{}) : PlayerRecord{};
   g.State.MusicOn = ToFlag(g.Record.Music);
   g.State.SoundOn = ToFlag(g.Record.Effects);
+  g.Machine.ShowSwitches(g.Record.Music, g.Record.Effects);
 }
 
 int KeepGame(Game& g, const FinishedGame& game) {
@@ -56,6 +57,7 @@ int KeepGame(Game& g, const FinishedGame& game) {
 }
 
 void KeepSwitches(Game& g) {
+  g.Machine.ShowSwitches(g.State.MusicOn != 0, g.State.SoundOn != 0);
   g.SwitchesChanged = true;
   if (g.State.InGame == 0) Commit(g);
 }
