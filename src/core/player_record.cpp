@@ -16,7 +16,7 @@ bool Commit(Game& g, bool last = false) {
   const RecordChange change{g.Unstored, g.State.MusicOn != 0, g.State.SoundOn != 0};
   PlayerRecord stored;
   if (!g.Machine.Records().Commit(Merging(change, &stored), last)) {
-    // Everything unstored is kept for the next chance [D27], except a game that is not in the
+    // Everything unstored is kept for the next chance [D28], except a game that is not in the
     // table kept in memory: it will not be in any merged table either.
     std::erase_if(g.Unstored, [&](const FinishedGame& game) {
       return std::find(g.Record.Best.begin(), g.Record.Best.end(), game) == g.Record.Best.end();

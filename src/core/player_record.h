@@ -23,11 +23,11 @@ void KeepSwitches(Game& g);
 void KeepChangedSwitches(Game& g);
 
 // From the message loop, out of play and never inside a tick: stores what an earlier commit
-// could not, a few seconds after it failed. [D27]
+// could not, a few seconds after it failed. [D28]
 void RetryRecord(Game& g);
 
 // The program ends: one last try for what is still unstored, which may wait a moment for a
-// store held by another program. [D27]
+// store held by another program. [D28]
 void KeepRecordAtEnd(Game& g);
 
 }  // namespace fg

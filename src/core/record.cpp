@@ -74,7 +74,7 @@ std::optional<int64_t> ParsePlayed(std::string_view text) {
   return *whole * 1000 + *part;
 }
 
-// "game SCORE LENGTH ENDED PLAYED", and whatever a later version wrote after them. [D31]
+// "game SCORE LENGTH ENDED PLAYED", and whatever a later version wrote after them. [D32]
 std::optional<FinishedGame> ParseGame(std::string_view line,
                                       const std::vector<std::string_view>& w) {
   if (w.size() < 5) return std::nullopt;
@@ -176,7 +176,7 @@ RecordStore::Merge Merging(const RecordChange& change, PlayerRecord* merged) {
 }
 
 std::string FormatRecord(const PlayerRecord& record) {
-  // Version 1 still: a reader of before replays reads this table whole. [D31]
+  // Version 1 still: a reader of before replays reads this table whole. [D32]
   std::string text = std::string(kMagic) + std::to_string(kRecordVersion) + "\n";
   text += std::string("music ") + (record.Music ? "on" : "off") + "\n";
   text += std::string("effects ") + (record.Effects ? "on" : "off") + "\n";
@@ -223,7 +223,7 @@ std::optional<PlayerRecord> ParseRecord(std::string_view text, std::string* prob
   if (!version || *version < 1 || !Printable(lines[0])) {
     return Refuse(problem, "not a record of this game");
   }
-  // A later version is read as far as it is understood, never refused for its number. [D31]
+  // A later version is read as far as it is understood, never refused for its number. [D32]
   PlayerRecord record;
   std::vector<ReplayLine> replays;
   for (size_t n = 1; n + 1 < lines.size(); ++n) {

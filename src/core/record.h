@@ -59,7 +59,7 @@ void Apply(PlayerRecord& record, const RecordChange& change);
 // The record as text, and back (docs/score-file.md). Format keeps within kMaxRecordBytes: the
 // lines it does not know give way first, then the replays of the lowest games, rather than
 // write what no reader takes. Parse reads any version as far as it understands it, keeping the
-// fields and lines it does not know [D31]; it returns nothing, and says why in `problem`, for
+// fields and lines it does not know [D32]; it returns nothing, and says why in `problem`, for
 // a text that is not a whole record: another program's file, a cut-off or damaged one.
 std::string FormatRecord(const PlayerRecord& record);
 std::optional<PlayerRecord> ParseRecord(std::string_view text, std::string* problem = nullptr);

@@ -35,7 +35,7 @@ std::string Error(const std::string& what, int error) {
 
 // Why the data folder, when it exists, is not the player's own to keep the record in: another
 // user's, or one that others may write into (a folder another user made first in a shared
-// XDG_DATA_HOME would let them rewrite the table). [D28]
+// XDG_DATA_HOME would let them rewrite the table). [D29]
 std::string Foreign(const std::string& dir) {
   struct stat st {};
   if (::stat(dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return "";
@@ -86,7 +86,7 @@ bool MakeDirs(const std::string& dir, std::string& why) {
 
 // Holds the advisory lock on the folder's lock file. It is only tried, never waited for, except
 // for the last commit of a run, which waits at most ~2 s: a lock held elsewhere never freezes
-// the game, the commit comes again later. [D27]
+// the game, the commit comes again later. [D28]
 class Lock {
  public:
   Lock(const std::string& dir, bool create, bool wait)
@@ -230,7 +230,7 @@ std::optional<std::string> RecordFile::Load(const Merge& check) {
   struct stat st {};
   const bool dirThere = ::stat(dir_.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
   // A read-only folder has no lock file to take; the file is read all the same, and so it is
-  // while another program holds the lock: every writer replaces the file whole. [D27]
+  // while another program holds the lock: every writer replaces the file whole. [D28]
   const Lock lock(dir_, dirThere && ::access(dir_.c_str(), W_OK) == 0, false);
   Reading r = Read();
   if (r.What == Reading::kGood && r.Merged(check)) return std::move(r.Text);
@@ -312,7 +312,7 @@ bool RecordFile::Commit(const Merge& merge, bool last) {
   if (!lock.Held()) {
     const int error = lock.ErrorCode();
     // Another program writing: the game tries again in a moment, and says nothing unless it
-    // cannot wait any longer. [D27]
+    // cannot wait any longer. [D28]
     if (!last && (error == EWOULDBLOCK || error == EINTR)) return false;
     return Fail(Error("cannot lock " + Shown(dir_ + "/" + kLockName), error), last);
   }

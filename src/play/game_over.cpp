@@ -63,7 +63,7 @@ void GameOver(Game& g) {
   // wipes it away. [D19]
   const int64_t played = g.PlayTicks * g.MainForm.tmrMain.Interval;
   // A game that scored nothing is no best and is not kept: ten of them would fill a learner's
-  // table. [D29]
+  // table. [D30]
   const int place =
       s.Score > 0 ? KeepGame(g, FinishedGame{s.Score, length, g.Machine.WallClock(), played, {}, {}}) : 0;
   DrawGameOverSign(g, s.Score, place);

@@ -22,7 +22,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "fenzogobbix: %s\n", e.what());
     return 1;
   } catch (const std::exception& e) {
-    // Whatever else went wrong ends the program with one line, never silently. [D30]
+    // Whatever else went wrong ends the program with one line, never silently. [D31]
     std::fprintf(stderr, "fenzogobbix: unexpected failure: %s\n", e.what());
     return 1;
   } catch (...) {

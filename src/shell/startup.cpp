@@ -40,7 +40,7 @@ void Form_Load(Game& g) {
 
 void Form_Unload(Game& g) {
   GameState& s = g.State;
-  KeepRecordAtEnd(g);  // games a held or full store could not take yet [D27]
+  KeepRecordAtEnd(g);  // games a held or full store could not take yet [D28]
   if (s.MusicModule > 0) StopMusic(g, true);
   g.Midas->MIDAScloseChannels();
   g.Midas->MIDASstopBackgroundPlay();

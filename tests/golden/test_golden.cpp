@@ -144,6 +144,15 @@ TEST(Golden, PausedInPlay) {
   ExpectGolden("paused", t.Host.Screen);
 }
 
+// M on the title: the plate in the corner, the music struck through, over the title as it was.
+TEST(Golden, TitleWithTheMusicSwitchedOff) {
+  TestGame t;
+  t.Load();
+  t.Host.KeyPress(t.Host.Clock() + 1000, kMKey);
+  ASSERT_FALSE(t.RunUntil(t.Host.Clock() + 1500));
+  ExpectGolden("title_music_off", t.Host.Screen);
+}
+
 // The head has exploded on a skull and the first segment is half-way through its explosion.
 TEST(Golden, FrameOfTheExplosion) {
   TestGame t;
