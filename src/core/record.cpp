@@ -117,6 +117,16 @@ std::optional<bool> Switch(const std::vector<std::string_view>& w) {
   return std::nullopt;
 }
 
+// Each replay goes with its game; one whose game is not in the table goes with nothing.
+void AttachReplays(std::vector<FinishedGame>& best, const std::vector<ReplayLine>& replays) {
+  for (const ReplayLine& r : replays) {
+    const auto game = std::find_if(best.begin(), best.end(), [&](const FinishedGame& g) {
+      return g.Ended == r.Ended && g.Score == r.Score && g.Replay.empty();
+    });
+    if (game != best.end()) game->Replay = r.Code;
+  }
+}
+
 std::optional<PlayerRecord> Refuse(std::string* problem, std::string why) {
   if (problem != nullptr) *problem = std::move(why);
   return std::nullopt;
@@ -247,15 +257,7 @@ std::optional<PlayerRecord> ParseRecord(std::string_view text, std::string* prob
       record.Unknown.emplace_back(line);
     }
   }
-  // Each replay goes with its game; one whose game is not in the table goes with nothing.
-  for (const ReplayLine& r : replays) {
-    for (FinishedGame& g : record.Best) {
-      if (g.Ended == r.Ended && g.Score == r.Score && g.Replay.empty()) {
-        g.Replay = r.Code;
-        break;
-      }
-    }
-  }
+  AttachReplays(record.Best, replays);
   return record;
 }
 
