@@ -7,12 +7,12 @@
 #include <string>
 
 #include "core/game_state.h"
+#include "core/record.h"
 #include "core/rules.h"
 #include "gfx/surface.h"
 #include "platform/host.h"
 #include "platform/module_player.h"
 #include "platform/presentation.h"
-#include "platform/record.h"
 #include "platform/timer.h"
 #include "support/random_pick.h"
 
@@ -111,6 +111,7 @@ struct Game {
   PlayerRecord Record;
   std::vector<FinishedGame> Unstored;  // games no commit has stored yet: sent with the next one
   bool SwitchesChanged = false;        // M or S was pressed in play: stored when play stops
+  int64_t RecordRetryAt = 0;           // a commit failed: the next try, out of play [D29]
   int64_t PlayTicks = 0;               // ticks of the game in play: its duration, pauses left out
 
   std::unique_ptr<EventSink> Events;  // forwards the host's input to the form handlers,
