@@ -15,7 +15,7 @@ int main(int argc, char** argv) {
   const fg::Replay r = fg::bench::LongGame(ticks);
   const std::string code = fg::EncodeReplay(r);
   std::ofstream(argv[1]) << fg::FormatReplayFile(
-      fg::FinishedGame{r.Score, r.Length, 1796680800, r.Ticks() * 15, code});
+      fg::FinishedGame{r.Score, r.Length, 1796680800, r.Ticks() * 15, code, {}});
   std::printf("%lld ticks, score %d length %d, code %zu bytes: %.0f bytes a minute of play\n",
               static_cast<long long>(r.Ticks()), r.Score, r.Length, code.size(),
               static_cast<double>(code.size()) * 4000.0 / static_cast<double>(r.Ticks()));

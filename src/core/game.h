@@ -8,13 +8,13 @@
 #include <string>
 
 #include "core/game_state.h"
+#include "core/record.h"
 #include "core/replay.h"
 #include "core/rules.h"
 #include "gfx/surface.h"
 #include "platform/host.h"
 #include "platform/module_player.h"
 #include "platform/presentation.h"
-#include "platform/record.h"
 #include "platform/timer.h"
 #include "support/random_pick.h"
 
@@ -99,7 +99,7 @@ struct PlaybackState {
 struct PlaybackEnd {};
 
 // The program's mode: what the window shows and what the keys mean there. A game played back
-// goes through the wipe, play and game over too, as a game of its own (Game::Playback). [D33]
+// goes through the wipe, play and game over too, as a game of its own (Game::Playback). [D38]
 enum class Mode : uint8_t {
   kTitle,     // the title, settled: the scroller runs
   kReveal,    // the title being revealed
@@ -139,6 +139,7 @@ struct Game {
   bool SwitchesChanged = false;        // M or S was pressed in play: stored when play stops
   Replay Recording;                    // the game in play as it goes, kept with it when it ends
   std::unique_ptr<PlaybackState> Playback;  // set while this game shows a replay
+  int64_t RecordRetryAt = 0;                // a commit failed: the next try, out of play [D29]
 
   std::unique_ptr<EventSink> Events;  // forwards the host's input to the form handlers,
                                       // connected by AttachHandlers
@@ -150,7 +151,7 @@ struct Game {
 };
 
 // Every change of mode goes through here, which keeps the rules' InGame and Busy in step with
-// it and counts a game's beginning and end in GameSerial. [D33]
+// it and counts a game's beginning and end in GameSerial. [D38]
 void EnterMode(Game& g, Mode m);
 
 // Shows the persistent image: the window's refresh. While M or S shows its plate, the host is

@@ -142,7 +142,7 @@ std::optional<Replay> Refused(std::string* problem, const std::string& why) {
 
 // The bytes: score, length, ticks, the random source, the used item slots (x, y, frame, kind
 // each), then a number per run: (ticks - 1) * 16 + steering. Everything else of the start is
-// the snake's standard start. [D30]
+// the snake's standard start. [D35]
 std::string EncodeReplay(const Replay& r) {
   std::vector<uint8_t> out;
   PutNumber(out, static_cast<uint64_t>(r.Score));

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "core/game_state.h"
-#include "platform/record.h"
+#include "core/record.h"
 
 namespace fg {
 
@@ -49,7 +49,7 @@ class ReplayTape {
   uint32_t used_ = 0;
 };
 
-// The code: "R1" then the replay's bytes in URL-safe base 64, no padding. [D30]
+// The code: "R1" then the replay's bytes in URL-safe base 64, no padding. [D35]
 inline constexpr std::string_view kReplayCodePrefix = "R";
 inline constexpr int kReplayCodeVersion = 1;
 std::string EncodeReplay(const Replay& r);

@@ -38,7 +38,7 @@ void ShiftTrail(GameCourse& c);
 bool SelfCollides(const GameCourse& c);  // the probe test alone, no side effects
 
 // Adds a tick's steering to a replay, as the replay keeps it: the last tick's when that steers
-// this tick alike, so a run breaks only where the input changes the snake's course. [D29]
+// this tick alike, so a run breaks only where the input changes the snake's course. [D34]
 void RecordSteering(Replay& r, const GameCourse& c, uint8_t steer);
 
 }  // namespace fg

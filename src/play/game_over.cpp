@@ -40,7 +40,7 @@ void GameOver(Game& g) {
   for (int i = 1; i <= length; ++i) Explode(g, SegmentX(s, i), SegmentY(s, i));
   if (g.Playback) {
     // A game played back shows its sign without a place, and ends with its pause; it never
-    // enters the table. [D31]
+    // enters the table. [D36]
     DrawGameOverSign(g, s.Score, 0);
     Wait(g.Machine, kGameOverPauseMs);
     EnterMode(g, Mode::kTitle);
@@ -51,8 +51,15 @@ void GameOver(Game& g) {
   const int64_t played = s.Ticks * g.MainForm.tmrMain.Interval;
   g.Recording.Score = s.Score;
   g.Recording.Length = length;
-  const int place = KeepGame(
-      g, FinishedGame{s.Score, length, g.Machine.WallClock(), played, EncodeReplay(g.Recording)});
+  // A game that scored nothing is no best and is not kept: ten of them would fill a learner's
+  // table. [D31]
+  const int place =
+      s.Score > 0
+          ? KeepGame(
+                g,
+                FinishedGame{
+                    s.Score, length, g.Machine.WallClock(), played, EncodeReplay(g.Recording), {}})
+          : 0;
   DrawGameOverSign(g, s.Score, place);
   Wait(g.Machine, kGameOverPauseMs);
   EnterMode(g, Mode::kTitle);

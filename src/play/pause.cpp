@@ -64,7 +64,7 @@ void PauseKeyUp(Game& g, int16_t keyCode) {
 
 // Only a key resumes: a click back into the window must not send the snake on unseen. [D14]
 void Form_LostFocus(Game& g) {
-  if (g.Playback) return;  // a playback goes on: only a key leaves it [D31]
+  if (g.Playback) return;  // a playback goes on: only a key leaves it [D36]
   g.Pause.KeyHeld = 0;     // its release goes to whichever window has the keyboard now
   if (g.Paused()) return;
   if (Busy(g)) {

@@ -52,7 +52,7 @@ void ToggleSound(Game& g) {
 
 void Form_KeyDown(Game& g, int16_t keyCode, int16_t /*shift*/) {
   GameState& s = g.State;
-  if (g.Playback) throw PlaybackEnd{};  // any key or pad button leaves a playback [D31]
+  if (g.Playback) throw PlaybackEnd{};  // any key or pad button leaves a playback [D36]
   if (keyCode == kKeyPadBack) {
     // A pad's B or Back is Escape in play and on a settled title only: a player mashing it
     // through the explosion, the pause after it, the reveal or the wipe never quits. [D22]

@@ -37,8 +37,15 @@ std::optional<FinishedGame> FindGame(std::string_view source, std::string* probl
   if (const std::optional<int> place = TablePlace(source)) {
     std::ostringstream quiet;
     const RecordFile file(RecordFile::DefaultDir(), quiet);
-    const std::optional<PlayerRecord> record = file.Peek(problem);
-    if (!record) return std::nullopt;
+    const std::optional<std::string> text = file.Peek(*problem);
+    if (!text) return std::nullopt;
+    std::string why;
+    const std::optional<PlayerRecord> record =
+        text->empty() ? PlayerRecord{} : ParseRecord(*text, &why);
+    if (!record) {
+      *problem = file.Unreadable(why);
+      return std::nullopt;
+    }
     if (*place < 1 || *place > static_cast<int>(record->Best.size())) {
       *problem = "there is no game " + std::string(source) + " in the table (it holds " +
                  std::to_string(record->Best.size()) + ")";
@@ -61,7 +68,7 @@ std::optional<FinishedGame> FindGame(std::string_view source, std::string* probl
   return ParseReplayFile(text.str(), problem);
 }
 
-// A decoded game that comes to what its record or file says. [D32]
+// A decoded game that comes to what its record or file says. [D37]
 std::optional<Replay> Checked(const FinishedGame& game, std::string* problem) {
   std::optional<Replay> r = DecodeReplay(game.Replay, problem);
   if (!r) return std::nullopt;
@@ -156,7 +163,7 @@ void RunPlayback(Host& host, const Replay& r) {
   g.Playback = std::make_unique<PlaybackState>(r);
   try {
     PrepareWindow(g);
-    // The game starts from the recorded course: its items and random source. [D31]
+    // The game starts from the recorded course: its items and random source. [D36]
     static_cast<GameCourse&>(g.State) = r.Start;
     g.Machine.ShowWindow();
     StartGame(g);

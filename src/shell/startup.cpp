@@ -49,7 +49,7 @@ void CloseMusic(Game& g) {
 }
 
 void Form_Unload(Game& g) {
-  KeepChangedSwitches(g);
+  KeepRecordAtEnd(g);  // games a held or full store could not take yet [D29]
   CloseMusic(g);
   // Unwinds whatever sequence is waiting; none of them resumes.
   throw ProgramEnd{};
@@ -71,6 +71,7 @@ void RunMessageLoop(Game& g, int64_t until) {
   for (;;) {
     g.Machine.DoEvents();
     RunPending(g);
+    RetryRecord(g);
     if (g.Machine.Clock() >= until) return;
     g.Machine.BlockUntil(until);
   }

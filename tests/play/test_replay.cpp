@@ -106,7 +106,7 @@ TEST(Replay, EveryFinishedGamePlaysBackAsItWasPlayed) {
       if (end.Code.empty()) continue;
       std::string problem;
       const auto file = ParseReplayFile(
-          FormatReplayFile(FinishedGame{end.Score, end.Length, 0, 0, end.Code}), &problem);
+          FormatReplayFile(FinishedGame{end.Score, end.Length, 0, 0, end.Code, {}}), &problem);
       const auto r = file ? DecodeReplay(file->Replay, &problem) : std::nullopt;
       ASSERT_TRUE(r && CheckReplay(*r, &problem)) << name << ": " << problem;
       std::vector<uint32_t> shown;

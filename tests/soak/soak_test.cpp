@@ -86,30 +86,34 @@ struct Totals {
   int64_t ReplayTicks = 0;
 };
 
-// The record's store, which plays every kept game's replay through headless as it comes in:
-// it must end in the very course the live game ended in.
+// The record's store, which plays the replay of every game kept as it comes in: it must end in
+// the very course the live game ended in.
 class ReplayCheckingStore : public MemoryRecordStore {
  public:
   ReplayCheckingStore(const Game*& game, Totals& totals) : game_(game), totals_(totals) {}
-  std::optional<PlayerRecord> Commit(const RecordChange& change) override {
-    for (const FinishedGame& kept : change.Games) {
+  bool Commit(const Merge& merge, bool last) override {
+    const Game& g = *game_;
+    if (g.Now == Mode::kGameOver && g.GameSerial != checked_) {
+      checked_ = g.GameSerial;
+      const std::string code = EncodeReplay(g.Recording);
       std::string problem;
-      const std::optional<Replay> r = DecodeReplay(kept.Replay, &problem);
+      const std::optional<Replay> r = DecodeReplay(code, &problem);
       const std::optional<GameCourse> end = r ? CheckReplay(*r, &problem) : std::nullopt;
       if (!end) throw std::runtime_error("replay refused: " + problem);
-      if (*end != static_cast<const GameCourse&>(game_->State)) {
+      if (*end != static_cast<const GameCourse&>(g.State)) {
         throw std::runtime_error("replay ends elsewhere than its game");
       }
       ++totals_.Replayed;
-      totals_.ReplayBytes += static_cast<int64_t>(kept.Replay.size());
+      totals_.ReplayBytes += static_cast<int64_t>(code.size());
       totals_.ReplayTicks += r->Ticks();
     }
-    return MemoryRecordStore::Commit(change);
+    return MemoryRecordStore::Commit(merge, last);
   }
 
  private:
   const Game*& game_;
   Totals& totals_;
+  uint32_t checked_ = 0;
 };
 
 // The headless host, with a chance for input to arrive while a tick pumps events (as it does

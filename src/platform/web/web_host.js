@@ -36,13 +36,15 @@
   }
   // The program's problems go to standard error, as on the desktop, and from there to the
   // console. One the player must know of is shown too, once: a record that cannot be stored
-  // ("fenzogobbix: ...; the scores are not kept this time").
+  // ("fenzogobbix: ...; this run's scores are kept in memory until they can be stored", or
+  // "...are not kept" when the program ends with games unstored).
   let toldNotKept = false;
   Module['printErr'] = (text) => {
     console.warn(text);
-    if (!toldNotKept && /^fenzogobbix: .*not kept/.test(text)) {
+    if (!toldNotKept && /^fenzogobbix: .*this run's scores are/.test(text)) {
       toldNotKept = true;
-      say('Your scores cannot be kept: this browser\'s storage is full or turned off.', 8000);
+      say('Your scores cannot be stored: this browser\'s storage is full or turned off. ' +
+          'This visit\'s games are kept until the page is closed.', 8000);
     }
   };
 
