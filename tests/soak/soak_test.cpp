@@ -449,9 +449,7 @@ class Program {
 
   // On the finished title every pixel but the scroller's and the link label's is the title
   // picture; a tick or a sequence that drew on after its game ended would show up here.
-  void CheckTitle(const Surface& shown) {
-    // The plate of M or S lies over the title for a second: the title is then what lies under.
-    const Surface& image = game_->Sign.Compose != nullptr ? game_->MainForm.Image : shown;
+  void CheckTitle(const Surface& image) {
     if (S().Busy != 0) exploded_ = true;
     if (S().InGame != 0 || S().Busy != 0 || game_->Starting() || game_->Revealing()) return;
     if (!game_->MainForm.tmrScrollText.Enabled) return;
