@@ -93,6 +93,11 @@ struct PlaybackState {
   PlaybackState& operator=(const PlaybackState&) = delete;
   Replay Played;
   ReplayTape Tape;
+  bool Marked = false;       // a REPLAY plate in the corner: shown inside the running program
+  bool Prompted = false;     // and SPACE TO PLAY blinking under it: the attract loop's
+  bool ClickLeaves = false;  // a click or tap leaves too (the attract loop)
+  bool LeftByInput = false;  // it was left by a key or a click, not played to its end
+  bool LeftByKey = false;    // by a key
 };
 
 // Thrown when a playback is over or left: unwinds it up to whoever started it.
@@ -107,6 +112,24 @@ enum class Mode : uint8_t {
   kPlay,      // a game in play
   kPaused,    // a game paused
   kGameOver,  // the explosion and the pause with the sign
+  kFame,      // the hall of fame: the ten best games, one chosen
+};
+
+// How long a settled title waits for input before the attract loop, and how long the hall of
+// fame shows in it before the best game plays back, cut to its first minute. [D39]
+inline constexpr int64_t kAttractIdleMs = 30000;
+inline constexpr int64_t kAttractTableMs = 8000;
+inline constexpr int64_t kAttractReplayMs = 60000;
+
+// The hall of fame and the attract loop that shows it when the title is left alone. [D39]
+struct FameState {
+  enum class Attract : uint8_t { kOff, kTable, kReplay };
+  int Chosen = 0;                 // the row lit on the hall of fame, 0 the best
+  Attract Phase = Attract::kOff;  // where the attract loop is
+  bool Left = false;              // input came during the attract loop: back to the title
+  bool Swallow = false;           // a key left a playback or the loop: key presses do nothing
+                                  // until a key is released (a pad's Start sends two) [D40]
+  int64_t IdleSince = 0;          // the title settled or input came last
 };
 
 struct Game {
@@ -132,6 +155,7 @@ struct Game {
   PauseState Pause;
   TapState Tap;
   SwitchSignState Sign;
+  FameState Fame;
 
   // The player's record as last loaded or stored, with this run's unstored games entered.
   PlayerRecord Record;

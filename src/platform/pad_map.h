@@ -17,18 +17,20 @@ inline constexpr int kStickPress = 16000;
 inline constexpr int kStickRelease = 12000;
 
 // The buttons the game answers, by their place on a pad with the usual layout.
-enum class PadButton { kA, kB, kBack, kStart };
+enum class PadButton { kA, kB, kBack, kStart, kY };
 
 // The keys a pad's button is to the game, sent in this order (0: none). A is the keyboard's
 // Space; B and Back are the pad's Escape, which quits only from a settled title [D22]. Start is a
 // pause key and Space at once: in play it pauses, and Space means nothing there; outside play a
-// pause key means nothing, and Space starts a game.
+// pause key means nothing, and Space starts a game. Y is H: the hall of fame.
 constexpr std::array<int16_t, 2> PadKeys(PadButton button) {
   switch (button) {
     case PadButton::kA:
       return {kKeySpace, 0};
     case PadButton::kStart:
       return {kKeyPadStart, kKeySpace};
+    case PadButton::kY:
+      return {kKeyH, 0};  // the hall of fame, as the keyboard's H
     case PadButton::kB:
     case PadButton::kBack:
       return {kKeyPadBack, 0};

@@ -1,6 +1,7 @@
 // The title reveal: ten passes of every tenth row, like a venetian blind, 50 ms apart.
 #include "screens/title.h"
 
+#include <algorithm>
 #include <string>
 
 #include "core/game.h"
@@ -28,7 +29,11 @@ constexpr int Digits(int n) {
 // The most a plate can cover: BEST and the largest score a record file may hold.
 constexpr int kBestKeptWidth =
     SignTextWidth("BEST ") + Digits(kMaxRecordScore) * kGlyphWidth + 2 * kBestPadX;
-constexpr int kBestKeptHeight = kGlyphHeight + 1 + 2 * kBestPadY;
+// Under the best, the key line of the hall of fame. [D39]
+constexpr int kFameLineGap = 4;
+constexpr int kBestKeptHeight = kGlyphHeight + 1 + kFameLineGap + kSmallTextHeight + 2 * kBestPadY;
+constexpr uint32_t kFameKeyColour = 0xFFC850;   // the font's gold, as the pause sign's keys
+constexpr uint32_t kFameLineColour = 0xE8E0D0;  // and its bone white
 
 // What the title shows of the record: "BEST" and the best score, or nothing before a first game.
 std::string BestLine(const PlayerRecord& record) {
@@ -50,8 +55,13 @@ void PutBestOnTitle(Game& g) {
   BitBlt(b.picTitle, kBestX, kBestY, kBestKeptWidth, kBestKeptHeight, f.BestUnder, 0, 0, SRCCOPY);
   f.BestShown = best;
   if (best.empty()) return;
-  DrawSignPlate(b.picTitle, kBestX, kBestY, SignTextWidth(best) + 2 * kBestPadX, kBestKeptHeight);
+  const int lineWidth = SmallTextWidth("H") + 4 + SmallTextWidth("- HALL OF FAME");
+  DrawSignPlate(b.picTitle, kBestX, kBestY,
+                std::max(SignTextWidth(best), lineWidth) + 2 * kBestPadX, kBestKeptHeight);
   DrawSignText(b.picTitle, b.picFonte, kBestX + kBestPadX, kBestY + kBestPadY, best);
+  const int lineY = kBestY + kBestPadY + kGlyphHeight + 1 + kFameLineGap;
+  const int x = DrawSmallText(b.picTitle, kBestX + kBestPadX, lineY, "H", kFameKeyColour);
+  DrawSmallText(b.picTitle, x + 4, lineY, "- HALL OF FAME", kFameLineColour);
 }
 
 }  // namespace

@@ -12,14 +12,25 @@ namespace {
 class FormEvents : public EventSink {
  public:
   explicit FormEvents(Game& g) : g_(g) {}
-  void KeyDown(int16_t keyCode) override { Form_KeyDown(g_, keyCode, 0); }
-  void KeyUp(int16_t keyCode) override { Form_KeyUp(g_, keyCode, 0); }
+  void KeyDown(int16_t keyCode) override {
+    Stir();
+    Form_KeyDown(g_, keyCode, 0);
+  }
+  void KeyUp(int16_t keyCode) override {
+    Stir();
+    Form_KeyUp(g_, keyCode, 0);
+  }
   void MouseMove(float x, float y) override { Form_MouseMove(g_, 0, 0, x, y); }
-  void MouseDown(int16_t button, float x, float y) override { Form_MouseDown(g_, button, 0, x, y); }
+  void MouseDown(int16_t button, float x, float y) override {
+    Stir();
+    Form_MouseDown(g_, button, 0, x, y);
+  }
   void CloseRequest() override { Form_Unload(g_); }
   void FocusLost() override { Form_LostFocus(g_); }
 
  private:
+  // Keys, buttons and clicks put the attract loop off; a mouse merely moved does not. [D39]
+  void Stir() { g_.Fame.IdleSince = g_.Machine.Clock(); }
   Game& g_;
 };
 

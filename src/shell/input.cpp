@@ -52,7 +52,17 @@ void ToggleSound(Game& g) {
 
 void Form_KeyDown(Game& g, int16_t keyCode, int16_t /*shift*/) {
   GameState& s = g.State;
-  if (g.Playback) throw PlaybackEnd{};  // any key or pad button leaves a playback [D36]
+  if (g.Playback) {
+    g.Playback->LeftByInput = g.Playback->LeftByKey = true;
+    throw PlaybackEnd{};  // any key or pad button leaves a playback [D36]
+  }
+  if (g.Fame.Swallow) return;  // [D40]
+  if (g.Fame.Phase != FameState::Attract::kOff) {
+    // Any key leaves the attract loop and does nothing else. [D39] [D40]
+    g.Fame.Left = true;
+    g.Fame.Swallow = true;
+    return;
+  }
   if (keyCode == kKeyPadBack) {
     // A pad's B or Back is Escape in play and on a settled title only: a player mashing it
     // through the explosion, the pause after it, the reveal or the wipe never quits. [D22]
@@ -69,6 +79,14 @@ void Form_KeyDown(Game& g, int16_t keyCode, int16_t /*shift*/) {
   }
   if (IsPauseKey(keyCode)) {
     PauseKeyDown(g, keyCode);  // P, Pause and a pad's Start mean nothing outside play
+    return;
+  }
+  if (g.Now == Mode::kFame) {
+    FameKeyDown(g, keyCode);
+    return;
+  }
+  if (keyCode == kKeyH && g.Now == Mode::kTitle && !g.Record.Best.empty()) {
+    ShowHallOfFame(g);  // [D39]
     return;
   }
   if (s.InGame != 0) {
@@ -97,6 +115,7 @@ void Form_KeyDown(Game& g, int16_t keyCode, int16_t /*shift*/) {
 }
 
 void Form_KeyUp(Game& g, int16_t keyCode, int16_t /*shift*/) {
+  g.Fame.Swallow = false;  // [D40]
   if (g.Playback) return;
   // Releases count in every mode, so a key let go during the explosion or on the title cannot
   // steer the next game by itself. [D5]
@@ -107,7 +126,7 @@ void Form_KeyUp(Game& g, int16_t keyCode, int16_t /*shift*/) {
 void Form_MouseMove(Game& g, int16_t /*button*/, int16_t /*shift*/, float x, float y) {
   GameState& s = g.State;
   // Inert during the wipe [D4], and in a playback.
-  if (s.InGame != 0 || s.Busy != 0 || g.Starting() || g.Playback) return;
+  if (s.InGame != 0 || s.Busy != 0 || g.Starting() || g.Playback || g.Now == Mode::kFame) return;
   const bool inside = InLinkZone(x, y);
   if (!inside && s.LinkHover != 0) {
     s.LinkDirty = kTrue;
@@ -125,7 +144,20 @@ void Form_MouseMove(Game& g, int16_t /*button*/, int16_t /*shift*/, float x, flo
 }
 
 void Form_MouseDown(Game& g, int16_t /*button*/, int16_t /*shift*/, float x, float y) {
-  if (g.State.InGame != 0 || g.Playback) return;  // works whenever no game is played [D4]
+  if (g.Playback) {
+    if (!g.Playback->ClickLeaves) return;
+    g.Playback->LeftByInput = true;  // a click or tap leaves the attract loop's playback [D39]
+    throw PlaybackEnd{};
+  }
+  if (g.Fame.Phase != FameState::Attract::kOff) {
+    g.Fame.Left = true;
+    return;
+  }
+  if (g.Now == Mode::kFame) {
+    FameMouseDown(g, x, y);
+    return;
+  }
+  if (g.State.InGame != 0) return;  // works whenever no game is played [D4]
   if (InLinkZone(x, y)) g.Machine.OpenUrl(std::string(kHomePage));
 }
 

@@ -14,7 +14,9 @@
 #include "play/play.h"
 #include "play/replay_check.h"
 #include "screens/buffer_frm.h"
+#include "screens/hall_of_fame.h"
 #include "shell/shell.h"
+#include "sound/music.h"
 #include "sound/xmp_player.h"
 
 namespace fg {
@@ -157,20 +159,62 @@ int TimedemoInWindow(Host& host, const Replay& r, std::ostream& out) {
   return out ? 0 : 1;
 }
 
-void RunPlayback(Host& host, const Replay& r) {
+PlaybackLeft RunPlayback(Host& host, const Replay& r, const PlaybackShow& show) {
   Game g(host, std::make_unique<XmpModulePlayer>(host));
   AttachHandlers(g);
   g.Playback = std::make_unique<PlaybackState>(r);
+  PlaybackState& p = *g.Playback;
+  p.Marked = show.Marked;
+  p.Prompted = show.Attract;
+  p.ClickLeaves = show.Attract;
+  if (show.Marked || show.Attract) g.Sign.Compose = ComposePlaybackMarks;
+  const int64_t end =
+      show.LimitMs > 0 ? host.Clock() + show.LimitMs : std::numeric_limits<int64_t>::max();
   try {
     PrepareWindow(g);
     // The game starts from the recorded course: its items and random source. [D36]
     static_cast<GameCourse&>(g.State) = r.Start;
     g.Machine.ShowWindow();
     StartGame(g);
-    RunMessageLoop(g, std::numeric_limits<int64_t>::max());
+    RunMessageLoop(g, end);
   } catch (const PlaybackEnd&) {
-    CloseMusic(g);
   }
+  CloseMusic(g);
+  if (!p.LeftByInput) return PlaybackLeft::kNot;
+  return p.LeftByKey ? PlaybackLeft::kByKey : PlaybackLeft::kByClick;
+}
+
+std::optional<Replay> KeptReplay(const FinishedGame& game) {
+  if (game.Replay.empty()) return std::nullopt;
+  std::string problem;
+  return Checked(game, &problem);
+}
+
+PlaybackLeft PlayInside(Game& g, const Replay& r, const PlaybackShow& show) {
+  // The live game stands still: nothing of it draws, sounds or plays meanwhile.
+  SetTimer(g, g.MainForm.tmrScrollText, false);
+  SetTimer(g, g.Sign.tmrSign, false);
+  g.Sign.Compose = nullptr;
+  g.Sign.Key = 0;
+  StopMusic(g, false);
+  g.Midas->MIDASstopBackgroundPlay();
+  const auto handBack = [&g] {
+    g.Machine.SetSink(g.Events.get());
+    g.Midas->MIDASstartBackgroundPlay(100);
+    PlayMusic(g, true);
+  };
+  PlaybackLeft left = PlaybackLeft::kNot;
+  try {
+    left = RunPlayback(g.Machine, r, show);
+  } catch (const ProgramEnd&) {
+    // The close box during the playback: the live game ends the program, keeping its record.
+    handBack();
+    Form_Unload(g);
+  }
+  handBack();
+  // A key that left sends its companions (a pad's Start is Space too): none of them acts. [D40]
+  if (left == PlaybackLeft::kByKey) g.Fame.Swallow = true;
+  return left;
 }
 
 }  // namespace fg

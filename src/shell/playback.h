@@ -11,6 +11,7 @@
 namespace fg {
 
 class Host;
+struct Game;
 
 // The game a source names: "N" the N-th best game of the player's record, anything else a
 // replay file. Decoded and played through headless: a game that does not come to its recorded
@@ -33,6 +34,22 @@ int TimedemoInWindow(Host& host, const Replay& r, std::ostream& out);
 // runs a game of its own: the live game's items, random source, record and switches stay as
 // they are. Returns when the playback is over or left; the close box ends the program
 // (ProgramEnd passes through).
-void RunPlayback(Host& host, const Replay& r);
+// `show` asks for the marks of a playback inside the running program and a cut; the result says
+// whether a key or a click left it.
+struct PlaybackShow {
+  int64_t LimitMs = 0;   // the playback ends this long after it began; 0 for its whole course
+  bool Marked = false;   // the REPLAY plate
+  bool Attract = false;  // SPACE TO PLAY blinking, and a click leaves too
+};
+enum class PlaybackLeft : uint8_t { kNot, kByKey, kByClick };
+PlaybackLeft RunPlayback(Host& host, const Replay& r, const PlaybackShow& show = {});
+
+// A kept game decoded and checked, or nothing for one that cannot be played back.
+std::optional<Replay> KeptReplay(const FinishedGame& game);
+
+// The replay played inside the running program, over its live game `g`, which stands still
+// meanwhile: its items, random source, record and switches stay as they are, and the music is
+// handed back to it afterwards. [D39]
+PlaybackLeft PlayInside(Game& g, const Replay& r, const PlaybackShow& show);
 
 }  // namespace fg

@@ -38,6 +38,13 @@ void Form_MouseDown(Game& g, int16_t button, int16_t shift, float x, float y);
 // a pause asked for during a tick or the playground wipe.
 void RunPending(Game& g);
 
+// The hall of fame, from the title: its keys and taps; and the attract loop, which runs from the
+// message loop once a settled title has had no input for kAttractIdleMs. They pump events. [D39]
+void ShowHallOfFame(Game& g);
+void FameKeyDown(Game& g, int16_t keyCode);
+void FameMouseDown(Game& g, float x, float y);
+void RunAttractWhenDue(Game& g);
+
 // The program on any host, what both mains run once they have made theirs: a game with the tune
 // played over libxmp, start-up, then the message loop until the player ends the program. Errors
 // of the host pass through.

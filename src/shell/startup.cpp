@@ -65,6 +65,7 @@ void RunPending(Game& g) {
     if (g.State.InGame == 0 && g.State.Busy == 0) StartGame(g);
   }
   TakePendingPause(g);
+  RunAttractWhenDue(g);
 }
 
 void RunMessageLoop(Game& g, int64_t until) {

@@ -45,6 +45,8 @@ std::array<int16_t, 2> PadButtonKeys(int button) {
       return PadKeys(PadButton::kB);
     case SDL_CONTROLLER_BUTTON_BACK:
       return PadKeys(PadButton::kBack);
+    case SDL_CONTROLLER_BUTTON_Y:
+      return PadKeys(PadButton::kY);
     default:
       return {0, 0};
   }

@@ -54,10 +54,13 @@ std::string PageValues() {
       {"escape", kKeyEscape}, {"space", kKeySpace}, {"left", kKeyLeft},
       {"up", kKeyUp},         {"right", kKeyRight}, {"down", kKeyDown},
       {"p", kKeyP},           {"m", kKeyM},         {"s", kKeyS}};
-  // The browser's standard mapping numbers the buttons: 0 A, 1 B, 8 Back, 9 Start, 12 to 15 the
-  // D-pad's up, down, left and right.
-  const std::pair<int, PadButton> buttons[] = {
-      {0, PadButton::kA}, {1, PadButton::kB}, {8, PadButton::kBack}, {9, PadButton::kStart}};
+  // The browser's standard mapping numbers the buttons: 0 A, 1 B, 3 Y, 8 Back, 9 Start, 12 to 15
+  // the D-pad's up, down, left and right.
+  const std::pair<int, PadButton> buttons[] = {{0, PadButton::kA},
+                                               {1, PadButton::kB},
+                                               {3, PadButton::kY},
+                                               {8, PadButton::kBack},
+                                               {9, PadButton::kStart}};
   const std::pair<int, int16_t> arrows[] = {
       {12, kKeyUp}, {13, kKeyDown}, {14, kKeyLeft}, {15, kKeyRight}};
   std::string out = "{\"keys\":{";
