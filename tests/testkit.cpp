@@ -178,3 +178,21 @@ bool SameCell(const Surface& a, const Surface& b, int x, int y, int w, int h) {
 }
 
 }  // namespace fg::test
+
+namespace fg::test {
+
+FinishedGame PlayableGame(int64_t ended) {
+  // A game played to its end: a star two cells ahead of the snake, a skull two more.
+  TestGame t;
+  t.LoadAndStart();
+  PlaceItem(t.S(), 1, static_cast<int>(kStartX - 2 * kCell), kStartY, kStar1);
+  PlaceItem(t.S(), 2, static_cast<int>(kStartX - 4 * kCell), kStartY, kSkull);
+  t.G->Recording.Start = t.S();  // the star was there from the first tick
+  t.RunUntil(t.Host.Clock() + 15000);
+  if (t.G->Record.Best.empty()) return FinishedGame{-1, -1, ended, 0, {}, {}};
+  FinishedGame game = t.G->Record.Best.front();
+  game.Ended = ended;
+  return game;
+}
+
+}  // namespace fg::test

@@ -116,6 +116,10 @@ struct TestGame {
   std::vector<int> Effects() const;
 };
 
+// A kept game that plays back: a game left alone until it ran into the border, its end moved
+// to `ended`.
+FinishedGame PlayableGame(int64_t ended);
+
 // The field positions an item spawns at are fixed by the generator; put an item somewhere.
 void PlaceItem(GameState& s, int slot, int x, int y, int16_t kind);
 

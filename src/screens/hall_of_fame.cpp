@@ -78,7 +78,7 @@ void DrawHallOfFame(Game& g) {
     const FinishedGame& game = best[static_cast<size_t>(i)];
     const int y = kFirstRowY + i * kRowPitch;
     const bool lit = i == g.Fame.Chosen;
-    const uint32_t colour = game.Replay.empty() ? kBlankColour : lit ? kLitColour : kRowColour;
+    const uint32_t colour = lit ? kLitColour : game.Replay.empty() ? kBlankColour : kRowColour;
     if (lit) DrawArrow(w, kArrowX, y, colour);
     RightAligned(w, kRankRight, y, std::to_string(i + 1), colour);
     RightAligned(w, kScoreRight, y, std::to_string(game.Score), colour);

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "core/rules.h"
 #include "gfx/picture.h"
 #include "platform/keys.h"
 #include "play/play.h"
@@ -197,6 +198,53 @@ TEST(Golden, TheRecordOnTheSignAndTheTitle) {
     t.Tick();
     t.Host.OnRefresh = nullptr;
     ExpectGolden(c.Name, sign);
+  }
+}
+
+// The hall of fame: a full table with its third row chosen and its newest game marked; the
+// longest score a record holds; and the attract loop's playback with its marks.
+TEST(Golden, TheHallOfFame) {
+  const FinishedGame kept = PlayableGame(1700000000);
+  std::vector<FinishedGame> full;
+  for (int i = 0; i < kBestGames; ++i) {
+    full.push_back({9000 - i * 850,
+                    40 - i * 3,
+                    1700000000 + (i * 7919 % 10) * 86400,
+                    0,
+                    i == 8 ? "" : kept.Replay,
+                    {}});  // the ninth kept before replays
+  }
+  struct Case {
+    const char* Name;
+    std::vector<FinishedGame> Stored;
+    std::vector<int16_t> Keys;  // after H
+    int64_t ShotAt;             // after the title settled; 0: once the keys are in
+  } cases[] = {
+      {"hall_of_fame_full", full, {kKeyH, kDownKey, kDownKey}, 0},
+      {"hall_of_fame_longest_score", {{kMaxRecordScore, 999, 4102444799, 0, {}, {}}}, {kKeyH}, 0},
+      {"attract_replay", {kept}, {}, kAttractIdleMs + kAttractTableMs + 1200},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Name);
+    TestGame t;
+    t.Memory.Stored.Best = c.Stored;
+    t.Load();
+    ASSERT_FALSE(t.RunUntil(t.Host.Clock() + 1000));
+    for (const int16_t key : c.Keys) Form_KeyDown(*t.G, key, 0);
+    Surface shot = t.Host.Screen;
+    if (c.ShotAt > 0) {
+      const int64_t at = t.G->Fame.IdleSince + c.ShotAt;
+      shot = Surface();
+      t.Host.OnPump = [&] {
+        // The prompt blinks: taken while it shows.
+        if (t.Host.Clock() >= at && shot.Width == 0 && t.Host.Clock() % 1000 >= 100 &&
+            t.Host.Clock() % 1000 < 400 && t.G->Fame.Phase == FameState::Attract::kReplay) {
+          shot = t.Host.Screen;
+        }
+      };
+      ASSERT_FALSE(t.RunUntil(at + 100));
+    }
+    ExpectGolden(c.Name, shot);
   }
 }
 
