@@ -38,8 +38,9 @@ TEST(Attract, ComesOnTimeAndLeavesAtOnce) {
   const int64_t kTable = kAttractIdleMs;  // after the title settles
   const int64_t kReplay = kTable + kAttractTableMs;
   struct Input {
-    int64_t At;   // after the title settled
-    int16_t Key;  // 0: a click
+    int64_t At;          // after the title settled
+    int16_t Key;         // 0: a click
+    int64_t Held = 100;  // until its release; 0: a repeat, no release of its own
   };
   struct Case {
     const char* Name;
@@ -55,7 +56,13 @@ TEST(Attract, ComesOnTimeAndLeavesAtOnce) {
        20100 + kTable,
        20100 + kReplay,
        -1},
-      {"Space on the table", true, {{kTable + 2000, kKeySpace}}, kTable, -1, kTable + 2000},
+      {"Space held on the table, repeating through the reveal",
+       true,
+       {{kTable + 2000, kKeySpace, 1000}, {kTable + 2300, kKeySpace, 0}},
+       kTable,
+       -1,
+       kTable + 2000},
+
       {"a click on the table", true, {{kTable + 2000, 0}}, kTable, -1, kTable + 2000},
       {"a pad's Start in the replay",
        true,
@@ -77,7 +84,7 @@ TEST(Attract, ComesOnTimeAndLeavesAtOnce) {
         t.Host.At(settled + in.At, ScriptedEvent::kMouseDown, 1, 200, 200);
       } else {
         t.Host.KeyPress(settled + in.At, in.Key);
-        t.Host.KeyRelease(settled + in.At + 100, in.Key);
+        if (in.Held > 0) t.Host.KeyRelease(settled + in.At + in.Held, in.Key);
       }
     }
     const int64_t end =
