@@ -987,8 +987,11 @@ RECORD_CHECKS = [check_record_across_a_reload, check_record_without_storage]
 
 # Offline and installable, in a third browser whose server can be stopped and given a new build
 
-# What a first visit may cost, packed as the server sends it.
-FIRST_VISIT_BUDGET = 450_000
+# What a first visit may cost, packed as the server sends it. It held 450,000 until the record
+# that loses no game, the replays and the M/S plate came, 14 KB of program between them (a
+# first visit of 458,255 bytes; the page built at -Os instead of -O3 is no smaller). A feature
+# that needs more says so here.
+FIRST_VISIT_BUDGET = 465_000
 HASHED = re.compile(r"^(.+)\.([0-9a-f]{10})\.([a-z0-9]+)$")
 
 
