@@ -98,7 +98,8 @@ void DrawHallOfFame(Game& g) {
 
 int HallOfFameRowAt(const Game& g, float x, float y) {
   if (x < kPlateX || x >= kPlateX + kPlateWidth) return -1;
-  const float dy = y - static_cast<float>(kFirstRowY - (kRowPitch - kSmallTextHeight) / 2);
+  constexpr int kRowsTop = kFirstRowY - (kRowPitch - kSmallTextHeight) / 2;  // a row's band
+  const float dy = y - static_cast<float>(kRowsTop);
   if (dy < 0) return -1;
   const int row = static_cast<int>(dy) / kRowPitch;
   return row < static_cast<int>(g.Record.Best.size()) ? row : -1;

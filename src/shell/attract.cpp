@@ -14,7 +14,7 @@ namespace fg {
 namespace {
 
 // The time the playground's wipe takes before a playback's first tick.
-constexpr int64_t kWipeMs = (kImageSize / kWipeStripRows + 1) * kWipeStepMs;
+constexpr int64_t kWipeMs = int64_t{kImageSize / kWipeStripRows + 1} * kWipeStepMs;
 
 // Plays the chosen game back and comes back to the table; a game that cannot be played back
 // leaves the table as it is.

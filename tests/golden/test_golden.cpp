@@ -208,7 +208,7 @@ TEST(Golden, TheHallOfFame) {
   std::vector<FinishedGame> full;
   for (int i = 0; i < kBestGames; ++i) {
     full.push_back(
-        {9000 - i * 850, 40 - i * 3, 1700000000 + i * 7919 % 10 * 86400, 0, kept.Replay});
+        {9000 - i * 850, 40 - i * 3, 1700000000 + i * 7919 % 10 * 86400, 0, kept.Replay, {}});
   }
   full[8].Replay.clear();  // kept before games were recorded: dimmed
   struct Case {
