@@ -1,0 +1,117 @@
+// The record's file store and the process parts on Windows, run under Wine: the folder made
+// under any name, the file replaced in place, every failure told once with the old table kept.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <utility>
+
+#include "platform/record_file.h"
+#include "platform/sdl/sdl_process.h"
+
+namespace fg::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string ReadText(const fs::path& path) {
+  std::ifstream f(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(f), {}};
+}
+
+fs::path FreshDir(const std::u8string& name) {
+  const fs::path dir = fs::temp_directory_path() / "fg-record-win" / name;
+  fs::remove_all(dir.parent_path());
+  return dir;
+}
+
+RecordChange Game(int score) {
+  return {{FinishedGame{score, 3, 1700000000, 5000}}, true, false};
+}
+
+TEST(RecordFileWindows, KeepsTheTableAcrossRunsUnderAnyFolderName) {
+  for (const std::u8string name : {u8"plain", u8"Jos\u00e9 \u4e2d\u6587\\nested\\FenzoGobbix"}) {
+    const fs::path dir = FreshDir(name);
+    const std::string utf8(name.begin(), name.end());
+    const std::string dirText = dir.parent_path().string() + "\\" + utf8;
+    std::ostringstream said;
+    RecordFile first(dirText, said);
+    ASSERT_TRUE(first.Commit(Game(7))) << said.str();
+    ASSERT_TRUE(first.Commit(Game(9))) << said.str();  // over the file the first one wrote
+    std::ostringstream said2;
+    RecordFile second(dirText, said2);
+    const PlayerRecord back = second.Load();
+    ASSERT_EQ(back.Best.size(), 2U) << utf8;
+    EXPECT_EQ(back.Best[0].Score, 9);
+    EXPECT_FALSE(back.Effects);
+    EXPECT_TRUE(fs::exists(dir / "scores.lock"));
+    EXPECT_FALSE(fs::exists(dir / ".scores.txt.new"));
+    EXPECT_EQ(said.str() + said2.str(), "");
+  }
+}
+
+TEST(RecordFileWindows, AFailureKeepsTheOldTableAndIsToldOnce) {
+  struct Case {
+    const char* Name;
+    std::string Expect;  // in the one line told
+    void (*Spoil)(const fs::path& dir, RecordFile& file);
+  };
+  static HANDLE held = INVALID_HANDLE_VALUE;
+  const Case cases[] = {
+      {"a full disk", "cannot write",
+       [](const fs::path&, RecordFile& f) {
+         f.Write = [](int, const void*, size_t) -> ssize_t { return 0; };
+       }},
+      {"another writer's lock", "cannot lock",
+       [](const fs::path& dir, RecordFile&) {
+         held = CreateFileW((dir / "scores.lock").c_str(), GENERIC_READ | GENERIC_WRITE,
+                            FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS, 0, nullptr);
+         OVERLAPPED whole{};
+         ASSERT_NE(LockFileEx(held, LOCKFILE_EXCLUSIVE_LOCK, 0, 1, 0, &whole), 0);
+       }},
+  };
+  for (const Case& c : cases) {
+    const fs::path dir = FreshDir(u8"fail");
+    std::ostringstream said;
+    RecordFile file(dir.string(), said);
+    ASSERT_TRUE(file.Commit(Game(4)));
+    const std::string before = ReadText(dir / kRecordFileName);
+    c.Spoil(dir, file);
+    EXPECT_FALSE(file.Commit(Game(8))) << c.Name;
+    EXPECT_FALSE(file.Commit(Game(9))) << c.Name;
+    EXPECT_EQ(ReadText(dir / kRecordFileName), before) << c.Name;
+    EXPECT_FALSE(fs::exists(dir / ".scores.txt.new")) << c.Name;
+    const std::string told = said.str();
+    EXPECT_NE(told.find(c.Expect), std::string::npos) << c.Name << ": " << told;
+    EXPECT_EQ(std::count(told.begin(), told.end(), '\n'), 1) << c.Name << ": " << told;
+    if (held != INVALID_HANDLE_VALUE) CloseHandle(std::exchange(held, INVALID_HANDLE_VALUE));
+  }
+}
+
+TEST(RecordFileWindows, AnUnreadableFileIsKeptAside) {
+  const fs::path dir = FreshDir(u8"aside");
+  fs::create_directories(dir);
+  std::ofstream(dir / kRecordFileName, std::ios::binary) << "not a record\r\n";
+  std::ofstream(dir / "scores.txt.unreadable-1", std::ios::binary) << "older\r\n";
+  std::ostringstream said;
+  RecordFile file(dir.string(), said);
+  EXPECT_TRUE(file.Load().Best.empty());
+  EXPECT_EQ(ReadText(dir / "scores.txt.unreadable-1"), "older\r\n");  // never overwritten
+  EXPECT_EQ(ReadText(dir / "scores.txt.unreadable-2"), "not a record\r\n") << said.str();
+}
+
+TEST(RecordFileWindows, TheDataFolderAndTheGameFolder) {
+  EXPECT_EQ(RecordFile::DefaultDir(), fs::path(_wgetenv(L"APPDATA")).string() + "\\FenzoGobbix");
+  EXPECT_EQ(DirectoryFromBasePath("C:\\Games\\FenzoGobbix\\"), "C:\\Games\\FenzoGobbix");
+  EXPECT_EQ(DirectoryFromBasePath("C:\\"), "C:\\");
+  EXPECT_EQ(DirectoryFromBasePath("\\\\server\\games\\"), "\\\\server\\games");
+  EXPECT_EQ(DirectoryFromBasePath("games\\"), "");
+  EXPECT_EQ(DirectoryFromBasePath(nullptr), "");
+}
+
+}  // namespace
+}  // namespace fg::test
