@@ -27,11 +27,8 @@ target_compile_options(fg_stb PRIVATE -w)
 add_library(PkgConfig::STB ALIAS fg_stb)
 
 # One executable with nothing beside it but its tune: the C++ runtime and the threads library
-# linked in. Every file is opened in binary mode (binmode.o): the game's files are bytes, and
-# the text mode's CR and ^Z handling would cut a tune short.
-add_link_options(-static -static-libgcc -static-libstdc++
-                 /usr/${FG_MINGW_TRIPLE}/lib/binmode.o
-                 -Wl,--dynamicbase -Wl,--nxcompat -Wl,--high-entropy-va)
+# linked in.
+add_link_options(-static -static-libgcc -static-libstdc++ -Wl,--dynamicbase -Wl,--nxcompat -Wl,--high-entropy-va)
 # localtime_r and gmtime_r, which mingw-w64 declares (over localtime_s) when asked for them.
 add_compile_definitions(_POSIX_THREAD_SAFE_FUNCTIONS)
 # mingw-w64's headers lack two of the open() flags the module reader passes; they mean nothing

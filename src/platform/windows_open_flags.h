@@ -1,6 +1,8 @@
 // The open() flags of POSIX that mingw-w64's <fcntl.h> lacks, for code that reads a file
-// through the C runtime's descriptors: a regular file never blocks, and the game starts no
-// program that could inherit a descriptor. Taken into such files by the Windows build.
+// through the C runtime's descriptors: a regular file never blocks, and a descriptor is not
+// inherited. Every file the game opens so is bytes, so the flag that every such open() passes
+// also asks for binary mode: the C runtime's default, text mode, ends a read at the first ^Z
+// and a tune after 37 bytes. Taken into such files by the Windows build.
 #pragma once
 
 #include <fcntl.h>
@@ -9,5 +11,5 @@
 #define O_NONBLOCK 0
 #endif
 #ifndef O_CLOEXEC
-#define O_CLOEXEC _O_NOINHERIT
+#define O_CLOEXEC (_O_NOINHERIT | _O_BINARY)
 #endif

@@ -23,10 +23,11 @@ std::string ReadText(const fs::path& path) {
   return {std::istreambuf_iterator<char>(f), {}};
 }
 
+// A fresh folder under the temporary one, not yet made.
 fs::path FreshDir(const std::u8string& name) {
-  const fs::path dir = fs::temp_directory_path() / "fg-record-win" / name;
-  fs::remove_all(dir.parent_path());
-  return dir;
+  const fs::path base = fs::temp_directory_path() / "fg-record-win";
+  fs::remove_all(base);
+  return base / name;
 }
 
 RecordChange Game(int score) {
@@ -37,7 +38,8 @@ TEST(RecordFileWindows, KeepsTheTableAcrossRunsUnderAnyFolderName) {
   for (const std::u8string name : {u8"plain", u8"Jos\u00e9 \u4e2d\u6587\\nested\\FenzoGobbix"}) {
     const fs::path dir = FreshDir(name);
     const std::string utf8(name.begin(), name.end());
-    const std::string dirText = dir.parent_path().string() + "\\" + utf8;
+    const std::string dirText =
+        (fs::temp_directory_path() / "fg-record-win").string() + "\\" + utf8;
     std::ostringstream said;
     RecordFile first(dirText, said);
     ASSERT_TRUE(first.Commit(Game(7))) << said.str();
