@@ -4,7 +4,8 @@
 ; %LOCALAPPDATA%\Programs\FenzoGobbix, with a Start-menu shortcut and an uninstaller listed in
 ; Settings > Apps. Uninstalling removes the game and leaves the player's scores in
 ; %APPDATA%\FenzoGobbix.
-Unicode true
+; A 64-bit installer for a 64-bit game: it runs wherever the game does.
+Target amd64-unicode
 SetCompressor /SOLID lzma
 RequestExecutionLevel user
 !include "MUI2.nsh"

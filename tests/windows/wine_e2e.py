@@ -130,6 +130,8 @@ def main():
     shots = args.shots or work
     os.makedirs(shots, exist_ok=True)
     try:
+        # A first run: no record in the prefix from an earlier one.
+        shutil.rmtree(os.path.join(roaming(), "FenzoGobbix"), ignore_errors=True)
         # The zip, unpacked as a player would, into a folder nobody may write to.
         with zipfile.ZipFile(zips[0]) as z:
             check(sorted(n for n in z.namelist() if not n.endswith("/")) == [
