@@ -26,6 +26,7 @@ VIAddVersionKey "LegalCopyright" "The FenzoGobbix developers, MIT License"
 
 !define MUI_ICON "${__FILEDIR__}\FenzoGobbix.ico"
 !define MUI_UNICON "${__FILEDIR__}\FenzoGobbix.ico"
+!define MUI_WELCOMEPAGE_TEXT "Setup will install ${APP} ${VERSION} for you alone: it needs no administrator rights and changes nothing for other users.$\r$\n$\r$\nClick Next to continue."
 !define MUI_FINISHPAGE_RUN "$INSTDIR\${APP}.exe"
 !insertmacro MUI_PAGE_WELCOME
 !insertmacro MUI_PAGE_LICENSE "${STAGE}\LICENSE.txt"

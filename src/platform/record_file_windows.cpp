@@ -152,7 +152,7 @@ RecordFile::RecordFile(std::string dir, std::ostream& say)
       path_(dir_.empty() ? "" : dir_ + "\\" + kRecordFileName),
       say_(say) {}
 
-// %APPDATA%\FenzoGobbix, the folder SDL_GetPrefPath names; the variable first, as
+// [D24] %APPDATA%\FenzoGobbix, the folder SDL_GetPrefPath names; the variable first, as
 // XDG_DATA_HOME on Linux, then the roaming application-data folder the shell knows.
 std::string RecordFile::DefaultDir() {
   const wchar_t* data = _wgetenv(L"APPDATA");
@@ -323,6 +323,7 @@ bool ReplaceFile(const std::string& dir, const std::string& path, const std::str
 }
 }  // namespace
 
+// [D24]
 std::optional<PlayerRecord> RecordFile::Commit(const RecordChange& change) {
   if (off_) return Fail("");  // told already
   if (path_.empty()) return Fail("no application-data folder to keep the scores in");

@@ -64,7 +64,7 @@ bool StartVideo(SdlLibrary& sdl) {
 // [D12]
 std::vector<std::string> VideoDriversToTry(const char* display, const char* waylandDisplay) {
 #ifdef _WIN32
-  // Windows has one display, always there; no variable names it.
+  // Windows has one display, always there; no variable names it. [D25]
   static_cast<void>(display);
   static_cast<void>(waylandDisplay);
   return {"windows"};
