@@ -12,9 +12,9 @@ export WINEPREFIX=$build/wine WINEARCH=win64 WINEDEBUG=-all
 # No browser engine nor .NET runtime: Wine would offer to download them.
 export WINEDLLOVERRIDES="mscoree,mshtml="
 rm -rf "$WINEPREFIX"
+trap 'wineserver --kill 2>/dev/null || true' EXIT
 xsession="python3 $root/tests/xsession.py run --"
 $xsession sh -c 'wineboot --init && wineserver --wait'
 
 $xsession ctest --test-dir "$build" -L windows --output-on-failure
 python3 "$root/tests/windows/wine_e2e.py" --build "$build" ${2:+--shots "$2"}
-wineserver --kill || true
