@@ -14,6 +14,7 @@
 #include "play/play.h"
 #include "screens/buffer_frm.h"
 #include "screens/scroller.h"
+#include "screens/switch_sign.h"
 #include "shell/shell.h"
 #include "sound/xmp_player.h"
 #include "worst_case.h"
@@ -63,6 +64,13 @@ void LeaveTick(Game& g) {
   g.MainForm.tmrMain.Enabled = false;
 }
 
+// The plate of M up for as long as a benchmark runs (its timer stopped), or taken away.
+void HoldSwitchSign(Game& g, bool up) {
+  if (up) fg::ShowSwitchSign(g, 'M');
+  g.Sign.tmrSign.Enabled = false;
+  if (!up) g.Sign = {};
+}
+
 // 100 segments, 99 items, a spawn every 200 ticks with its 15 event pumps, as in a long game.
 void BM_TickWorstCase(benchmark::State& state) {
   HeadlessGame hg;
@@ -76,6 +84,19 @@ void BM_TickWorstCase(benchmark::State& state) {
                                                             benchmark::Counter::kAvgIterations);
 }
 BENCHMARK(BM_TickWorstCase)->Unit(benchmark::kMicrosecond);
+
+// The same with the plate of M up: every refresh copies the image and puts the plate over it.
+void BM_TickWorstCaseWithSwitchSign(benchmark::State& state) {
+  HeadlessGame hg;
+  hg.Start();
+  fg::bench::WorstCase wc(hg.G);
+  EnterTick(hg.G);
+  HoldSwitchSign(hg.G, true);
+  for (auto _ : state) wc.Tick();
+  if (!wc.OnTrack()) state.SkipWithError("the snake left its lanes or the game ended");
+  if (hg.G.Sign.Compose == nullptr) state.SkipWithError("the plate went");
+}
+BENCHMARK(BM_TickWorstCaseWithSwitchSign)->Unit(benchmark::kMicrosecond);
 
 // The same, with every tick a spawning one: three random picks of five draws and a pump each.
 void BM_TickWorstCaseSpawning(benchmark::State& state) {
@@ -261,5 +282,19 @@ void BM_TickWorstCaseOnSdl(benchmark::State& state) {
   if (!wc.OnTrack()) state.SkipWithError("the snake left its lanes or the game ended");
 }
 BENCHMARK(BM_TickWorstCaseOnSdl)->Unit(benchmark::kMicrosecond);
+
+// The same with the plate of M up.
+void BM_TickWorstCaseOnSdlWithSwitchSign(benchmark::State& state) {
+  SdlGame& sdl = Sdl();
+  if (!sdl.Host) return state.SkipWithError(sdl.Error.c_str());
+  fg::bench::WorstCase wc(*sdl.G);
+  EnterTick(*sdl.G);
+  HoldSwitchSign(*sdl.G, true);
+  for (auto _ : state) wc.Tick();
+  HoldSwitchSign(*sdl.G, false);
+  LeaveTick(*sdl.G);
+  if (!wc.OnTrack()) state.SkipWithError("the snake left its lanes or the game ended");
+}
+BENCHMARK(BM_TickWorstCaseOnSdlWithSwitchSign)->Unit(benchmark::kMicrosecond);
 
 }  // namespace

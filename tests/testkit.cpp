@@ -77,12 +77,14 @@ namespace fg::test {
 
 TestGame::TestGame() : G(std::make_unique<Game>(Host, std::make_unique<RecordingModulePlayer>())) {
   AttachHandlers(*G);
+  Host.Store = &Memory;
   Host.ExeDir = "/nonexistent-dir";
 }
 
 TestGame::TestGame(int64_t clockStart)
     : Host(clockStart), G(std::make_unique<Game>(Host, std::make_unique<RecordingModulePlayer>())) {
   AttachHandlers(*G);
+  Host.Store = &Memory;
   Host.ExeDir = "/nonexistent-dir";
 }
 
@@ -94,6 +96,7 @@ TestGame::TestGame(std::unique_ptr<ModulePlayer> player) {
   };
   G = std::make_unique<Game>(Host, std::make_unique<Owning>(std::move(player)));
   AttachHandlers(*G);
+  Host.Store = &Memory;
 }
 
 void TestGame::Load() {

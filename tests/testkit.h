@@ -53,6 +53,24 @@ class RecordingModulePlayer : public ModulePlayer {
 
 namespace fg::test {
 
+// A record kept in memory only: what a fresh account looks like.
+class MemoryRecordStore : public RecordStore {
+ public:
+  std::optional<std::string> Load(const Merge& /*check*/) override { return FormatRecord(Stored); }
+  bool Commit(const Merge& merge, bool /*last*/) override {
+    ++Commits;
+    std::string problem;
+    const std::optional<std::string> text = merge(FormatRecord(Stored), problem);
+    if (Fail || !text) return false;
+    Stored = ParseRecord(*text).value();
+    return true;
+  }
+
+  PlayerRecord Stored;
+  bool Fail = false;  // every commit fails, as on a full disk or a lock held elsewhere
+  int Commits = 0;
+};
+
 constexpr int16_t kEsc = kKeyEscape;
 constexpr int16_t kSpace = kKeySpace;
 constexpr int16_t kLeftKey = kKeyLeft;
@@ -63,6 +81,7 @@ constexpr int16_t kMKey = kKeyM;
 constexpr int16_t kSKey = kKeyS;
 
 struct TestGame {
+  MemoryRecordStore Memory;  // the record: a fresh account, no games yet, both switches on
   HeadlessHost Host;
   std::unique_ptr<Game> G;
 

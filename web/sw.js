@@ -28,5 +28,18 @@ self.addEventListener('fetch', (event) => {
     return;
   }
   event.respondWith(caches.match(request, {cacheName: kCache})
-                        .then((hit) => hit || fetch(request)));
+                        .then((hit) => hit || fetchKept(request)));
 });
+
+// A file the worker keeps but lost (the page drops one it found damaged): kept again once
+// fetched. [D26]
+const kKept = new Set(kFiles.map((f) => new URL(f, self.registration.scope).href));
+function fetchKept(request) {
+  return fetch(request).then((response) => {
+    if (response.ok && kKept.has(request.url)) {
+      const copy = response.clone();
+      caches.open(kCache).then((cache) => cache.put(request, copy));
+    }
+    return response;
+  });
+}

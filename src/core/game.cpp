@@ -9,6 +9,7 @@ Game::Game(Host& host, std::unique_ptr<ModulePlayer> midas)
   MainForm.tmrScrollText.Due = host.Clock() + MainForm.tmrScrollText.Interval;
   host.AddTimer(&MainForm.tmrMain);
   host.AddTimer(&MainForm.tmrScrollText);
+  host.AddTimer(&Sign.tmrSign);
 }
 
 Game::~Game() {

@@ -7,16 +7,18 @@
 #include <string>
 
 #include "core/game_state.h"
+#include "core/record.h"
 #include "core/rules.h"
 #include "gfx/surface.h"
 #include "platform/host.h"
 #include "platform/module_player.h"
 #include "platform/presentation.h"
-#include "platform/record.h"
 #include "platform/timer.h"
 #include "support/random_pick.h"
 
 namespace fg {
+
+struct Game;
 
 inline Timer MakeTimer(int32_t interval, bool enabled) {
   Timer t;
@@ -63,6 +65,20 @@ struct PauseState {
   Surface Under;         // the field under the sign, put back on resume
 };
 
+// How long the plate of M and S stays up. [D27]
+inline constexpr int32_t kSwitchSignMs = 1000;
+
+// The small plate M and S show for a moment, saying what they switched. It is put over a copy
+// of the image at each refresh while it shows, never into the image itself, so whatever is
+// drawn under it meanwhile (the field, the reveal, the scroller) stays as it would have been.
+// [D27]
+struct SwitchSignState {
+  int16_t Key = 0;                                     // the switch it shows, 0 for none
+  void (*Compose)(Game& g, Surface& shown) = nullptr;  // puts it over a picture, while it shows
+  Timer tmrSign = MakeTimer(kSwitchSignMs, false);     // takes it away, on the game's clock
+  Surface Shown;                                       // the image with the plate over it
+};
+
 // The last arrow pressed in play, steering as if held until the head can take its turn.
 struct TapState {
   int16_t Key = 0;      // 0 when none is remembered
@@ -89,20 +105,30 @@ struct Game {
   uint32_t GameSerial = 0;    // changes whenever a game begins or ends
   PauseState Pause;
   TapState Tap;
+  SwitchSignState Sign;
 
   // The player's record as last loaded or stored, with this run's unstored games entered.
   PlayerRecord Record;
   std::vector<FinishedGame> Unstored;  // games no commit has stored yet: sent with the next one
   bool SwitchesChanged = false;        // M or S was pressed in play: stored when play stops
+  int64_t RecordRetryAt = 0;           // a commit failed: the next try, out of play [D29]
   int64_t PlayTicks = 0;               // ticks of the game in play: its duration, pauses left out
 
   std::unique_ptr<EventSink> Events;  // forwards the host's input to the form handlers,
                                       // connected by AttachHandlers
 };
 
-// Shows the persistent image: the window's refresh.
+// Shows the persistent image: the window's refresh. While M or S shows its plate, the host is
+// given a copy with the plate over it. [D27]
 inline void Refresh(Game& g) {
-  g.Machine.Refresh(g.MainForm.Image);
+  SwitchSignState& sign = g.Sign;
+  if (sign.Compose == nullptr) {
+    g.Machine.Refresh(g.MainForm.Image);
+    return;
+  }
+  sign.Shown = g.MainForm.Image;
+  sign.Compose(g, sign.Shown);
+  g.Machine.Refresh(sign.Shown);
 }
 
 inline void SetTimer(Game& g, Timer& t, bool on) {

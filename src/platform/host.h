@@ -58,6 +58,9 @@ class Host {
   // Called between pieces of long start-up work. A host that shares its thread with others (the
   // page's) lets them run there for a moment; input that comes meanwhile waits for DoEvents.
   virtual void Breathe() {}
+  // The M and S switches as they now stand: at start, from the record, and at every change. A host
+  // with controls of its own for them (the page's touch buttons) shows them so.
+  virtual void ShowSwitches(bool /*music*/, bool /*effects*/) {}
 };
 
 // Thrown by the unload handler: unwinds every suspended sequence and ends the program cleanly.

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <string>
 
 namespace fg {
 
@@ -52,6 +53,18 @@ Point PlaceWindow(const Rect& usable, const Frame& frame, int side, int centreX,
   const int frameH = side + frame.Top + frame.Bottom;
   return Point{Clamp(frameX, frameW, usable.X, usable.W) + frame.Left,
                Clamp(frameY, frameH, usable.Y, usable.H) + frame.Top};
+}
+
+Point PlaceResizedWindow(const Rect& usable, const Frame& frame, const Rect& before, int side) {
+  return PlaceWindow(usable, frame, side, before.X + before.W / 2, before.Y + before.H / 2);
+}
+
+std::string ScaleRefusal(int asked, int used, const Rect& usable, const Frame& frame) {
+  if (asked == used) return "";
+  const bool rows = kImageSize * asked + frame.Top + frame.Bottom > usable.H;
+  return "--scale " + std::to_string(asked) + " does not fit this screen's " +
+         std::to_string(rows ? usable.H : usable.W) + (rows ? " rows" : " columns") + "; using " +
+         std::to_string(used);
 }
 
 Layout LayoutFor(int windowWidth, int windowHeight) {

@@ -2,6 +2,8 @@
 // window lands on the image. Pure arithmetic, shared by every way the host presents a frame.
 #pragma once
 
+#include <string>
+
 namespace fg {
 
 inline constexpr int kImageSize = 400;  // the game's window and image, always 400 x 400
@@ -21,6 +23,7 @@ struct Frame {
   int Left = 0;
   int Bottom = 0;
   int Right = 0;
+  bool operator==(const Frame&) const = default;
 };
 
 // The frame assumed before the window is mapped, when the window manager has not said yet: a
@@ -47,6 +50,17 @@ struct Point {
   bool operator==(const Point&) const = default;
 };
 Point PlaceWindow(const Rect& usable, const Frame& frame, int side, int centreX, int centreY);
+
+// Where a window that was `before` (its inside, on the desktop) goes when it becomes `side`
+// square: its centre where the old one's was, as far as its whole frame stays on the usable
+// area. Every change of the windowed size goes through here: the start (grown out of the
+// whole usable area), Ctrl+N and Ctrl+0, and leaving fullscreen, from the window it was
+// before. [D23]
+Point PlaceResizedWindow(const Rect& usable, const Frame& frame, const Rect& before, int side);
+
+// The one line that says why the command line's scale `asked` gave way to `used`, naming the
+// side of the usable area it does not fit; empty when they are the same. [D28]
+std::string ScaleRefusal(int asked, int used, const Rect& usable, const Frame& frame);
 
 // The image in a window: enlarged `Scale` times, its top-left pixel at (OffsetX, OffsetY).
 struct Layout {

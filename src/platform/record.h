@@ -1,98 +1,38 @@
-// The player's record: the ten best finished games and the music and effects switches, the one
-// thing the program keeps from one run to the next. Here is what the record is and how it is
-// written as text (docs/score-file.md); where the text is kept is the host's business
-// (RecordStore). Nothing here touches a file or a clock.
+// Where the host keeps the player's record: as text, which the game reads and merges
+// (core/record.h) and the store keeps safe. Nothing here knows what the text says.
 #pragma once
 
-#include <cstdint>
+#include <cstddef>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace fg {
 
-inline constexpr int kBestGames = 10;             // the table's length
-inline constexpr int kRecordVersion = 1;          // the version this program writes and reads
-inline constexpr int kMaxRecordScore = 99999999;  // the largest score a record file may hold
+// The largest record a reader takes, in bytes. The writer never goes beyond it: what it writes
+// it can read back. Ten games take under 1 KiB; the rest is room for what later versions add.
+inline constexpr size_t kMaxRecordBytes = size_t{1} << 20;
 
-struct FinishedGame {
-  int Score = 0;
-  int Length = 0;        // segments behind the head when the game ended
-  int64_t Ended = 0;     // when it ended: seconds since 1970-01-01 00:00 UTC
-  int64_t PlayedMs = 0;  // time in play, pauses left out
-
-  bool operator==(const FinishedGame&) const = default;
-};
-
-struct PlayerRecord {
-  std::vector<FinishedGame> Best;  // at most kBestGames, best first
-  bool Music = true;               // the switches as the player last left them
-  bool Effects = true;
-  std::vector<std::string> Unknown;  // lines of a later version of the format, kept as they are
-
-  bool operator==(const PlayerRecord&) const = default;
-};
-
-// What a commit adds to the stored record: the games finished since the last successful
-// commit, and the switches as they are now.
-struct RecordChange {
-  std::vector<FinishedGame> Games;
-  bool Music = true;
-  bool Effects = true;
-};
-
-// True when a ranks above b: the higher score, and on a tie the game that ended first.
-bool RanksAbove(const FinishedGame& a, const FinishedGame& b);
-
-// Puts the game into the table in its place and drops whatever falls below the tenth;
-// returns its place (1 = the best) or 0 when it did not make the table.
-int Enter(std::vector<FinishedGame>& best, const FinishedGame& game);
-
-// The change applied to a record: its games entered, its switches taken.
-void Apply(PlayerRecord& record, const RecordChange& change);
-
-// The record as text, and back. Parse returns nothing, and says why in `problem`, for a text
-// that is not a whole record of this version or an earlier one: another program's file, a
-// later version, a cut-off or damaged one.
-std::string FormatRecord(const PlayerRecord& record);
-std::optional<PlayerRecord> ParseRecord(std::string_view text, std::string* problem = nullptr);
-
-// "2024-05-01T12:34:56Z" for a time in seconds since 1970, and back (nothing when malformed).
-std::string FormatUtc(int64_t seconds);
-std::optional<int64_t> ParseUtc(std::string_view text);
-
-// The table as `fenzogobbix --scores` prints it: a heading and one line per game, or one line
-// saying there is none. `local` turns seconds since 1970 into the local date and time
-// "YYYY-MM-DD HH:MM".
-std::string ScoreListing(const std::vector<FinishedGame>& best,
-                         std::string (*local)(int64_t seconds));
-
-// Where the host keeps the record. Load and Commit never throw and never block for long; a
-// store that cannot keep the record says so once (the host decides where) and the game plays
-// on with what it has in memory.
+// Load and Commit never throw and never block the game; a store that cannot keep the record
+// says so once (the host decides where) and the game plays on with what it has in memory,
+// trying again later.
 class RecordStore {
  public:
+  // Given the stored text (nothing when none is stored), the text to store in its place;
+  // nothing, and why in `problem`, when the stored text is not a record the game can read.
+  using Merge = std::function<std::optional<std::string>(std::optional<std::string_view> stored,
+                                                         std::string& problem)>;
+
   virtual ~RecordStore() = default;
-  // The stored record; an empty one (switches on) when there is none or it cannot be read.
-  virtual PlayerRecord Load() = 0;
-  // Re-reads the stored record, applies the change and stores it; returns the record as now
-  // stored, or nothing when it could not be stored.
-  virtual std::optional<PlayerRecord> Commit(const RecordChange& change) = 0;
-};
-
-// A record kept in memory only: what a fresh account looks like, for tests.
-class MemoryRecordStore : public RecordStore {
- public:
-  PlayerRecord Load() override { return Stored; }
-  std::optional<PlayerRecord> Commit(const RecordChange& change) override {
-    if (Fail) return std::nullopt;
-    Apply(Stored, change);
-    return Stored;
-  }
-
-  PlayerRecord Stored;
-  bool Fail = false;  // every commit fails, as on a full disk
+  // The stored text; nothing when there is none or it cannot be read. A text `check` refuses is
+  // kept aside where that can be done at once.
+  virtual std::optional<std::string> Load(const Merge& check) = 0;
+  // Re-reads the stored text and stores what `merge` makes of it (a text it refuses is kept
+  // aside and the merge runs again on nothing); false when it could not be stored this time
+  // (held by another program, a full disk: the game tries again later). `last`: the program is
+  // ending, there is no later chance, so a store held by another program is waited for a moment.
+  virtual bool Commit(const Merge& merge, bool last) = 0;
 };
 
 }  // namespace fg

@@ -1,12 +1,15 @@
 // The record file on a POSIX file system.
 #include "platform/record_file.h"
 
+#include "platform/quoted.h"
+
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
@@ -16,13 +19,31 @@ namespace fg {
 
 namespace {
 
-constexpr off_t kMaxRecordBytes = off_t{64} * 1024;  // ten games take under 1 KiB
-constexpr int kLockTries = 400;  // 5 ms apart: at most 2 s behind another writer
+// 5 ms apart, at the end only: at most 1.5 s, within the 2 s a terminated program is given. [D11]
+constexpr int kLockTries = 300;
 constexpr const char* kLockName = "scores.lock";
 constexpr const char* kTempName = ".scores.txt.new";
 
+// A path as a message shows it: from the environment, so escaped and cut. [D18]
+std::string Shown(const std::string& path) {
+  return Quoted(path, kPathEchoLimit);
+}
+
 std::string Error(const std::string& what, int error) {
   return what + ": " + std::strerror(error);
+}
+
+// Why the data folder, when it exists, is not the player's own to keep the record in: another
+// user's, or one that others may write into (a folder another user made first in a shared
+// XDG_DATA_HOME would let them rewrite the table). [D30]
+std::string Foreign(const std::string& dir) {
+  struct stat st {};
+  if (::stat(dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return "";
+  if (st.st_uid != ::geteuid()) return "the data folder " + Shown(dir) + " belongs to another user";
+  if ((st.st_mode & (S_IWGRP | S_IWOTH)) != 0) {
+    return "the data folder " + Shown(dir) + " may be written by other users";
+  }
+  return "";
 }
 
 // Closes a descriptor at the end of a scope.
@@ -52,33 +73,36 @@ bool MakeDirs(const std::string& dir, std::string& why) {
     slash = dir.find('/', slash + 1);
     const std::string part = dir.substr(0, slash);
     if (::mkdir(part.c_str(), 0700) == 0 || errno == EEXIST) continue;
-    why = Error("cannot create " + part, errno);
+    why = Error("cannot create " + Shown(part), errno);
     return false;
   }
   struct stat st {};
   if (::stat(dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
-    why = dir + " is not a folder";
+    why = Shown(dir) + " is not a folder";
     return false;
   }
   return true;
 }
 
-// Holds the advisory lock on the folder's lock file; never waits more than ~2 s for it.
+// Holds the advisory lock on the folder's lock file. It is only tried, never waited for, except
+// for the last commit of a run, which waits at most ~2 s: a lock held elsewhere never freezes
+// the game, the commit comes again later. [D29]
 class Lock {
  public:
-  explicit Lock(const std::string& dir, bool create)
+  Lock(const std::string& dir, bool create, bool wait)
       : fd_(::open((dir + "/" + kLockName).c_str(),
                    O_RDWR | O_NONBLOCK | O_CLOEXEC | O_NOFOLLOW | (create ? O_CREAT : 0), 0644)) {
     if (fd_.Get() < 0) {
       error_ = errno;
       return;
     }
-    for (int i = 0; i < kLockTries; ++i) {
+    for (int i = 0; i < (wait ? kLockTries : 1); ++i) {
       if (::flock(fd_.Get(), LOCK_EX | LOCK_NB) == 0) {
         held_ = true;
         return;
       }
       if (errno != EWOULDBLOCK && errno != EINTR) break;
+      if (!wait) break;
       const timespec pause{0, 5'000'000};
       ::nanosleep(&pause, nullptr);
     }
@@ -98,8 +122,17 @@ class Lock {
 struct RecordFile::Reading {
   enum Kind { kNone, kGood, kUnreadable, kNotOurs };
   Kind What = kNone;
-  PlayerRecord Record;
+  std::string Text;  // kGood: the text read
   std::string Problem;
+
+  // What `merge` makes of the text read (kGood or kNone); a text it refuses is kUnreadable.
+  std::optional<std::string> Merged(const Merge& merge) {
+    if (What == kNone) return merge(std::nullopt, Problem);
+    if (What != kGood) return std::nullopt;
+    std::optional<std::string> text = merge(Text, Problem);
+    if (!text) What = kUnreadable;
+    return text;
+  }
 };
 
 RecordFile::RecordFile(std::string dir, std::ostream& say)
@@ -124,17 +157,17 @@ RecordFile::Reading RecordFile::Read() const {
   if (fd.Get() < 0) {
     if (errno == ENOENT) return r;
     r.What = Reading::kNotOurs;
-    r.Problem = Error("cannot read " + path_, errno);
+    r.Problem = Error("cannot read " + Shown(path_), errno);
     return r;
   }
   struct stat st {};
   if (::fstat(fd.Get(), &st) != 0 || !S_ISREG(st.st_mode)) {
     r.What = Reading::kNotOurs;
-    r.Problem = path_ + " is not a regular file";
+    r.Problem = Shown(path_) + " is not a regular file";
     return r;
   }
   r.What = Reading::kUnreadable;
-  if (st.st_size > kMaxRecordBytes) {
+  if (static_cast<uint64_t>(st.st_size) > kMaxRecordBytes) {
     r.Problem = "too large";
     return r;
   }
@@ -145,7 +178,7 @@ RecordFile::Reading RecordFile::Read() const {
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) {
       r.What = Reading::kNotOurs;
-      r.Problem = Error("cannot read " + path_, errno);
+      r.Problem = Error("cannot read " + Shown(path_), errno);
       return r;
     }
     if (n == 0) break;
@@ -156,10 +189,8 @@ RecordFile::Reading RecordFile::Read() const {
     }
   }
   text.resize(got);
-  if (auto record = ParseRecord(text, &r.Problem)) {
-    r.What = Reading::kGood;
-    r.Record = std::move(*record);
-  }
+  r.What = Reading::kGood;
+  r.Text = std::move(text);
   return r;
 }
 
@@ -170,12 +201,12 @@ bool RecordFile::KeepAside(const std::string& problem) {
     if (::lstat(aside.c_str(), &st) == 0) continue;
     if (::rename(path_.c_str(), aside.c_str()) != 0) break;
     SyncDir(dir_);
-    say_ << "fenzogobbix: the score file " << path_ << " is " << problem << "; kept as " << aside
+    say_ << "fenzogobbix: " << Unreadable(problem) << "; kept as " << Shown(aside)
          << ", a fresh table begins\n";
     say_.flush();
     return true;
   }
-  say_ << "fenzogobbix: the score file " << path_ << " is " << problem
+  say_ << "fenzogobbix: " << Unreadable(problem)
        << " and cannot be kept aside; the scores are not kept this time\n";
   say_.flush();
   off_ = true;
@@ -183,56 +214,65 @@ bool RecordFile::KeepAside(const std::string& problem) {
   return false;
 }
 
-PlayerRecord RecordFile::Load() {
-  if (path_.empty()) return {};
+void RecordFile::TurnOff(const std::string& why) {
+  off_ = true;
+  saidCommit_ = true;
+  say_ << "fenzogobbix: " << why << "; the scores are not kept this time\n";
+  say_.flush();
+}
+
+std::optional<std::string> RecordFile::Load(const Merge& check) {
+  if (path_.empty()) return std::nullopt;
+  if (const std::string why = Foreign(dir_); !why.empty()) {
+    TurnOff(why);
+    return std::nullopt;
+  }
   struct stat st {};
   const bool dirThere = ::stat(dir_.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-  // A read-only folder has no lock file to take; the file is read all the same.
-  const Lock lock(dir_, dirThere && ::access(dir_.c_str(), W_OK) == 0);
+  // A read-only folder has no lock file to take; the file is read all the same, and so it is
+  // while another program holds the lock: every writer replaces the file whole. [D29]
+  const Lock lock(dir_, dirThere && ::access(dir_.c_str(), W_OK) == 0, false);
   Reading r = Read();
-  switch (r.What) {
-    case Reading::kNone:
-      return {};
-    case Reading::kGood:
-      return std::move(r.Record);
-    case Reading::kUnreadable:
-      KeepAside(r.Problem);
-      return {};
-    case Reading::kNotOurs:
-      off_ = true;
-      saidCommit_ = true;
-      say_ << "fenzogobbix: " << r.Problem << "; the scores are not kept this time\n";
-      say_.flush();
-      return {};
-  }
-  return {};
-}
-
-std::optional<PlayerRecord> RecordFile::Peek(std::string* problem) const {
-  Reading r = Read();
-  if (r.What == Reading::kNone) return PlayerRecord{};
-  if (r.What == Reading::kGood) return std::move(r.Record);
-  if (problem != nullptr) {
-    *problem =
-        r.What == Reading::kUnreadable ? "the score file " + path_ + " is " + r.Problem : r.Problem;
-  }
+  if (r.What == Reading::kGood && r.Merged(check)) return std::move(r.Text);
+  if (r.What == Reading::kUnreadable && lock.Held()) KeepAside(r.Problem);  // else at a commit
+  if (r.What == Reading::kNotOurs) TurnOff(r.Problem);
   return std::nullopt;
 }
 
-std::optional<PlayerRecord> RecordFile::Fail(const std::string& why) {
-  if (!saidCommit_) {
-    say_ << "fenzogobbix: " << why << "; the scores are not kept this time\n";
-    say_.flush();
-    saidCommit_ = true;
+std::optional<std::string> RecordFile::Peek(std::string& problem) const {
+  if (const std::string why = Foreign(dir_); !why.empty()) {
+    problem = why;
+    return std::nullopt;
   }
+  Reading r = Read();
+  if (r.What == Reading::kNone || r.What == Reading::kGood) return std::move(r.Text);
+  problem = r.What == Reading::kUnreadable ? Unreadable(r.Problem) : r.Problem;
   return std::nullopt;
 }
 
-bool RecordFile::Replace(const std::string& text) {
+std::string RecordFile::Unreadable(const std::string& why) const {
+  return "the score file " + Shown(path_) + " is " + why;
+}
+
+bool RecordFile::Fail(const std::string& why, bool last) {
+  // The game keeps what could not be stored and tries again: only the last try loses it.
+  if (last) {
+    say_ << "fenzogobbix: " << why << "; this run's scores are not kept\n";
+  } else if (!saidCommit_) {
+    say_ << "fenzogobbix: " << why << "; this run's scores are kept until they can be stored\n";
+  }
+  say_.flush();
+  saidCommit_ = true;
+  return false;
+}
+
+std::string RecordFile::Replace(const std::string& text) {
   const std::string temp = dir_ + "/" + kTempName;
-  ::unlink(temp.c_str());  // a leftover of a run killed while it wrote
+  // A leftover of a run killed while it wrote; an empty folder of that name goes too (the name
+  // is ours), anything else in its way is named.
+  if (::unlink(temp.c_str()) != 0 && (errno == EISDIR || errno == EPERM)) ::rmdir(temp.c_str());
   Fd fd(::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0644));
-  if (fd.Get() < 0) return false;
+  if (fd.Get() < 0) return Error("cannot write " + Shown(temp), errno);
   bool ok = true;
   for (size_t done = 0; ok && done < text.size();) {
     const ssize_t n = Write(fd.Get(), text.data() + done, text.size() - done);
@@ -250,30 +290,45 @@ bool RecordFile::Replace(const std::string& text) {
   if (!ok) {
     const int error = errno;
     ::unlink(temp.c_str());
-    errno = error;
-    return false;
+    return Error("cannot write " + Shown(path_), error);
   }
   SyncDir(dir_);
-  return true;
+  return "";
 }
 
-std::optional<PlayerRecord> RecordFile::Commit(const RecordChange& change) {
-  if (off_) return Fail("");  // told already
-  if (path_.empty()) return Fail("no home folder to keep the scores in");
+bool RecordFile::Commit(const Merge& merge, bool last) {
+  if (off_) return false;  // told already
+  if (path_.empty()) {
+    if (!saidCommit_) TurnOff("no home folder to keep the scores in");
+    return false;
+  }
+  if (const std::string why = Foreign(dir_); !why.empty()) {
+    TurnOff(why);
+    return false;
+  }
   std::string why;
-  if (!MakeDirs(dir_, why)) return Fail(why);
-  const Lock lock(dir_, true);
-  if (!lock.Held()) return Fail(Error("cannot lock " + dir_ + "/" + kLockName, lock.ErrorCode()));
+  if (!MakeDirs(dir_, why)) return Fail(why, last);
+  const Lock lock(dir_, true, last);
+  if (!lock.Held()) {
+    const int error = lock.ErrorCode();
+    // Another program writing: the game tries again in a moment, and says nothing unless it
+    // cannot wait any longer. [D29]
+    if (!last && (error == EWOULDBLOCK || error == EINTR)) return false;
+    return Fail(Error("cannot lock " + Shown(dir_ + "/" + kLockName), error), last);
+  }
   Reading r = Read();
   if (r.What == Reading::kNotOurs) {
     off_ = true;
-    return Fail(r.Problem);
+    return Fail(r.Problem, last);
   }
-  if (r.What == Reading::kUnreadable && !KeepAside(r.Problem)) return std::nullopt;
-  PlayerRecord record = r.What == Reading::kGood ? std::move(r.Record) : PlayerRecord{};
-  Apply(record, change);
-  if (!Replace(FormatRecord(record))) return Fail(Error("cannot write " + path_, errno));
-  return record;
+  std::optional<std::string> text = r.Merged(merge);
+  if (r.What == Reading::kUnreadable) {
+    if (!KeepAside(r.Problem)) return false;
+    text = merge(std::nullopt, r.Problem);
+  }
+  if (!text) return false;
+  if (why = Replace(*text); !why.empty()) return Fail(why, last);
+  return true;
 }
 
 }  // namespace fg

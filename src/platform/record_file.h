@@ -2,7 +2,8 @@
 // every commit re-reads and merges under an advisory lock and replaces the file atomically
 // (temporary file, fsync, rename, folder fsync), so a crash at any moment leaves the old table
 // or the new one. A file that cannot be read is kept aside under another name, never deleted.
-// Whatever goes wrong, the game plays on: the store says so once and keeps nothing more.
+// Whatever goes wrong, the game plays on: the store says so once; what it could not store the
+// game keeps in memory and commits again.
 #pragma once
 
 #include <sys/types.h>
@@ -23,11 +24,14 @@ class RecordFile : public RecordStore {
   // Problems are told on `say`, one line each.
   RecordFile(std::string dir, std::ostream& say);
 
-  PlayerRecord Load() override;
-  std::optional<PlayerRecord> Commit(const RecordChange& change) override;
+  std::optional<std::string> Load(const Merge& check) override;
+  bool Commit(const Merge& merge, bool last) override;
 
-  // Reads the record and changes nothing: nothing, and why in `problem`, when it cannot.
-  std::optional<PlayerRecord> Peek(std::string* problem) const;
+  // Reads the stored text ("" when there is none) and changes nothing: nothing, and why in
+  // `problem`, when it cannot.
+  std::optional<std::string> Peek(std::string& problem) const;
+  // "the score file PATH is WHY", the path as a message shows it.
+  std::string Unreadable(const std::string& why) const;
 
   // $XDG_DATA_HOME/fenzogobbix, or ~/.local/share/fenzogobbix; empty when neither the variable
   // nor the home folder is an absolute path.
@@ -42,9 +46,10 @@ class RecordFile : public RecordStore {
  private:
   struct Reading;
   Reading Read() const;
-  std::optional<PlayerRecord> Fail(const std::string& why);
+  bool Fail(const std::string& why, bool last);
+  void TurnOff(const std::string& why);  // for good: says so once
   bool KeepAside(const std::string& problem);
-  bool Replace(const std::string& text);
+  std::string Replace(const std::string& text);  // what went wrong, or nothing
 
   std::string dir_;
   std::string path_;

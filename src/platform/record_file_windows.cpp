@@ -10,18 +10,20 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <utility>
 
+#include "platform/quoted.h"
 #include "platform/record_file.h"
 
 namespace fg {
 
 namespace {
 
-constexpr LONGLONG kMaxRecordBytes = LONGLONG{64} * 1024;  // ten games take under 1 KiB
-constexpr int kLockTries = 400;  // 5 ms apart: at most 2 s behind another writer
+// 5 ms apart, at the end only: at most 1.5 s, within the 2 s a closing program is given. [D11]
+constexpr int kLockTries = 300;
 constexpr const char* kLockName = "scores.lock";
 constexpr const char* kTempName = ".scores.txt.new";
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
@@ -41,6 +43,11 @@ std::string Utf8(const wchar_t* wide) {
   WideCharToMultiByte(CP_UTF8, 0, wide, -1, out.data(), n, nullptr, nullptr);
   out.pop_back();  // the terminator
   return out;
+}
+
+// A path as a message shows it: from the environment, so escaped and cut. [D18]
+std::string Shown(const std::string& path) {
+  return Quoted(path, kPathEchoLimit);
 }
 
 // "what: the system's words for the error", as strerror gives them on Linux.
@@ -90,21 +97,22 @@ bool MakeDirs(const std::string& dir, std::string& why) {
     if (CreateDirectoryW(Wide(part).c_str(), nullptr) != 0) continue;
     const DWORD error = GetLastError();
     if (error == ERROR_ALREADY_EXISTS || error == ERROR_ACCESS_DENIED) continue;  // C:\Users
-    why = Error("cannot create " + part, error);
+    why = Error("cannot create " + Shown(part), error);
     return false;
   }
   if (!IsFolder(dir)) {
-    why = dir + " is not a folder";
+    why = Shown(dir) + " is not a folder";
     return false;
   }
   return true;
 }
 
-// Holds the lock on the folder's lock file; never waits more than ~2 s for it. The lock goes
-// with the handle, also when the process is killed.
+// Holds the lock on the folder's lock file. It is only tried, never waited for, except for the
+// last commit of a run, which waits at most ~1.5 s: a lock held elsewhere never freezes the
+// game. The lock goes with the handle, also when the process is killed. [D29]
 class Lock {
  public:
-  Lock(const std::string& dir, bool create)
+  Lock(const std::string& dir, bool create, bool wait)
       : h_(CreateFileW(Wide(dir + "\\" + kLockName).c_str(), GENERIC_READ | GENERIC_WRITE,
                        kShareAll, nullptr, create ? OPEN_ALWAYS : OPEN_EXISTING,
                        FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr)) {
@@ -112,7 +120,7 @@ class Lock {
       error_ = GetLastError();
       return;
     }
-    for (int i = 0; i < kLockTries; ++i) {
+    for (int i = 0; i < (wait ? kLockTries : 1); ++i) {
       OVERLAPPED whole{};
       if (LockFileEx(h_.Get(), LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0,
                      &whole) != 0) {
@@ -120,12 +128,15 @@ class Lock {
         return;
       }
       error_ = GetLastError();
-      if (error_ != ERROR_LOCK_VIOLATION && error_ != ERROR_IO_PENDING) return;
+      if (!Busy(error_) || !wait) return;
       Sleep(5);
     }
   }
   bool Held() const { return held_; }
   DWORD ErrorCode() const { return error_; }
+  static bool Busy(DWORD error) {
+    return error == ERROR_LOCK_VIOLATION || error == ERROR_IO_PENDING;
+  }
 
  private:
   Handle h_;
@@ -142,8 +153,17 @@ ssize_t WriteToFd(int fd, const void* data, size_t size) {
 struct RecordFile::Reading {
   enum Kind { kNone, kGood, kUnreadable, kNotOurs };
   Kind What = kNone;
-  PlayerRecord Record;
+  std::string Text;  // kGood: the text read
   std::string Problem;
+
+  // What `merge` makes of the text read (kGood or kNone); a text it refuses is kUnreadable.
+  std::optional<std::string> Merged(const Merge& merge) {
+    if (What == kNone) return merge(std::nullopt, Problem);
+    if (What != kGood) return std::nullopt;
+    std::optional<std::string> text = merge(Text, Problem);
+    if (!text) What = kUnreadable;
+    return text;
+  }
 };
 
 RecordFile::RecordFile(std::string dir, std::ostream& say)
@@ -152,7 +172,7 @@ RecordFile::RecordFile(std::string dir, std::ostream& say)
       path_(dir_.empty() ? "" : dir_ + "\\" + kRecordFileName),
       say_(say) {}
 
-// [D24] %APPDATA%\FenzoGobbix, the folder SDL_GetPrefPath names; the variable first, as
+// [D34] %APPDATA%\FenzoGobbix, the folder SDL_GetPrefPath names; the variable first, as
 // XDG_DATA_HOME on Linux, then the roaming application-data folder the shell knows.
 std::string RecordFile::DefaultDir() {
   const wchar_t* data = _wgetenv(L"APPDATA");
@@ -178,17 +198,17 @@ RecordFile::Reading RecordFile::Read() const {
     const DWORD error = GetLastError();
     if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return r;
     r.What = Reading::kNotOurs;
-    r.Problem = Error("cannot read " + path_, error);
+    r.Problem = Error("cannot read " + Shown(path_), error);
     return r;
   }
   LARGE_INTEGER size{};
   if (GetFileType(h.Get()) != FILE_TYPE_DISK || GetFileSizeEx(h.Get(), &size) == 0) {
     r.What = Reading::kNotOurs;
-    r.Problem = path_ + " is not a regular file";
+    r.Problem = Shown(path_) + " is not a regular file";
     return r;
   }
   r.What = Reading::kUnreadable;
-  if (size.QuadPart > kMaxRecordBytes) {
+  if (static_cast<uint64_t>(size.QuadPart) > kMaxRecordBytes) {
     r.Problem = "too large";
     return r;
   }
@@ -199,7 +219,7 @@ RecordFile::Reading RecordFile::Read() const {
     if (ReadFile(h.Get(), text.data() + got, static_cast<DWORD>(text.size() - got), &n, nullptr) ==
         0) {
       r.What = Reading::kNotOurs;
-      r.Problem = Error("cannot read " + path_, GetLastError());
+      r.Problem = Error("cannot read " + Shown(path_), GetLastError());
       return r;
     }
     if (n == 0) break;
@@ -210,10 +230,8 @@ RecordFile::Reading RecordFile::Read() const {
     }
   }
   text.resize(got);
-  if (auto record = ParseRecord(text, &r.Problem)) {
-    r.What = Reading::kGood;
-    r.Record = std::move(*record);
-  }
+  r.What = Reading::kGood;
+  r.Text = std::move(text);
   return r;
 }
 
@@ -226,12 +244,12 @@ bool RecordFile::KeepAside(const std::string& problem) {
       if (error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS) continue;
       break;
     }
-    say_ << "fenzogobbix: the score file " << path_ << " is " << problem << "; kept as " << aside
+    say_ << "fenzogobbix: " << Unreadable(problem) << "; kept as " << Shown(aside)
          << ", a fresh table begins\n";
     say_.flush();
     return true;
   }
-  say_ << "fenzogobbix: the score file " << path_ << " is " << problem
+  say_ << "fenzogobbix: " << Unreadable(problem)
        << " and cannot be kept aside; the scores are not kept this time\n";
   say_.flush();
   off_ = true;
@@ -239,108 +257,113 @@ bool RecordFile::KeepAside(const std::string& problem) {
   return false;
 }
 
-PlayerRecord RecordFile::Load() {
-  if (path_.empty()) return {};
-  // A folder that cannot be written has no lock file to take; the file is read all the same.
-  const Lock lock(dir_, IsFolder(dir_));
-  Reading r = Read();
-  switch (r.What) {
-    case Reading::kNone:
-      return {};
-    case Reading::kGood:
-      return std::move(r.Record);
-    case Reading::kUnreadable:
-      KeepAside(r.Problem);
-      return {};
-    case Reading::kNotOurs:
-      off_ = true;
-      saidCommit_ = true;
-      say_ << "fenzogobbix: " << r.Problem << "; the scores are not kept this time\n";
-      say_.flush();
-      return {};
-  }
-  return {};
+void RecordFile::TurnOff(const std::string& why) {
+  off_ = true;
+  saidCommit_ = true;
+  say_ << "fenzogobbix: " << why << "; the scores are not kept this time\n";
+  say_.flush();
 }
 
-std::optional<PlayerRecord> RecordFile::Peek(std::string* problem) const {
+// The folder's owner is not compared with the player as on Linux [D30]: a profile's
+// application-data folder is the user's own by its access list. [D34]
+std::optional<std::string> RecordFile::Load(const Merge& check) {
+  if (path_.empty()) return std::nullopt;
+  // A folder that cannot be written has no lock file to take; the file is read all the same,
+  // and so it is while another program holds the lock: every writer replaces it whole. [D29]
+  const Lock lock(dir_, IsFolder(dir_), false);
   Reading r = Read();
-  if (r.What == Reading::kNone) return PlayerRecord{};
-  if (r.What == Reading::kGood) return std::move(r.Record);
-  if (problem != nullptr) {
-    *problem =
-        r.What == Reading::kUnreadable ? "the score file " + path_ + " is " + r.Problem : r.Problem;
-  }
+  if (r.What == Reading::kGood && r.Merged(check)) return std::move(r.Text);
+  if (r.What == Reading::kUnreadable && lock.Held()) KeepAside(r.Problem);  // else at a commit
+  if (r.What == Reading::kNotOurs) TurnOff(r.Problem);
   return std::nullopt;
 }
 
-std::optional<PlayerRecord> RecordFile::Fail(const std::string& why) {
-  if (!saidCommit_) {
-    say_ << "fenzogobbix: " << why << "; the scores are not kept this time\n";
-    say_.flush();
-    saidCommit_ = true;
-  }
+std::optional<std::string> RecordFile::Peek(std::string& problem) const {
+  Reading r = Read();
+  if (r.What == Reading::kNone || r.What == Reading::kGood) return std::move(r.Text);
+  problem = r.What == Reading::kUnreadable ? Unreadable(r.Problem) : r.Problem;
   return std::nullopt;
+}
+
+std::string RecordFile::Unreadable(const std::string& why) const {
+  return "the score file " + Shown(path_) + " is " + why;
+}
+
+bool RecordFile::Fail(const std::string& why, bool last) {
+  // The game keeps what could not be stored and tries again: only the last try loses it.
+  if (last) {
+    say_ << "fenzogobbix: " << why << "; this run's scores are not kept\n";
+  } else if (!saidCommit_) {
+    say_ << "fenzogobbix: " << why << "; this run's scores are kept until they can be stored\n";
+  }
+  say_.flush();
+  saidCommit_ = true;
+  return false;
 }
 
 // Writes the temporary file through the C runtime's descriptor (so a test can put a full disk
-// under Write), flushes it to the disk and moves it over the file. On failure `why` says so and
+// under Write), flushes it to the disk and moves it over the file. What went wrong, or nothing;
 // no temporary file is left.
-namespace {
-bool ReplaceFile(const std::string& dir, const std::string& path, const std::string& text,
-                 RecordFile::WriteCall write, std::string& why) {
-  const std::wstring temp = Wide(dir + "\\" + kTempName);
-  DeleteFileW(temp.c_str());  // a leftover of a run killed while it wrote
+std::string RecordFile::Replace(const std::string& text) {
+  const std::wstring temp = Wide(dir_ + "\\" + kTempName);
+  // A leftover of a run killed while it wrote; an empty folder of that name goes too.
+  if (DeleteFileW(temp.c_str()) == 0) RemoveDirectoryW(temp.c_str());
   Handle h(CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
                        nullptr));
-  if (!h.Valid()) {
-    why = Error("cannot write " + path, GetLastError());
-    return false;
-  }
+  if (!h.Valid()) return Error("cannot write " + Shown(dir_ + "\\" + kTempName), GetLastError());
   const HANDLE raw = h.Get();
   const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(h.Release()), _O_WRONLY | _O_BINARY);
-  bool ok = fd >= 0;
-  for (size_t done = 0; ok && done < text.size();) {
-    const ssize_t n = write(fd, text.data() + done, text.size() - done);
+  std::string why;
+  if (fd < 0) why = "cannot write " + Shown(path_);
+  for (size_t done = 0; why.empty() && done < text.size();) {
+    const ssize_t n = Write(fd, text.data() + done, text.size() - done);
     if (n <= 0) {
-      why = "cannot write " + path + ": " + std::strerror(n == 0 ? ENOSPC : errno);
-      ok = false;
+      why = "cannot write " + Shown(path_) + ": " + std::strerror(n == 0 ? ENOSPC : errno);
     } else {
       done += static_cast<size_t>(n);
     }
   }
-  if (ok && FlushFileBuffers(raw) == 0) {
-    why = Error("cannot write " + path, GetLastError());
-    ok = false;
+  if (why.empty() && FlushFileBuffers(raw) == 0) {
+    why = Error("cannot write " + Shown(path_), GetLastError());
   }
   if (fd >= 0) _close(fd);  // closes the handle too
-  if (ok && MoveFileExW(temp.c_str(), Wide(path).c_str(),
-                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) == 0) {
-    why = Error("cannot write " + path, GetLastError());
-    ok = false;
+  if (why.empty() && MoveFileExW(temp.c_str(), Wide(path_).c_str(),
+                                 MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) == 0) {
+    why = Error("cannot write " + Shown(path_), GetLastError());
   }
-  if (!ok) DeleteFileW(temp.c_str());
-  return ok;
+  if (!why.empty()) DeleteFileW(temp.c_str());
+  return why;
 }
-}  // namespace
 
-// [D24]
-std::optional<PlayerRecord> RecordFile::Commit(const RecordChange& change) {
-  if (off_) return Fail("");  // told already
-  if (path_.empty()) return Fail("no application-data folder to keep the scores in");
+// [D34]
+bool RecordFile::Commit(const Merge& merge, bool last) {
+  if (off_) return false;  // told already
+  if (path_.empty()) {
+    if (!saidCommit_) TurnOff("no application-data folder to keep the scores in");
+    return false;
+  }
   std::string why;
-  if (!MakeDirs(dir_, why)) return Fail(why);
-  const Lock lock(dir_, true);
-  if (!lock.Held()) return Fail(Error("cannot lock " + dir_ + "\\" + kLockName, lock.ErrorCode()));
+  if (!MakeDirs(dir_, why)) return Fail(why, last);
+  const Lock lock(dir_, true, last);
+  if (!lock.Held()) {
+    // Another program writing: the game tries again in a moment, and says nothing unless it
+    // cannot wait any longer. [D29]
+    if (!last && Lock::Busy(lock.ErrorCode())) return false;
+    return Fail(Error("cannot lock " + Shown(dir_ + "\\" + kLockName), lock.ErrorCode()), last);
+  }
   Reading r = Read();
   if (r.What == Reading::kNotOurs) {
     off_ = true;
-    return Fail(r.Problem);
+    return Fail(r.Problem, last);
   }
-  if (r.What == Reading::kUnreadable && !KeepAside(r.Problem)) return std::nullopt;
-  PlayerRecord record = r.What == Reading::kGood ? std::move(r.Record) : PlayerRecord{};
-  Apply(record, change);
-  if (!ReplaceFile(dir_, path_, FormatRecord(record), Write, why)) return Fail(why);
-  return record;
+  std::optional<std::string> text = r.Merged(merge);
+  if (r.What == Reading::kUnreadable) {
+    if (!KeepAside(r.Problem)) return false;
+    text = merge(std::nullopt, r.Problem);
+  }
+  if (!text) return false;
+  if (why = Replace(*text); !why.empty()) return Fail(why, last);
+  return true;
 }
 
 }  // namespace fg

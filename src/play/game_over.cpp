@@ -62,7 +62,10 @@ void GameOver(Game& g) {
   // The game goes into the record and the sign tells how it did, until the title's reveal
   // wipes it away. [D19]
   const int64_t played = g.PlayTicks * g.MainForm.tmrMain.Interval;
-  const int place = KeepGame(g, FinishedGame{s.Score, length, g.Machine.WallClock(), played});
+  // A game that scored nothing is no best and is not kept: ten of them would fill a learner's
+  // table. [D31]
+  const int place =
+      s.Score > 0 ? KeepGame(g, FinishedGame{s.Score, length, g.Machine.WallClock(), played, {}, {}}) : 0;
   DrawGameOverSign(g, s.Score, place);
   Wait(g.Machine, kGameOverPauseMs);
   s.Busy = kFalse;

@@ -9,6 +9,8 @@
 #include <utility>
 #include <vector>
 
+#include "core/record.h"
+#include "platform/quoted.h"
 #include "platform/record_file.h"
 
 namespace fg {
@@ -56,63 +58,6 @@ std::optional<int> ScaleValue(std::string_view text) {
   return value;
 }
 
-// How much of an argument a message repeats: enough to recognise it, never a screenful.
-constexpr size_t kEchoLimit = 64;
-
-// One character of an argument as a message shows it: control characters (C0, DEL and the
-// C1 ones in their UTF-8 form) escaped, so a stray argument cannot move the cursor or recolour
-// the terminal; a UTF-8 sequence stays whole. Returns the text and how many bytes it took.
-std::pair<std::string, size_t> EchoedCharacter(std::string_view s) {
-  static constexpr char kHex[] = "0123456789abcdef";
-  const auto hex = [](unsigned char c) {
-    return std::string{'\\', 'x', kHex[c >> 4], kHex[c & 15]};
-  };
-  const auto c = static_cast<unsigned char>(s[0]);
-  if (c == '\n') return {"\\n", 1};
-  if (c == '\t') return {"\\t", 1};
-  if (c == '\r') return {"\\r", 1};
-  if (c < 0x20 || c == 0x7F) return {hex(c), 1};
-  if (c == 0xC2 && s.size() > 1 && static_cast<unsigned char>(s[1]) >= 0x80 &&
-      static_cast<unsigned char>(s[1]) <= 0x9F) {
-    return {hex(c) + hex(static_cast<unsigned char>(s[1])), 2};
-  }
-  size_t n = 1;
-  if (c >= 0xC0) {
-    while (n < s.size() && n < 4 && (static_cast<unsigned char>(s[n]) & 0xC0) == 0x80) ++n;
-  }
-  return {std::string(s.substr(0, n)), n};
-}
-
-// How many characters a terminal shows for a piece of EchoedCharacter's text.
-size_t Shown(std::string_view text) {
-  return static_cast<size_t>(std::count_if(text.begin(), text.end(), [](char c) {
-    return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
-  }));
-}
-
-// The argument in quotes, escaped, and cut so that at most kEchoLimit characters stand
-// between the quotes ("..." ends a cut one). [D18]
-std::string Quoted(std::string_view s) {
-  std::vector<std::string> pieces;
-  size_t width = 0;
-  for (size_t at = 0; at < s.size();) {
-    auto [text, used] = EchoedCharacter(s.substr(at));
-    width += Shown(text);
-    pieces.push_back(std::move(text));
-    at += used;
-  }
-  std::string body;
-  const size_t room = width <= kEchoLimit ? kEchoLimit : kEchoLimit - 3;
-  width = 0;
-  for (const std::string& piece : pieces) {
-    if (width + Shown(piece) > room) break;
-    width += Shown(piece);
-    body += piece;
-  }
-  if (room < kEchoLimit) body += "...";
-  return "'" + body + "'";
-}
-
 // The status of an answer on standard output: 0 once it is all out, 1 when it could not be
 // written (a full disk, say), which a script must not take for success. [D18]
 int Written(std::ostream& out, std::ostream& err) {
@@ -132,14 +77,25 @@ std::string LocalTime(int64_t seconds) {
   return text;
 }
 
-// The table as stored; an unreadable file is told and left as it is.
+// The table as stored. A file that cannot be read is told on both streams, since a script
+// reading the table must not take it for an empty one, and left as it is: status 1.
 int PrintScores(std::ostream& out, std::ostream& err) {
   const RecordFile file(RecordFile::DefaultDir(), err);
   std::string problem;
-  const std::optional<PlayerRecord> record = file.Peek(&problem);
-  if (!record) err << "fenzogobbix: " << problem << "\n";
-  out << ScoreListing(record ? record->Best : std::vector<FinishedGame>{}, LocalTime);
-  err.flush();
+  const std::optional<std::string> text = file.Peek(problem);
+  std::optional<PlayerRecord> record;
+  if (text) {
+    std::string why;
+    record = text->empty() ? PlayerRecord{} : ParseRecord(*text, &why);
+    if (!record) problem = file.Unreadable(why);
+  }
+  if (!record) {
+    out << "fenzogobbix: " << problem << "\n";
+    err << "fenzogobbix: " << problem << "\n";
+    err.flush();
+    return std::max(Written(out, err), 1);
+  }
+  out << ScoreListing(record->Best, LocalTime);
   return Written(out, err);
 }
 

@@ -6,6 +6,7 @@
 #include "play/pause.h"
 #include "play/play.h"
 #include "screens/buffer_frm.h"
+#include "screens/switch_sign.h"
 #include "screens/title.h"
 #include "shell/shell.h"
 #include "sound/music.h"
@@ -38,11 +39,13 @@ void ToggleMusic(Game& g) {
     PlayMusic(g, true);
   }
   KeepSwitches(g);
+  ShowSwitchSign(g, kKeyM);  // in every mode, paused too [D27]
 }
 
 void ToggleSound(Game& g) {
   g.State.SoundOn = ToFlag(g.State.SoundOn == 0);
   KeepSwitches(g);
+  ShowSwitchSign(g, kKeyS);  // [D27]
 }
 
 }  // namespace

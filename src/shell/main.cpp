@@ -1,6 +1,7 @@
 // The desktop program: the command line and the real window; the rest is the program every
 // host runs.
 #include <cstdio>
+#include <exception>
 #include <iostream>
 #include <string_view>
 #include <vector>
@@ -19,6 +20,13 @@ int main(int argc, char** argv) {
     fg::RunProgram(host);
   } catch (const fg::HostError& e) {
     std::fprintf(stderr, "fenzogobbix: %s\n", e.what());
+    return 1;
+  } catch (const std::exception& e) {
+    // Whatever else went wrong ends the program with one line, never silently. [D32]
+    std::fprintf(stderr, "fenzogobbix: unexpected failure: %s\n", e.what());
+    return 1;
+  } catch (...) {
+    std::fprintf(stderr, "fenzogobbix: unexpected failure\n");
     return 1;
   }
   return 0;

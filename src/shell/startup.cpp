@@ -40,7 +40,7 @@ void Form_Load(Game& g) {
 
 void Form_Unload(Game& g) {
   GameState& s = g.State;
-  KeepChangedSwitches(g);
+  KeepRecordAtEnd(g);  // games a held or full store could not take yet [D29]
   if (s.MusicModule > 0) StopMusic(g, true);
   g.Midas->MIDAScloseChannels();
   g.Midas->MIDASstopBackgroundPlay();
@@ -65,6 +65,7 @@ void RunMessageLoop(Game& g, int64_t until) {
   for (;;) {
     g.Machine.DoEvents();
     RunPending(g);
+    RetryRecord(g);
     if (g.Machine.Clock() >= until) return;
     g.Machine.BlockUntil(until);
   }

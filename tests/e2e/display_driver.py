@@ -12,12 +12,14 @@ Scenarios:
   fullscreen   under openbox on a 1920 x 1080 screen: the window starts at 2x; F11 fills the
                screen with the title at
                2x centred at (560, 140) on black; the pointer lands on the image's pixels
-               there; F11 again brings the window back to its size and place; Alt+Enter
+               there; F11 again brings the window back to its size and place; from 1x,
+               F11, Ctrl+2 and F11 bring the 2x window back at that place; Alt+Enter
                fills the screen again, and the Enter does not reach the game; --fullscreen
                starts that way
   reach        under openbox on a 1920 x 1080 screen: --scale 3 and Ctrl+3 are refused for 2x,
                the largest that fits, and the frame, title bar included, stays on the usable
-               area wherever the window was
+               area wherever the window was; the refused --scale 3, and it alone, is told on
+               standard error
   wayland-hidpi  weston with two pixels to the point: the window drawn at 2x, the pointer's
                points turned into the image's pixels
 
@@ -216,10 +218,13 @@ def scenario_default_scale(binary, pics, work):
 def scenario_fullscreen(binary, pics, work):
     with XSession(size=(1920, 1080), wm=True, log_dir=work) as x:
         game, win = launch(x, binary, work, [])
-        gx, gy, w, h = x.geometry(win)
+        _, _, w, h = x.geometry(win)
         check((w, h) == (800, 800), f"the window is {w}x{h} on a 1080p screen, want 800x800")
         x.move(win, AWAY[0] * 2, AWAY[1] * 2)
         wait_for_title(x, win, pics, 0, 0, 2, work, "the title at 2x")
+        # Where it settled: it moves by its title bar once the game learns the frame.
+        gx, gy, _, _ = x.geometry(win)
+        expect_frame_on_usable_area(x, win, "at the start")
 
         x.tap(win, "F11")
         wait_for(lambda: x.geometry(win) == (0, 0, 1920, 1080), "the window to fill the screen")
@@ -245,6 +250,17 @@ def scenario_fullscreen(binary, pics, work):
                  f"the window back at {gx},{gy} and 800x800")
         x.move(win, AWAY[0] * 2, AWAY[1] * 2)
         wait_for_title(x, win, pics, 0, 0, 2, work, "the title at 2x again")
+
+        # At 1x (centred where the 2x window was), F11, Ctrl+2 and F11: the 2x window comes
+        # back grown about the 1x one's centre, at the same place, not at its top-left.
+        x.tap(win, "ctrl+1")
+        wait_for(lambda: x.geometry(win)[2:] == (SIZE, SIZE), "a 400-pixel window after Ctrl+1")
+        x.tap(win, "F11")
+        wait_for(lambda: x.geometry(win) == (0, 0, 1920, 1080), "fullscreen from 1x")
+        x.tap(win, "ctrl+2")
+        x.tap(win, "F11")
+        wait_for(lambda: x.geometry(win) == (gx, gy, 800, 800),
+                 f"the window back at {gx},{gy} and 800x800 after F11, Ctrl+2, F11 from 1x")
 
         # Alt+Enter: fullscreen again; the Enter is the window's and does not start a game.
         x.tap(win, "alt+Return")
@@ -316,6 +332,11 @@ def scenario_reach(binary, pics, work):
         x.move(win, AWAY[0] * 2, AWAY[1] * 2)
         wait_for_title(x, win, pics, 0, 0, 2, work, "the title at 2x after Ctrl+3")
         quit_with_escape(x, win, game)
+        # The command line's scale given way says so once; Ctrl+3 does not.
+        with open(os.path.join(work, "game.stderr")) as f:
+            said = [line for line in f.read().splitlines() if line.startswith("fenzogobbix:")]
+        want = ["fenzogobbix: --scale 3 does not fit this screen's 1080 rows; using 2"]
+        check(said == want, f"standard error said {said}, want {want}")
 
 
 def find_scaled_title(shot, title, s):

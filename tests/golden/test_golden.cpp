@@ -144,6 +144,15 @@ TEST(Golden, PausedInPlay) {
   ExpectGolden("paused", t.Host.Screen);
 }
 
+// M on the title: the plate in the corner, the music struck through, over the title as it was.
+TEST(Golden, TitleWithTheMusicSwitchedOff) {
+  TestGame t;
+  t.Load();
+  t.Host.KeyPress(t.Host.Clock() + 1000, kMKey);
+  ASSERT_FALSE(t.RunUntil(t.Host.Clock() + 1500));
+  ExpectGolden("title_music_off", t.Host.Screen);
+}
+
 // The head has exploded on a skull and the first segment is half-way through its explosion.
 TEST(Golden, FrameOfTheExplosion) {
   TestGame t;
@@ -157,7 +166,7 @@ TEST(Golden, FrameOfTheExplosion) {
 // The record's pictures: the game-over sign as a new best, as a place in the table and out of
 // it, and the title once a best exists.
 TEST(Golden, TheRecordOnTheSignAndTheTitle) {
-  const FinishedGame better{50, 9, 1700000000, 60000};
+  const FinishedGame better{50, 9, 1700000000, 60000, {}, {}};
   const std::vector<FinishedGame> table(kBestGames, better);
   struct Case {
     const char* Name;
@@ -167,12 +176,12 @@ TEST(Golden, TheRecordOnTheSignAndTheTitle) {
       {"game_over_new_best", {}, true},
       {"game_over_third", {better, better}, true},
       {"game_over_outside_the_table", table, true},
-      {"title_with_a_best", {{1234, 40, 1700000000, 90000}}, false},
+      {"title_with_a_best", {{1234, 40, 1700000000, 90000, {}, {}}}, false},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.Name);
     TestGame t;
-    t.Host.Memory.Stored.Best = c.Stored;
+    t.Memory.Stored.Best = c.Stored;
     if (!c.GameOver) {
       t.Load();
       ASSERT_FALSE(t.RunUntil(t.Host.Clock() + 1500));

@@ -9,6 +9,22 @@
 #include <vector>
 
 #include "platform/host.h"
+#include "platform/sdl/sdl_host.h"
+
+namespace fg {
+
+// What the tests read of the real host, which the game itself never asks for.
+struct SdlHostProbe {
+  // The windowed scale (what Ctrl+1 ... Ctrl+6 set) and whether the window fills the screen.
+  static int Scale(const SdlHost& h) { return h.window_.scale_; }
+  static bool Fullscreen(const SdlHost& h) { return h.window_.fullscreen_; }
+  // Where the image sits in the window as last presented.
+  static const Layout& CurrentLayout(const SdlHost& h) { return h.window_.layout_; }
+  static int PadCount(const SdlHost& h) { return static_cast<int>(h.input_.pads_.size()); }
+  static SDL_Window* Window(const SdlHost& h) { return h.window_.window_.get(); }
+};
+
+}  // namespace fg
 
 namespace fg::test {
 

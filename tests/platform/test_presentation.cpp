@@ -45,29 +45,44 @@ TEST(Presentation, TheWindowAndItsFrameStayOnTheUsableArea) {
     EXPECT_EQ(FittingScale(c.Asked, c.Usable, c.Around), c.Fitting);
   }
 
+  const Rect hd{0, 0, 1920, 1080};
+  EXPECT_EQ(ScaleRefusal(4, 2, {0, 0, 1080, 1920}, bar),
+            "--scale 4 does not fit this screen's 1080 columns; using 2");
+  EXPECT_EQ(ScaleRefusal(2, 2, hd, bar), "");
+
+  // Every change of size: the window grows or shrinks about its centre, then its frame moves
+  // onto the usable area; the start grows out of the whole area.
   struct Places {
     Rect Usable;
     Frame Around;
+    Rect Before;  // the window's inside before: the start, Ctrl+N, leaving fullscreen
     int Side;
-    int CentreX;
-    int CentreY;
     Point Inside;  // the top-left of the window inside its frame
   };
   const Frame thin{20, 1, 1, 1};
   const Places places[] = {
-      {{0, 0, 1920, 1080}, thin, 800, 960, 540, {560, 140}},       // centred: stays
-      {{0, 0, 1920, 1080}, thin, 800, 960, 400, {560, 20}},        // title bar above the top
-      {{0, 0, 1920, 1080}, thin, 800, 960, 1000, {560, 279}},      // below the bottom
-      {{0, 0, 1920, 1080}, thin, 800, 1900, 540, {1119, 140}},     // beyond the right
-      {{64, 0, 1856, 1080}, thin, 800, 300, 540, {65, 140}},       // a panel on the left
-      {{0, 24, 1920, 1056}, thin, 1200, 960, 540, {360, 44}},      // too tall: the title bar shows
-      {{0, 0, 1000, 1000}, thin, 1200, 500, 500, {1, 20}},         // too large: its corner shows
-      {{1920, 0, 2560, 1440}, none, 800, 3200, 720, {2800, 320}},  // a second display
+      {hd, thin, hd, 800, {560, 140}},                                      // start: centred
+      {{0, 48, 3840, 2112}, thin, {0, 48, 3840, 2112}, 1600, {1120, 304}},  // panel on top
+      {hd, thin, {760, 340, 400, 400}, 800, {560, 140}},    // Ctrl+2, or F11 Ctrl+2 F11
+      {hd, thin, {560, 140, 800, 800}, 400, {760, 340}},    // Ctrl+1, or F11 Ctrl+1 F11
+      {hd, thin, {1700, 100, 400, 400}, 400, {1519, 100}},  // F11 F11 from half off the right
+      {hd, thin, {760, 200, 400, 400}, 800, {560, 20}},     // title bar above the top
+      {hd, thin, {760, 800, 400, 400}, 800, {560, 279}},    // below the bottom
+      {hd, thin, {1700, 340, 400, 400}, 800, {1119, 140}},  // beyond the right
+      {{0, 32, 1920, 1048}, thin, {760, 52, 400, 400}, 800, {560, 52}},       // under a top panel
+      {{64, 0, 1856, 1080}, thin, {100, 340, 400, 400}, 800, {65, 140}},      // a panel on the left
+      {{0, 0, 5120, 2880}, thin, {4700, 2460, 400, 400}, 2400, {2719, 479}},  // Ctrl+6 on 5K
+      {hd, thin, {0, 20, 2500, 1500}, 800, {850, 279}},  // resized from outside, Ctrl+2
+      {{0, 24, 1920, 1056}, thin, {760, 340, 400, 400}, 1200, {360, 44}},  // too tall
+      {{0, 0, 1000, 1000}, thin, {300, 300, 400, 400}, 1200, {1, 20}},  // too large: corner shows
+      {{1920, 0, 2560, 1440}, none, {3000, 520, 400, 400}, 800, {2800, 320}},  // second display
   };
   for (const Places& c : places) {
-    SCOPED_TRACE(::testing::Message() << "side " << c.Side << " centre " << c.CentreX << ","
-                                      << c.CentreY << " on " << c.Usable.X << "," << c.Usable.Y);
-    EXPECT_EQ(PlaceWindow(c.Usable, c.Around, c.Side, c.CentreX, c.CentreY), c.Inside);
+    SCOPED_TRACE(::testing::Message()
+                 << "from " << c.Before.W << "x" << c.Before.H << "+" << c.Before.X << "+"
+                 << c.Before.Y << " to " << c.Side << " on " << c.Usable.X << "," << c.Usable.Y);
+    const Point p = PlaceResizedWindow(c.Usable, c.Around, c.Before, c.Side);
+    EXPECT_EQ(std::pair(p.X, p.Y), std::pair(c.Inside.X, c.Inside.Y));
   }
 }
 

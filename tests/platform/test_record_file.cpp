@@ -5,6 +5,7 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -55,7 +56,9 @@ std::string Snapshot(const fs::path& folder) {
 
 // A fresh folder of its own under the test's temporary folder.
 fs::path FreshDir(const std::string& name) {
-  fs::path dir = fs::path(::testing::TempDir()) / ("fg-record-" + name);
+  // Of this process: another test run on the machine must not write into it.
+  fs::path dir =
+      fs::path(::testing::TempDir()) / ("fg-record-" + std::to_string(::getpid()) + "-" + name);
   fs::remove_all(dir);
   fs::create_directories(dir);
   return dir;
@@ -83,7 +86,7 @@ std::vector<int> Scores(const std::vector<FinishedGame>& best) {
 // allowed (not root).
 bool MountFullDisk(const fs::path& dir) {
   fs::create_directories(dir);
-  if (::mount("tmpfs", dir.c_str(), "tmpfs", 0, "size=64k") != 0) return false;
+  if (::mount("tmpfs", dir.c_str(), "tmpfs", 0, "size=64k,mode=0700") != 0) return false;
   WriteText(dir / kRecordFileName, kGoodRecord);
   const int fd = ::open((dir / "filler").c_str(), O_WRONLY | O_CREAT, 0600);
   const std::string block(4096, 'x');
@@ -94,7 +97,10 @@ bool MountFullDisk(const fs::path& dir) {
 }
 
 TEST(RecordFile, WhateverIsInTheFilesPlaceTheGamePlaysOnAndSaysSoAtMostOnce) {
-  enum Outcome { kStored, kKeptAside, kUntouched };
+  // kLater: untouched while the obstacle stands, stored once it is gone, by the next try or at
+  // the program's end.
+  enum Outcome { kStored, kKeptAside, kUntouched, kLater };
+  int lock = -1;         // the lock, held by "another program"
   bool mounted = false;  // the full disk is a real one
   // A record folder holding `text` as the record.
   const auto fileWith = [](const std::string& text) {
@@ -109,6 +115,8 @@ TEST(RecordFile, WhateverIsInTheFilesPlaceTheGamePlaysOnAndSaysSoAtMostOnce) {
     Outcome Then;
     std::string Said;       // part of the one line on standard error; empty: nothing said
     bool FullDisk = false;  // where no disk can be filled, its writes fail as a full one's
+    bool Quit = false;  // kLater: freed, then the program ends at once (else waits on the title)
+    const char* Data = "";  // XDG_DATA_HOME's last part
   } cases[] = {
       {"nothing yet, no folder", [](const fs::path&) {}, kStored, ""},
       {"a good file with a line of a later version", fileWith(kGoodRecord), kStored, ""},
@@ -116,10 +124,26 @@ TEST(RecordFile, WhateverIsInTheFilesPlaceTheGamePlaysOnAndSaysSoAtMostOnce) {
        "is not a record of this game; kept as"},
       {"a cut-off file", fileWith(std::string(kGoodRecord).substr(0, 60)), kKeptAside,
        "is cut off; kept as"},
-      {"a later version", fileWith("fenzogobbix record 7\nend\n"), kKeptAside,
-       "is written by a later version (7); kept as"},
-      {"a file where the folder should be", [](const fs::path& d) { WriteText(d, "not a folder"); },
-       kUntouched, "Not a directory"},
+      {"a later version", fileWith("fenzogobbix record 7\nflavour sour\nend\n"), kStored, ""},
+      {"a file where the folder should be, its path a terminal's command",
+       [](const fs::path& d) { WriteText(d, "not a folder"); }, kUntouched,
+       "\\x1b[2J\\xe2\\x80\\xae\\x9b/fenzogobbix/scores.txt': Not a directory", false, false,
+       "\x1b[2J\xE2\x80\xAE\x9B"},
+      {"a folder others may write",
+       [](const fs::path& d) {
+         fs::create_directories(d);
+         fs::permissions(d, fs::perms::all);
+       },
+       kUntouched, "may be written by other users"},
+      {"an empty folder in the new file's place",
+       [](const fs::path& d) { fs::create_directories(d / ".scores.txt.new"); }, kStored, ""},
+      {"the lock held by another program",
+       [&](const fs::path& d) {
+         fs::create_directories(d);
+         lock = ::open((d / "scores.lock").c_str(), O_RDWR | O_CREAT, 0600);
+         ASSERT_EQ(::flock(lock, LOCK_EX), 0);
+       },
+       kLater, ""},
       {"a directory in the file's place",
        [](const fs::path& d) { fs::create_directories(d / kRecordFileName); }, kUntouched,
        "is not a regular file"},
@@ -134,11 +158,12 @@ TEST(RecordFile, WhateverIsInTheFilesPlaceTheGamePlaysOnAndSaysSoAtMostOnce) {
          mounted = MountFullDisk(d);
          if (!mounted) fileWith(kGoodRecord)(d);
        },
-       kUntouched, "No space left on device", true},
+       kLater, "No space left on device", true, true},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.Name);
-    const fs::path data = FreshDir("cases");
+    const fs::path data = FreshDir("cases") / c.Data;
+    fs::create_directories(data);
     const fs::path folder = data / "fenzogobbix";
     ASSERT_EQ(::setenv("XDG_DATA_HOME", data.c_str(), 1), 0);
     c.Put(folder);
@@ -154,11 +179,15 @@ TEST(RecordFile, WhateverIsInTheFilesPlaceTheGamePlaysOnAndSaysSoAtMostOnce) {
     }
     TestGame t;
     t.Host.Store = &file;
+    const auto start = std::chrono::steady_clock::now();
     t.Load();
+    EndAGame(t, 0);  // no best, never kept
     EndAGame(t, 7);
     EndAGame(t, 3);
     t.Host.KeyPress(t.Host.Clock(), kMKey);  // on the title: stored at once
     ASSERT_FALSE(t.RunUntil(t.Host.Clock() + 10));
+    // Never frozen waiting for a lock held elsewhere: one wait would take 1.5 s, these took four.
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(3));
 
     // The game played on and its table in memory holds the session's games.
     const std::vector<int> session =
@@ -170,10 +199,18 @@ TEST(RecordFile, WhateverIsInTheFilesPlaceTheGamePlaysOnAndSaysSoAtMostOnce) {
     EXPECT_NE(told.find(c.Said), std::string::npos) << told;
 
     const fs::path aside = folder / (std::string(kRecordFileName) + ".unreadable-1");
-    if (c.Then == kUntouched) {
+    if (c.Then == kUntouched || c.Then == kLater) {
       EXPECT_EQ(Snapshot(folder), before);
       EXPECT_FALSE(fs::exists(folder / ".scores.txt.new"));
-    } else {
+    }
+    if (c.Then == kLater) {
+      ::close(lock);
+      file.Write = ::write;
+      if (mounted) fs::remove(folder / "filler");
+      if (c.Quit) t.Host.KeyPress(t.Host.Clock() + 10, kEsc);
+      EXPECT_EQ(t.RunUntil(t.Host.Clock() + 4000), c.Quit);
+    }
+    if (c.Then != kUntouched) {
       EXPECT_EQ(fs::exists(aside) ? ReadText(aside) : "", c.Then == kKeptAside ? before : "");
       const auto stored = ParseRecord(ReadText(folder / kRecordFileName));
       ASSERT_TRUE(stored.has_value());
@@ -275,6 +312,7 @@ TEST(RecordFile, TwoWritersAtOnceLoseNoGame) {
     const auto stored = ParseRecord(ReadText(dir / kRecordFileName));
     ASSERT_TRUE(stored.has_value());
     EXPECT_EQ(Scores(stored->Best), (std::vector<int>{60, 59, 58, 57, 56, 55, 54, 53, 52, 51}));
+    for (const FinishedGame& g : stored->Best) EXPECT_EQ(g.Replay, "r" + std::to_string(g.Score));
   }
 }
 

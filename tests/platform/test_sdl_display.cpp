@@ -38,14 +38,14 @@ Surface Noise(uint32_t seed) {
 }
 
 uint32_t WindowPixel(SdlHost& host, int x, int y) {
-  SDL_Surface* s = SDL_GetWindowSurface(host.Window());
+  SDL_Surface* s = SDL_GetWindowSurface(SdlHostProbe::Window(host));
   return static_cast<const uint32_t*>(s->pixels)[y * (s->pitch / 4) + x] & 0xFFFFFF;
 }
 
 // Every window pixel: the image pixel its block belongs to, black around the image. Returns
 // the first pixel that is not, as text, or "" when all are.
 std::string FirstWrongPixel(SdlHost& host, const Surface& image) {
-  SDL_Surface* s = SDL_GetWindowSurface(host.Window());
+  SDL_Surface* s = SDL_GetWindowSurface(SdlHostProbe::Window(host));
   const Layout l = LayoutFor(s->w, s->h);
   for (int y = 0; y < s->h; ++y) {
     for (int x = 0; x < s->w; ++x) {
@@ -65,13 +65,13 @@ std::string FirstWrongPixel(SdlHost& host, const Surface& image) {
 }
 
 void WindowSize(SdlHost& host, int& w, int& h) {
-  SDL_GetWindowSize(host.Window(), &w, &h);
+  SDL_GetWindowSize(SdlHostProbe::Window(host), &w, &h);
 }
 
 // The 768-row dummy desktop refuses every scale above 1 [D23]: larger windows come from
 // outside, as a window manager would make them.
 void ResizeFromOutside(SdlHost& host, int w, int h) {
-  SDL_SetWindowSize(host.Window(), w, h);
+  SDL_SetWindowSize(SdlHostProbe::Window(host), w, h);
   host.DoEvents();
 }
 
@@ -83,8 +83,8 @@ TEST(SdlDisplay, WithoutOptionsTheWindowIsTheImagesOwnSize) {
   WindowSize(host, w, h);
   EXPECT_EQ(w, 400);
   EXPECT_EQ(h, 400);
-  EXPECT_EQ(host.Scale(), 1);
-  EXPECT_FALSE(host.Fullscreen());
+  EXPECT_EQ(SdlHostProbe::Scale(host), 1);
+  EXPECT_FALSE(SdlHostProbe::Fullscreen(host));
 }
 
 TEST(SdlDisplay, EnlargedRefreshesShowEveryPixelAsABlock) {
@@ -96,7 +96,7 @@ TEST(SdlDisplay, EnlargedRefreshesShowEveryPixelAsABlock) {
     host.ShowWindow();
     EXPECT_EQ(FirstWrongPixel(host, image), "") << "first appearance at " << scale;
     ResizeFromOutside(host, 400 * scale, 400 * scale);
-    EXPECT_EQ(host.CurrentLayout(), (Layout{scale, 0, 0}));
+    EXPECT_EQ(SdlHostProbe::CurrentLayout(host), (Layout{scale, 0, 0}));
     EXPECT_EQ(FirstWrongPixel(host, image), "") << "resized to " << scale;
     // A few changed rows: only those bands are drawn again, and they must land in place.
     for (int y : {0, 57, 200, 201, 399}) {
@@ -141,7 +141,7 @@ TEST(SdlDisplay, CtrlAndADigitChooseTheScaleAndNeverReachTheGame) {
   host.DoEvents();
   WindowSize(host, w, h);
   EXPECT_EQ(w, 400);
-  EXPECT_EQ(host.Scale(), 1);
+  EXPECT_EQ(SdlHostProbe::Scale(host), 1);
   EXPECT_EQ(FirstWrongPixel(host, image), "") << "after Ctrl+3";
 
   // Resized from outside, the window gets its size back at Ctrl+1, the current scale, and
@@ -153,7 +153,7 @@ TEST(SdlDisplay, CtrlAndADigitChooseTheScaleAndNeverReachTheGame) {
     WindowSize(host, w, h);
     EXPECT_EQ(w, 400) << key;
     EXPECT_EQ(h, 400) << key;
-    EXPECT_EQ(host.Scale(), 1);
+    EXPECT_EQ(SdlHostProbe::Scale(host), 1);
   }
   EXPECT_TRUE(sink.Take().empty());
 
@@ -175,7 +175,7 @@ TEST(SdlDisplay, F11AndAltEnterFillTheScreenCentredAndComeBack) {
   host.ShowWindow();
   int x0 = 0;
   int y0 = 0;
-  SDL_GetWindowPosition(host.Window(), &x0, &y0);
+  SDL_GetWindowPosition(SdlHostProbe::Window(host), &x0, &y0);
   int w = 0;
   int h = 0;
 
@@ -184,11 +184,11 @@ TEST(SdlDisplay, F11AndAltEnterFillTheScreenCentredAndComeBack) {
   PushKey(SDL_KEYDOWN, SDLK_F11, 0, 1);
   PushKey(SDL_KEYUP, SDLK_F11);
   host.DoEvents();
-  EXPECT_TRUE(host.Fullscreen());
+  EXPECT_TRUE(SdlHostProbe::Fullscreen(host));
   WindowSize(host, w, h);
   EXPECT_EQ(w, 1024);
   EXPECT_EQ(h, 768);
-  EXPECT_EQ(host.CurrentLayout(), (Layout{1, 312, 184}));
+  EXPECT_EQ(SdlHostProbe::CurrentLayout(host), (Layout{1, 312, 184}));
   EXPECT_EQ(FirstWrongPixel(host, image), "") << "fullscreen";
   image.At(10, 10) = 0x123456;  // a refresh in fullscreen lands in the centred image
   host.Refresh(image);
@@ -197,26 +197,26 @@ TEST(SdlDisplay, F11AndAltEnterFillTheScreenCentredAndComeBack) {
   // Ctrl+2 in fullscreen would be the size to come back to, but it is refused here too.
   test::Press(SDLK_2, KMOD_LCTRL);
   host.DoEvents();
-  EXPECT_TRUE(host.Fullscreen());
+  EXPECT_TRUE(SdlHostProbe::Fullscreen(host));
 
   // Either Alt with Enter, main or keypad; the Enter never reaches the game.
   test::Press(SDLK_RETURN, KMOD_RALT);
   host.DoEvents();
-  EXPECT_FALSE(host.Fullscreen());
+  EXPECT_FALSE(SdlHostProbe::Fullscreen(host));
   WindowSize(host, w, h);
   EXPECT_EQ(w, 400);
   test::Press(SDLK_KP_ENTER, KMOD_LALT);
   host.DoEvents();
-  EXPECT_TRUE(host.Fullscreen());
+  EXPECT_TRUE(SdlHostProbe::Fullscreen(host));
   test::Press(SDLK_1, KMOD_LCTRL);
   test::Press(SDLK_F11);
   host.DoEvents();
-  EXPECT_FALSE(host.Fullscreen());
+  EXPECT_FALSE(SdlHostProbe::Fullscreen(host));
   WindowSize(host, w, h);
   EXPECT_EQ(w, 400);
   int x1 = 0;
   int y1 = 0;
-  SDL_GetWindowPosition(host.Window(), &x1, &y1);
+  SDL_GetWindowPosition(SdlHostProbe::Window(host), &x1, &y1);
   EXPECT_EQ(x1, x0);
   EXPECT_EQ(y1, y0);
   EXPECT_EQ(FirstWrongPixel(host, image), "") << "back in a window";
@@ -230,7 +230,7 @@ TEST(SdlDisplay, StartsInFullscreenWhenAsked) {
   host.Refresh(image);
   host.ShowWindow();
   host.DoEvents();
-  EXPECT_TRUE(host.Fullscreen());
+  EXPECT_TRUE(SdlHostProbe::Fullscreen(host));
   EXPECT_EQ(FirstWrongPixel(host, image), "");
   test::Press(SDLK_F11);
   host.DoEvents();
@@ -249,7 +249,7 @@ TEST(SdlDisplay, AWindowResizedByOthersStillShowsTheImage) {
   host.ShowWindow();
   for (auto [w, h] :
        {std::pair{1000, 900}, std::pair{1203, 801}, std::pair{300, 250}, std::pair{401, 1600}}) {
-    SDL_SetWindowSize(host.Window(), w, h);  // as a tiling window manager would
+    SDL_SetWindowSize(SdlHostProbe::Window(host), w, h);  // as a tiling window manager would
     host.DoEvents();
     image.At(0, 0) ^= 0x010101;  // and the game goes on drawing
     host.Refresh(image);
@@ -267,7 +267,7 @@ TEST(SdlDisplay, ThePauseKeyAndALostFocusReachTheGame) {
   test::Press(SDLK_p, KMOD_LSHIFT);
   SDL_Event focus{};
   focus.type = SDL_WINDOWEVENT;
-  focus.window.windowID = SDL_GetWindowID(host.Window());
+  focus.window.windowID = SDL_GetWindowID(SdlHostProbe::Window(host));
   focus.window.event = SDL_WINDOWEVENT_FOCUS_LOST;
   SDL_PushEvent(&focus);
   host.DoEvents();
@@ -327,7 +327,7 @@ TEST(SdlDisplay, TheLinksEdgePixelsStayInertAtEveryScale) {
   };
   for (int s = 1; s <= kMaxScale; ++s) {
     ResizeFromOutside(host, 400 * s, 400 * s);
-    ASSERT_EQ(host.CurrentLayout(), (Layout{s, 0, 0}));
+    ASSERT_EQ(SdlHostProbe::CurrentLayout(host), (Layout{s, 0, 0}));
     const int midY = 57 * s;
     const int midX = 200 * s;
     EXPECT_FALSE(litAt(133 * s - 1, midY)) << "left edge, scale " << s;

@@ -173,6 +173,11 @@ TEST(Pause, WhilePausedArrowPressesWaitReleasesClearAndMSEscapeAndCloseWork) {
   EXPECT_EQ(t.S().MusicOn, 0);
   EXPECT_EQ(t.S().SoundOn, 0);
   EXPECT_TRUE(t.G->Pause.On);  // the toggles leave the pause alone
+  // Resumed, the snake runs on along its row: the blind press left no tap behind. [D16]
+  for (const bool down : {false, true, false}) (down ? Form_KeyDown : Form_KeyUp)(*t.G, kP, 0);
+  t.Tick();
+  EXPECT_EQ(t.S().HeadY, kStartY);
+  Form_KeyDown(*t.G, kP, 0);
 
   // Escape goes back to the title; the next game starts unpaused and runs.
   Form_KeyDown(*t.G, kEsc, 0);

@@ -113,6 +113,9 @@ TEST(CommandLine, ABadArgumentIsEchoedEscapedAndCut) {
        "31m",
        "'\\xc2\\x9b31m'"},
       {"caf\xC3\xA9", "'caf\xC3\xA9'"},
+      {"\x9B"
+       "31m\xE2\x80\xAEgpj.exe",
+       "'\\x9b31m\\xe2\\x80\\xaegpj.exe'"},  // stray byte, bidi
       {std::string(64, 'y'), "'" + std::string(64, 'y') + "'"},
       {long70, "'" + std::string(61, 'x') + "...'"},
       {std::string(60, 'x') + "\x01\x01", "'" + std::string(60, 'x') + "...'"},
@@ -231,12 +234,13 @@ TEST(CommandLine, TheProgramPrintsTheScoresWithoutADisplayAndChangesNothing) {
             "   2         3       8  2024-05-01 12:34      0:09\n");
   EXPECT_EQ(table.Err, "");
 
-  // An unreadable file is told, and left where it is for the game to deal with.
+  // An unreadable file is told on both streams, never as an empty table, and left where it is
+  // for the game to deal with.
   std::ofstream(file) << "fenzogobbix record 1\ngame 3 8";
   const Outcome cut = RunGame({"--scores"});
-  EXPECT_EQ(cut.Status, 0);
-  EXPECT_EQ(cut.Out, "No finished game yet.\n");
-  EXPECT_EQ(cut.Err, "fenzogobbix: the score file " + file + " is cut off\n");
+  EXPECT_EQ(cut.Status, 1);
+  EXPECT_EQ(cut.Out, "fenzogobbix: the score file '" + file + "' is cut off\n");
+  EXPECT_EQ(cut.Err, cut.Out);
   EXPECT_EQ(ReadAll(file), "fenzogobbix record 1\ngame 3 8");
 }
 

@@ -40,10 +40,10 @@ TEST(Title, ALowerBestLeavesNoTraceOfTheWidestPlate) {
   TestGame clean;
   clean.Load();
   TestGame t;
-  t.Host.Memory.Stored.Best = {{kMaxRecordScore, 5, 0, 15}};
+  t.Memory.Stored.Best = {{kMaxRecordScore, 5, 0, 15, {}, {}}};
   t.Load();
   ASSERT_EQ(t.G->MainForm.BestShown, "BEST 99999999");
-  t.G->Record.Best = {{3, 5, 0, 15}};  // another copy of the game rewrote the table
+  t.G->Record.Best = {{3, 5, 0, 15, {}, {}}};  // another copy of the game rewrote the table
   ShowTitle(*t.G);
   // Right of the new, narrow plate the title is the picture as drawn.
   const Surface& now = t.G->BufferFrm.picTitle;

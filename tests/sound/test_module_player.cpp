@@ -298,7 +298,7 @@ class SoundSdlDiskOutput : public testing::Test {
 TEST_F(SoundSdlDiskOutput, MusicPlaysUntilStopped) {
   {
     SdlHost host;
-    ASSERT_TRUE(host.AudioOpen());
+    ASSERT_TRUE(host.MusicRate() > 0);
     rate = host.MusicRate();
     XmpModulePlayer player(host);
     player.MIDASstartBackgroundPlay(100);
@@ -325,7 +325,7 @@ TEST_F(SoundSdlDiskOutput, MusicPlaysUntilStopped) {
 TEST_F(SoundSdlDiskOutput, EffectsPlayOneAtATime) {
   {
     SdlHost host;
-    ASSERT_TRUE(host.AudioOpen());
+    ASSERT_TRUE(host.MusicRate() > 0);
     rate = host.MusicRate();
     host.PlayWave(EmbeddedAsset("101.wav"));
     SDL_Delay(1000);
@@ -370,7 +370,7 @@ TEST_F(SoundSdlDiskOutput, EffectsOverTheLoudestPartOfTheTuneNeverClip) {
   std::atomic<size_t> at{0};
   {
     SdlHost host;
-    ASSERT_TRUE(host.AudioOpen());
+    ASSERT_TRUE(host.MusicRate() > 0);
     rate = host.MusicRate();
     ASSERT_EQ(rate, kRate);
     host.SetMusicHook([&](uint8_t* stream, int bytes) {
@@ -407,7 +407,7 @@ TEST_F(SoundSdlDiskOutput, GameThreadCallsWhileTheAudioThreadRenders) {
   setenv("SDL_DISKAUDIOFILE", "/dev/null", 1);
   setenv("SDL_DISKAUDIODELAY", "0", 1);
   SdlHost host;
-  ASSERT_TRUE(host.AudioOpen());
+  ASSERT_TRUE(host.MusicRate() > 0);
   XmpModulePlayer player(host);
   player.MIDASstartBackgroundPlay(100);
   const Uint32 end = SDL_GetTicks() + 500;

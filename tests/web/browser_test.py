@@ -131,6 +131,12 @@ def browser(extra_args=()):
               *extra_args]:
         options.add_argument(a)
     driver = webdriver.Chrome(service=Service("/usr/bin/chromedriver"), options=options)
+    # When the game sets its caption, the first thing it does on starting: measured from outside.
+    driver.execute_cdp_cmd("Page.addScriptToEvaluateOnNewDocument", {"source": """
+        const title = Object.getOwnPropertyDescriptor(Document.prototype, 'title');
+        Object.defineProperty(Document.prototype, 'title', {configurable: true, get: title.get,
+          set(v) { window.fgCaptionAt = window.fgCaptionAt || performance.now();
+                   title.set.call(this, v); }});"""})
     try:
         yield driver
     finally:
@@ -588,10 +594,11 @@ CHECKS = [check_title, check_page, check_music, check_gesture, check_no_worklet,
 # ---------------------------------------------------------------------------------------------
 # A phone: touch and a pad, in a second browser with touch emulated through the DevTools protocol
 
-PHONES = [  # CSS width, height, device pixel ratio, device pixels per image pixel wanted
-    (844, 390, 3, 2),  # held sideways
-    (360, 740, 3, 2),  # upright; the play checks below run in this one
+PHONES = [  # CSS width, height, device pixel ratio
+    (740, 360, 3),  # held sideways
+    (360, 740, 3),  # upright; the play checks below run in this one
 ]
+FILL = 0.95  # of the screen's narrower side the field takes at a ratio of 2 or more
 # A pad with the standard mapping, in place of the browser's: window.fgPad(buttons, x, y) plugs
 # it in or moves it, window.fgPad(null) pulls it out.
 PAD_STUB = """
@@ -661,10 +668,11 @@ def heading(page):
 
 
 def check_phone_layout(page, pics):
-    """Upright and sideways at three device pixels per CSS pixel: the whole field at the largest
-    whole scale beside or above the controls, each control a thumb's size inside the screen and
-    clear of the field, the canvas in blocks of one colour."""
-    for width, height, ratio, want in PHONES:
+    """Upright and sideways at three device pixels per CSS pixel: the whole field nearly as wide
+    as the screen's narrower side, beside or above the controls, each control a thumb's size
+    inside the screen and clear of the field, the canvas sampled nearest-neighbour (no colour on
+    screen that the canvas lacks)."""
+    for width, height, ratio in PHONES:
         page.d.execute_cdp_cmd("Emulation.setDeviceMetricsOverride", {
             "width": width, "height": height, "deviceScaleFactor": ratio, "mobile": True})
         time.sleep(0.3)
@@ -688,8 +696,18 @@ def check_phone_layout(page, pics):
         if page.shots:
             with open(os.path.join(page.shots, f"phone-{view}.png"), "wb") as f:
                 f.write(base64.b64decode(page.d.execute_cdp_cmd("Page.captureScreenshot", {})["data"]))
-        scale = check_whole_pixels(page)
-        check(scale == want, f"{view}: {scale} device pixels per image pixel, want {want}")
+        side = canvas[3] - canvas[1]
+        print(f"figure: {view} at ratio {ratio}: the field is {side:.1f} CSS px, "
+              f"{100 * side / min(width, height):.1f} % of the narrower side")
+        check(side >= FILL * min(width, height), f"{view}: the field is {side:.1f} CSS px wide")
+        before = page.shot()
+        shown = page.d.execute_cdp_cmd("Page.captureScreenshot", {"format": "png", "clip": {
+            "x": canvas[1], "y": canvas[2], "width": side, "height": side, "scale": 1}})
+        screen = decode_png(base64.b64decode(shown["data"]))
+        colours = {p.rgb[i:i + 3] for p in (before, page.shot()) for i in range(0, len(p.rgb), 3)}
+        blended = {screen.rgb[i:i + 3] for i in range(0, len(screen.rgb), 3)} - colours
+        # A blend of neighbours makes thousands; a frame drawn between the shots, a few.
+        check(len(blended) < 20, f"{view}: {len(blended)} colours on screen the canvas lacks")
 
 
 def check_phone_play(page, pics):
@@ -726,6 +744,11 @@ def check_phone_play(page, pics):
         check(got == want, f"after {what} the snake goes {got}, want {want}")
     check(page.js("return window.scrollX === 0 && window.scrollY === 0 && "
                   "window.visualViewport.scale === 1"), "the page scrolled or zoomed")
+    # A touch the browser cancels (a system gesture) lets go, and nobody asks to cancel it.
+    touches(page, "touchStart", [centre(page, pad % "Down")])
+    touches(page, "touchCancel")
+    noise = [e["message"] for e in page.d.get_log("browser") if "Ignored attempt" in e["message"]]
+    check(not noise, f"the console got {noise[:2]}")
 
 
 def check_phone_pause(page, pics):
@@ -755,14 +778,34 @@ def check_phone_quit(page, pics):
     check(page.js("return window.fgSamePage === true"), "the page was reloaded")
 
 
-PHONE_CHECKS = [check_phone_layout, check_phone_play, check_phone_pause, check_phone_quit]
+def check_phone_switches(page, pics):
+    """The music and effects buttons switch M and S and show the switches as the game has them,
+    whatever changed them: a tap, a key, the record at start."""
+    def shown():
+        return page.js("return ['music', 'effects'].map((id) => "
+                       "!document.getElementById(id).classList.contains('off'))")
+
+    wait_for_title(page, pics, "the title")
+    check(shown() == [True, True], f"first run: the buttons show {shown()}")
+    for button, want in (("#music", [False, True]), ("#effects", [False, False])):
+        touch_tap(page, button)
+        wait_for(lambda: shown() == want, f"{want} after a tap on {button} (shows {shown()})")
+    wait_for(lambda: peak_level(page, 0.3) == 0, "silence with the music off")
+    page.key("m")  # a keyboard's M: the button follows though the page did not see it pressed
+    wait_for(lambda: shown() == [True, False], f"music on after the M key (shows {shown()})")
+    page.open()  # from the record: music on, effects off
+    check(shown() == [True, False], f"after a reload the buttons show {shown()}")
+
+
+PHONE_CHECKS = [check_phone_layout, check_phone_play, check_phone_pause, check_phone_quit,
+                check_phone_switches]
 
 
 def open_phone(driver, url, shots):
     driver.execute_cdp_cmd("Page.addScriptToEvaluateOnNewDocument", {"source": PAD_STUB})
     driver.execute_cdp_cmd("Emulation.setTouchEmulationEnabled", {"enabled": True,
                                                                   "maxTouchPoints": 5})
-    width, height, ratio, _ = PHONES[-1]
+    width, height, ratio = PHONES[-1]
     driver.execute_cdp_cmd("Emulation.setDeviceMetricsOverride", {
         "width": width, "height": height, "deviceScaleFactor": ratio, "mobile": True})
     page = Page(driver, url)
@@ -854,12 +897,23 @@ STORAGE_FAULTS = {
 }
 
 
+# Every text the page's status line takes, in order.
+SAID_LOG = """
+window.fgSaid = [];
+document.addEventListener('DOMContentLoaded', () => {
+  const line = document.getElementById('said');
+  new MutationObserver(() => { if (line.textContent) window.fgSaid.push(line.textContent); })
+      .observe(line, {childList: true, characterData: true, subtree: true});
+});"""
+
+
 def check_record_without_storage(url, pics):
     """Storage that throws: the game plays on, shows its sign and its best from memory, and
     nothing reaches the console."""
     for name, fault in STORAGE_FAULTS.items():
         with browser(["--autoplay-policy=no-user-gesture-required"]) as driver:
-            driver.execute_cdp_cmd("Page.addScriptToEvaluateOnNewDocument", {"source": fault})
+            driver.execute_cdp_cmd("Page.addScriptToEvaluateOnNewDocument",
+                                   {"source": fault + SAID_LOG})
             page = Page(driver, url)
             page.open()
             page.pointer(OUTSIDE_POINT)
@@ -871,6 +925,12 @@ def check_record_without_storage(url, pics):
             errors = [e.get("message") for e in driver.get_log("browser")
                       if e.get("level") == "SEVERE"]
             check(not errors, f"{name}: the console got {errors}")
+            # The store's own line on standard error is told once on the page, on the line
+            # screen readers read.
+            said = page.js("return window.fgSaid.concat("
+                           "document.getElementById('said').getAttribute('role'));")
+            check(len(said) == 2 and "storage" in said[0] and said[1] == "status",
+                  f"{name}: the page told the store's problem {said}")
 
 
 RECORD_CHECKS = [check_record_across_a_reload, check_record_without_storage]
@@ -938,12 +998,42 @@ def reload_offline(page, pics, state, what):
         state["down"] = False
 
 
+DAMAGE_PROGRAM = """
+    return caches.keys().then((names) => caches.open(names[0])).then((cache) => cache.keys()
+        .then((requests) => {
+          const wasm = requests.find((r) => r.url.endsWith('.wasm'));
+          return cache.put(wasm, new Response(new Uint8Array([0, 97, 115, 109, 1, 0, 0, 0, 9]),
+                                              {headers: {'Content-Type': 'application/wasm'}}))
+              .then(() => wasm.url);
+        }));"""
+
+
 def check_offline(page, pics, state, dist):
-    """With the server gone the page loads from what the worker kept, the title pixel for pixel."""
+    """With the server gone the page loads from what the worker kept, the title pixel for pixel.
+    A program damaged in what the worker kept is fetched again online, the game starting after
+    all; offline, the page says it cannot start."""
     wait_for_title(page, pics, "the title")
     caches = kept(page)
     check(len(caches) == 1, f"caches: {caches}")
     reload_offline(page, pics, state, "first build")
+    url = page.js(DAMAGE_PROGRAM)
+    page.open()
+    wait_for_title(page, pics, "the title after the damaged program was fetched again")
+    size = os.path.getsize(os.path.join(dist, url.rsplit("/", 1)[1]))
+    check(page.js("return caches.match(arguments[0]).then((r) => r.arrayBuffer())"
+                  ".then((b) => b.byteLength)", url) == size, "the damaged program is still kept")
+    page.js(DAMAGE_PROGRAM)
+    state["down"] = True
+    try:
+        page.d.execute_cdp_cmd("Network.clearBrowserCache", {})
+        page.d.get(page.url)
+        line = page.d.find_element("id", "loading")
+        wait_for(lambda: "cannot start offline" in line.text, "a word that it cannot start "
+                 "offline")
+    finally:
+        state["down"] = False
+    page.open()
+    wait_for_title(page, pics, "the title online again")
 
 
 def check_installable(page, pics, state, dist):
@@ -1000,14 +1090,17 @@ def check_file_url(page, pics, state, dist):
 OFFLINE_CHECKS = [check_offline, check_installable, check_new_build, check_file_url]
 
 
+DIST_CHECKS = [check_dist_files]
+GROUPS = {"desktop": CHECKS, "phone": PHONE_CHECKS, "record": RECORD_CHECKS, "dist": DIST_CHECKS,
+          "offline": OFFLINE_CHECKS}
+
+
 def figures(page):
     t = page.js("""
         const n = performance.getEntriesByType('navigation')[0];
-        return [n.loadEventEnd, window.fgRuntimeAt, window.fgMainAt, window.fgFirstFrameAt,
-                window.fgFirstRefreshAt];""")
+        return [n.loadEventEnd, window.fgRuntimeAt, window.fgCaptionAt, window.fgFirstFrameAt];""")
     print(f"figure: after navigation: load event {t[0]:.0f} ms, runtime ready {t[1]:.0f} ms, "
-          f"game started {t[2]:.0f} ms, pictures and tune loaded {t[4]:.0f} ms, "
-          f"first frame {t[3]:.0f} ms (reveal took {t[3] - t[4]:.0f} ms); "
+          f"game started {t[2]:.0f} ms, first frame {t[3]:.0f} ms; "
           f"first frame - load - 500 ms reveal = {t[3] - t[0] - 500:.0f} ms; "
           f"first frame - game start - 500 ms reveal = {t[3] - t[2] - 500:.0f} ms")
 
@@ -1042,7 +1135,11 @@ def main():
     ap.add_argument("dist")
     ap.add_argument("--shot", help="save a screenshot of the page in play here")
     ap.add_argument("--phone-shots", help="save the phone-sized screenshots in this folder")
+    ap.add_argument("--only", help="the groups to run, of " + ", ".join(GROUPS))
     args = ap.parse_args()
+    for group, checks in GROUPS.items():  # the others' browsers start, and run nothing
+        if args.only and group not in args.only.split(","):
+            checks.clear()
     pics = Pictures()
     with serve(os.path.abspath(args.dist)) as url:
         with browser(["--autoplay-policy=no-user-gesture-required"]) as driver:
@@ -1061,7 +1158,7 @@ def main():
         p, f = run(RECORD_CHECKS, url, pics)
         passed, failed = passed + p, failed + f
     dist = os.path.abspath(args.dist)
-    p, f = run([check_dist_files], dist)
+    p, f = run(DIST_CHECKS, dist)
     passed, failed = passed + p, failed + f
     state = {}
     with serve(dist, state) as url, browser() as driver:

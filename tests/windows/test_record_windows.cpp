@@ -7,7 +7,9 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <sstream>
+#include <string_view>
 #include <utility>
 
 #include "platform/record_file.h"
@@ -30,8 +32,16 @@ fs::path FreshDir(const std::u8string& name) {
   return base / name;
 }
 
-RecordChange Game(int score) {
-  return {{FinishedGame{score, 3, 1700000000, 5000}}, true, false};
+// A merge that adds one mark to a text of ours and refuses anything else.
+RecordStore::Merge Mark(char mark) {
+  return [mark](std::optional<std::string_view> stored,
+                std::string& problem) -> std::optional<std::string> {
+    if (stored && !stored->starts_with("ours")) {
+      problem = "not ours";
+      return std::nullopt;
+    }
+    return std::string(stored ? *stored : "ours") + mark;
+  };
 }
 
 TEST(RecordFileWindows, KeepsTheTableAcrossRunsUnderAnyFolderName) {
@@ -42,14 +52,11 @@ TEST(RecordFileWindows, KeepsTheTableAcrossRunsUnderAnyFolderName) {
         (fs::temp_directory_path() / "fg-record-win").string() + "\\" + utf8;
     std::ostringstream said;
     RecordFile first(dirText, said);
-    ASSERT_TRUE(first.Commit(Game(7))) << said.str();
-    ASSERT_TRUE(first.Commit(Game(9))) << said.str();  // over the file the first one wrote
+    ASSERT_TRUE(first.Commit(Mark('a'), false)) << said.str();
+    ASSERT_TRUE(first.Commit(Mark('b'), false)) << said.str();  // over the file it wrote
     std::ostringstream said2;
     RecordFile second(dirText, said2);
-    const PlayerRecord back = second.Load();
-    ASSERT_EQ(back.Best.size(), 2U) << utf8;
-    EXPECT_EQ(back.Best[0].Score, 9);
-    EXPECT_FALSE(back.Effects);
+    EXPECT_EQ(second.Load(Mark('c')), "oursab") << utf8;
     EXPECT_TRUE(fs::exists(dir / "scores.lock"));
     EXPECT_FALSE(fs::exists(dir / ".scores.txt.new"));
     EXPECT_EQ(said.str() + said2.str(), "");
@@ -80,11 +87,11 @@ TEST(RecordFileWindows, AFailureKeepsTheOldTableAndIsToldOnce) {
     const fs::path dir = FreshDir(u8"fail");
     std::ostringstream said;
     RecordFile file(dir.string(), said);
-    ASSERT_TRUE(file.Commit(Game(4)));
+    ASSERT_TRUE(file.Commit(Mark('a'), false));
     const std::string before = ReadText(dir / kRecordFileName);
     c.Spoil(dir, file);
-    EXPECT_FALSE(file.Commit(Game(8))) << c.Name;
-    EXPECT_FALSE(file.Commit(Game(9))) << c.Name;
+    EXPECT_FALSE(file.Commit(Mark('b'), true)) << c.Name;  // the last commit waits for a lock
+    EXPECT_FALSE(file.Commit(Mark('c'), false)) << c.Name;
     EXPECT_EQ(ReadText(dir / kRecordFileName), before) << c.Name;
     EXPECT_FALSE(fs::exists(dir / ".scores.txt.new")) << c.Name;
     const std::string told = said.str();
@@ -101,7 +108,7 @@ TEST(RecordFileWindows, AnUnreadableFileIsKeptAside) {
   std::ofstream(dir / "scores.txt.unreadable-1", std::ios::binary) << "older\r\n";
   std::ostringstream said;
   RecordFile file(dir.string(), said);
-  EXPECT_TRUE(file.Load().Best.empty());
+  EXPECT_EQ(file.Load(Mark('a')), std::nullopt);
   EXPECT_EQ(ReadText(dir / "scores.txt.unreadable-1"), "older\r\n");  // never overwritten
   EXPECT_EQ(ReadText(dir / "scores.txt.unreadable-2"), "not a record\r\n") << said.str();
 }

@@ -80,10 +80,16 @@ class HeadlessHost : public Host {
 
   // The player's record.
   int64_t WallStart = 1717243200;  // 2024-06-01 12:00 UTC at clock 0
-  MemoryRecordStore Memory;        // a fresh account: no games yet, both switches on
-  RecordStore* Store = &Memory;    // a test may point this at a file store instead
+  RecordStore* Store = &nowhere_;  // where the record is kept: a test puts its own store here
 
  private:
+  // Without a store of its own a benchmark keeps no record: nothing read, nothing stored.
+  class NoRecord : public RecordStore {
+   public:
+    std::optional<std::string> Load(const Merge&) override { return std::nullopt; }
+    bool Commit(const Merge&, bool) override { return false; }
+  };
+  NoRecord nowhere_;
   int64_t now_ = 0;
   std::vector<ScriptedEvent> script_;
   size_t next_ = 0;

@@ -68,6 +68,7 @@ void SdlHost::DoEvents() {
   }
   SDL_Event e;
   while (SDL_PollEvent(&e) != 0) Dispatch(e);
+  window_.Settle();
   EventSink* sink = input_.Sink();
   if (TerminationRequested() && sink != nullptr) sink->CloseRequest();
   FireDueTimers(timers_, Clock());

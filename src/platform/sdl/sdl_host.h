@@ -47,16 +47,9 @@ class SdlHost : public Host {
   int64_t WallClock() override;     // record_store.cpp
   RecordStore& Records() override;  // record_store.cpp: the user's data folder
 
-  bool AudioOpen() { return MusicRate() > 0; }
-  // The windowed scale (what Ctrl+1 ... Ctrl+6 set) and whether the window fills the screen.
-  int Scale() const { return window_.Scale(); }
-  bool Fullscreen() const { return window_.Fullscreen(); }
-  // Where the image sits in the window as last presented.
-  const Layout& CurrentLayout() const { return window_.CurrentLayout(); }
-  int PadCount() const { return input_.PadCount(); }
-  SDL_Window* Window() const { return window_.Handle(); }
-
  private:
+  friend struct SdlHostProbe;  // what the tests look at: tests/platform/sdl_test_util.h
+
   void Dispatch(const SDL_Event& e);
   void WindowChanged(const SDL_WindowEvent& e);
 

@@ -6,16 +6,13 @@
 #include <utility>
 
 #include "platform/keys.h"
+#include "platform/pad_map.h"
 #include "platform/sdl/sdl_window.h"
 
 namespace fg {
 
 namespace {
 
-// A stick pushed this far is a press; it must fall back below the release point to let go, so
-// a stick resting near the threshold does not chatter.
-constexpr int kStickPress = 16000;
-constexpr int kStickRelease = 12000;
 constexpr unsigned kLeftBit = 1;
 constexpr unsigned kUpBit = 2;
 constexpr unsigned kRightBit = 4;
@@ -37,19 +34,17 @@ unsigned DPadBit(int button) {
   }
 }
 
-// The keys a pad's button is to the game, sent in this order (0: none). A is the keyboard's
-// Space; B and Back are the pad's Escape, which quits only from a settled title [D22]. Start is a
-// pause key and Space at once: in play it pauses, and Space means nothing there; outside play a
-// pause key means nothing, and Space starts a game.
+// The keys a pad's button is to the game (platform/pad_map.h).
 std::array<int16_t, 2> PadButtonKeys(int button) {
   switch (button) {
     case SDL_CONTROLLER_BUTTON_A:
-      return {kKeySpace, 0};
+      return PadKeys(PadButton::kA);
     case SDL_CONTROLLER_BUTTON_START:
-      return {kKeyPadStart, kKeySpace};
+      return PadKeys(PadButton::kStart);
     case SDL_CONTROLLER_BUTTON_B:
+      return PadKeys(PadButton::kB);
     case SDL_CONTROLLER_BUTTON_BACK:
-      return {kKeyPadBack, 0};
+      return PadKeys(PadButton::kBack);
     default:
       return {0, 0};
   }

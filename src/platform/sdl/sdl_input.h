@@ -31,9 +31,10 @@ class SdlInput {
   void SetSink(EventSink* sink) { sink_ = sink; }
   EventSink* Sink() const { return sink_; }
   void Take(const SDL_Event& e);  // a key, pointer or pad event; others are left alone
-  int PadCount() const { return static_cast<int>(pads_.size()); }
 
  private:
+  friend struct SdlHostProbe;
+
   // A pad and the directions it holds down, from its D-pad and from its left stick (bits:
   // left, up, right, down).
   struct Pad {

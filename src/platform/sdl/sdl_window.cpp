@@ -10,6 +10,7 @@
 #include <cstddef>
 #include <cstdlib>
 #include <cstring>
+#include <iostream>
 
 #include "gfx/upscale.h"
 
@@ -20,6 +21,9 @@ namespace {
 constexpr const char* kNoDisplay =
     "cannot open a window: no display available (set DISPLAY or WAYLAND_DISPLAY)";  // [D10]
 constexpr int kMaxBands = 8;  // one refresh sends at most as many requests
+// How long after a placement a frame SDL learns late still makes it again: the window manager
+// answers in milliseconds, and a window the player moves later is theirs.
+constexpr uint64_t kSettleMs = 3000;
 
 bool Set(const char* v) {
   return v != nullptr && *v != '\0';
@@ -64,7 +68,7 @@ bool StartVideo(SdlLibrary& sdl) {
 // [D12]
 std::vector<std::string> VideoDriversToTry(const char* display, const char* waylandDisplay) {
 #ifdef _WIN32
-  // Windows has one display, always there; no variable names it. [D25]
+  // Windows has one display, always there; no variable names it. [D35]
   static_cast<void>(display);
   static_cast<void>(waylandDisplay);
   return {"windows"};
@@ -90,12 +94,13 @@ SdlWindow::SdlWindow(SdlLibrary& sdl, const SdlHostOptions& options)
     SDL_SetWindowPosition(window_.get(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
   }
   // Leaving a fullscreen start, the window comes back centred on the usable area.
+  const int side = kImageSize * scale_;
+  windowed_ = Rect{0, 0, side, side};
   Rect usable;
   if (UsableArea(usable)) {
-    const Point at = PlaceWindow(usable, frame_, kImageSize * scale_, usable.X + usable.W / 2,
-                                 usable.Y + usable.H / 2);
-    windowedX_ = at.X;
-    windowedY_ = at.Y;
+    const Point at = PlaceResizedWindow(usable, frame_, usable, side);
+    windowed_.X = at.X;
+    windowed_.Y = at.Y;
   }
   UpdateLayout(kImageSize * scale_, kImageSize * scale_);
 }
@@ -113,11 +118,14 @@ bool SdlWindow::UsableArea(Rect& usable) const {
 // from then on while fullscreen, which has none); estimated before. [D23]
 Frame SdlWindow::WindowFrame() {
   Frame f;
-  if (shown_ && !fullscreen_ &&
-      SDL_GetWindowBordersSize(window_.get(), &f.Top, &f.Left, &f.Bottom, &f.Right) == 0) {
-    frame_ = f;
-  }
+  if (shown_ && !fullscreen_ && Borders(f) && f != Frame{}) frame_ = f;
   return frame_;
+}
+
+// The frame as SDL knows it, which is what it takes off a position asked for; none at first
+// and while fullscreen. False where the video driver has no frames at all.
+bool SdlWindow::Borders(Frame& f) const {
+  return SDL_GetWindowBordersSize(window_.get(), &f.Top, &f.Left, &f.Bottom, &f.Right) == 0;
 }
 
 int SdlWindow::ScaleFor(int asked) {
@@ -159,41 +167,60 @@ void SdlWindow::SetScale(int scale) {
 // frame, title bar included, stays on the usable part of the display. [D23]
 void SdlWindow::PlaceWindowedWindow() {
   SDL_Window* window = window_.get();
-  int x = 0;
-  int y = 0;
-  int w = 0;
-  int h = 0;
-  SDL_GetWindowPosition(window, &x, &y);
-  SDL_GetWindowSize(window, &w, &h);
+  Rect now;
+  SDL_GetWindowPosition(window, &now.X, &now.Y);
+  SDL_GetWindowSize(window, &now.W, &now.H);
+  ResizeWindowedWindow(now);
+}
+
+// The windowed window at kImageSize * scale_, placed from where it was `before`. [D23]
+void SdlWindow::ResizeWindowedWindow(const Rect& before) {
+  SDL_Window* window = window_.get();
+  placedFrom_ = before;
+  placedAt_ = SDL_GetTicks64();
+  placing_ = Borders(placedWith_);
   const int side = kImageSize * scale_;
-  x += (w - side) / 2;
-  y += (h - side) / 2;
+  Point at{before.X + (before.W - side) / 2, before.Y + (before.H - side) / 2};
   Rect usable;
-  if (UsableArea(usable)) {
-    const Point at = PlaceWindow(usable, WindowFrame(), side, x + side / 2, y + side / 2);
-    x = at.X;
-    y = at.Y;
-  }
+  if (UsableArea(usable)) at = PlaceResizedWindow(usable, WindowFrame(), before, side);
   SDL_SetWindowSize(window, side, side);
-  SDL_SetWindowPosition(window, x, y);
+  SDL_SetWindowPosition(window, at.X, at.Y);
   Relayout();
+}
+
+// SDL learns the window manager's frame some time after the window is shown or leaves
+// fullscreen (sooner or later on a busy machine), and until then puts the frame, not the
+// window, at the place asked for: the window lands a title bar lower than meant. A frame
+// learned soon after a placement makes it again. [D23]
+void SdlWindow::Settle() {
+  if (!placing_ || fullscreen_) return;
+  Frame now;
+  if (!Borders(now) || SDL_GetTicks64() - placedAt_ > kSettleMs) {
+    placing_ = false;
+  } else if (now != placedWith_) {
+    placedWith_ = now;
+    if (now != Frame{}) {
+      ResizeWindowedWindow(placedFrom_);
+      placing_ = false;
+    }
+  }
 }
 
 void SdlWindow::ToggleFullscreen() {
   SDL_Window* window = window_.get();
   if (!fullscreen_) {
-    SDL_GetWindowPosition(window, &windowedX_, &windowedY_);
+    SDL_GetWindowPosition(window, &windowed_.X, &windowed_.Y);
+    SDL_GetWindowSize(window, &windowed_.W, &windowed_.H);
+    placing_ = false;
     if (SDL_SetWindowFullscreen(window, SDL_WINDOW_FULLSCREEN_DESKTOP) == 0) fullscreen_ = true;
     Relayout();
     return;
   }
   if (SDL_SetWindowFullscreen(window, 0) != 0) return;
+  // Back to the place it had, or, at a scale chosen meanwhile, grown or shrunk from there and
+  // kept on the usable area; the frame is still the one it had before. [D23]
+  ResizeWindowedWindow(windowed_);
   fullscreen_ = false;
-  // Back to the size and place it had, or to the scale chosen meanwhile.
-  const int side = kImageSize * scale_;
-  SDL_SetWindowSize(window, side, side);
-  SDL_SetWindowPosition(window, windowedX_, windowedY_);
-  Relayout();
 }
 
 // The image is laid out afresh and drawn whole. The window system's own word on the size may
@@ -324,6 +351,13 @@ void SdlWindow::Show() {
   SDL_ShowWindow(window_.get());
   shown_ = true;
   SetScale(askedScale_ > 0 ? askedScale_ : ScaleFor(0));
+  // The command line's scale given way is told once, now that it is decided; Ctrl+N is
+  // answered by the window alone. [D28]
+  Rect usable;
+  if (askedScale_ > 0 && UsableArea(usable)) {
+    const std::string why = ScaleRefusal(askedScale_, scale_, usable, frame_);
+    if (!why.empty()) std::cerr << "fenzogobbix: " << why << '\n';
+  }
 }
 
 void SdlWindow::SetCaption(const std::string& caption) {

@@ -47,22 +47,22 @@ class SdlWindow {
   void FitScaleToDisplay();  // the default scale for the display the window is on
   void ToggleFullscreen();
   void Relayout();  // the window's size changed, or is about to
+  void Settle();    // after the events: a placement made again with a frame learned late
   void Present();   // the whole image, drawn afresh
 
   // The image pixel under a pointer at (x, y) in the window's points; false on the black.
   bool PointToImage(int x, int y, int& ix, int& iy) const;
 
-  int Scale() const { return scale_; }
-  bool Fullscreen() const { return fullscreen_; }
-  const Layout& CurrentLayout() const { return layout_; }
-  SDL_Window* Handle() const { return window_.get(); }
-
  private:
+  friend struct SdlHostProbe;
+
   void Open(bool wayland);
   bool UsableArea(Rect& usable) const;
   Frame WindowFrame();
+  bool Borders(Frame& f) const;
   int ScaleFor(int asked);  // 0 asks for the default
   void PlaceWindowedWindow();
+  void ResizeWindowedWindow(const Rect& before);
   void UpdateLayout(int pixelWidth, int pixelHeight);
   void RenderFrame();
   SDL_Rect DrawBand(SDL_Surface* target, const Band& band);
@@ -79,8 +79,12 @@ class SdlWindow {
   int askedScale_ = 0;                // the command line's scale, 0 for the default
   Frame frame_ = kFrameEstimate;      // the window manager's frame, once the window is shown
   bool fullscreen_ = false;
-  int windowedX_ = 0;  // where the window was before it went fullscreen
-  int windowedY_ = 0;
+  Rect windowed_;  // the window's inside before it went fullscreen
+  // The last placement, made again once if SDL learns the frame soon after it.
+  bool placing_ = false;
+  Rect placedFrom_;
+  Frame placedWith_;
+  uint64_t placedAt_ = 0;
   Layout layout_;                 // the image in the window, in the window's pixels
   int pixelWidth_ = kImageSize;   // the window in pixels and in points (pointer events):
   int pixelHeight_ = kImageSize;  // they differ on a HiDPI Wayland output

@@ -3,34 +3,31 @@
 // the program has ended. All of it reaches the game as the keys and clicks it already knows.
 // (No destructuring in loops: the build's JavaScript minifier mangles them.)
 (function () {
-  // The game's key codes (the desktop's virtual keys) and the host's kinds of input.
-  const kEscape = 27;
-  const kSpace = 32;
-  const kLeft = 37;
-  const kUp = 38;
-  const kRight = 39;
-  const kDown = 40;
-  const kP = 80;
-  const kPadBack = 0xa6;  // Escape, but never while a game ends or starts
-  const kPadStart = 0xfa;  // pause in play; sent with Space, which starts a game on the title
+  // The host's kinds of input.
   const kKeyDown = 0;
   const kKeyUp = 1;
   const kPointerMove = 2;
   const kPointerDown = 3;
   const kSize = 400;  // window pixels across the canvas
   const kSwipe = 24;  // CSS px a finger travels on the field before it is a swipe
-  // A swipe holds its arrow this long: past the head's next cell edge, where turns are read.
-  const kSwipeHold = 160;
   const kConfirm = 3000;  // ms the quit button waits for its second tap
-  // A stick pushed this far is a press; it must fall back below the release point to let go,
-  // as on the desktop (16000 and 12000 of 32767).
-  const kStickPress = 16000 / 32767;
-  const kStickRelease = 12000 / 32767;
+
+  // What the controls send, from the program itself (the desktop's key codes, a pad's buttons
+  // and stick thresholds), read once it is ready; nothing is sent before.
+  let values = null;
+  function ready() {
+    if (!runtimeInitialized || ABORT) return false;
+    if (!values) values = JSON.parse(UTF8ToString(_fg_page_values()));
+    return true;
+  }
+  function key(name) {
+    return ready() ? values.keys[name] : 0;
+  }
 
   let ended = false;
 
   function send(kind, code, x, y) {
-    if (runtimeInitialized && !ABORT) _fg_page_input(kind, code, x || 0, y || 0);
+    if (ready() && code !== undefined) _fg_page_input(kind, code, x || 0, y || 0);
   }
 
   // Arrows held by several sources at once (fingers, a swipe, a pad's D-pad and stick): the
@@ -61,21 +58,30 @@
   const pad = document.getElementById('pad');
   const pause = document.getElementById('pause');
   const quit = document.getElementById('quit');
+  const music = document.getElementById('music');
+  const effects = document.getElementById('effects');
   const canvas = document.getElementById('screen');
-  if (!pad || !pause || !quit || !canvas) return;
+  if (!pad || !pause || !quit || !music || !effects || !canvas) return;
 
   function showHeld() {
     for (const button of pad.querySelectorAll('button')) {
-      const set = holders.get(Number(button.dataset.key));
+      const set = holders.get(key(button.dataset.arrow));
       button.classList.toggle('on', !!set && set.size > 0);
     }
   }
 
+  // The browser may already be scrolling, and a touchcancel never can be cancelled: asking then
+  // only fills the console with complaints.
   function listen(element, types, handler) {
-    for (const type of types) element.addEventListener(type, handler, { passive: false });
+    for (const type of types) {
+      element.addEventListener(type, (e) => {
+        if (e.cancelable) e.preventDefault();
+        handler(e);
+      }, { passive: false });
+    }
   }
   const kTouchTypes = ['touchstart', 'touchmove', 'touchend', 'touchcancel'];
-  for (const element of [pad, pause, quit, canvas]) {
+  for (const element of [pad, pause, quit, music, effects, canvas]) {
     element.addEventListener('contextmenu', (e) => e.preventDefault());
   }
 
@@ -88,11 +94,10 @@
     const ax = Math.abs(dx);
     const ay = Math.abs(dy);
     if (ax > r.width / 2 || ay > r.height / 2 || Math.max(ax, ay) < r.width / 6) return null;
-    if (ax > ay) return dx < 0 ? kLeft : kRight;
-    return dy < 0 ? kUp : kDown;
+    if (ax > ay) return key(dx < 0 ? 'left' : 'right');
+    return key(dy < 0 ? 'up' : 'down');
   }
   listen(pad, kTouchTypes, (e) => {
-    e.preventDefault();
     const lifted = e.type === 'touchend' || e.type === 'touchcancel';
     for (const touch of e.changedTouches) {
       const code = lifted ? null : padArrow(touch);
@@ -102,13 +107,12 @@
 
   // Pause: the P key, held while touched.
   listen(pause, kTouchTypes, (e) => {
-    e.preventDefault();
     if (e.type === 'touchstart' && e.targetTouches.length === e.changedTouches.length) {
       pause.classList.add('on');
-      send(kKeyDown, kP);
+      send(kKeyDown, key('p'));
     } else if ((e.type === 'touchend' || e.type === 'touchcancel') && !e.targetTouches.length) {
       pause.classList.remove('on');
-      send(kKeyUp, kP);
+      send(kKeyUp, key('p'));
     }
   });
 
@@ -121,29 +125,53 @@
     quit.classList.remove('armed');
   }
   listen(quit, kTouchTypes, (e) => {
-    e.preventDefault();
     if (e.type !== 'touchend' || e.targetTouches.length) return;
     if (armed) {
       disarm();
-      send(kKeyDown, kEscape);
-      send(kKeyUp, kEscape);
+      send(kKeyDown, key('escape'));
+      send(kKeyUp, key('escape'));
     } else {
       quit.classList.add('armed');
       armed = setTimeout(disarm, kConfirm);
     }
   });
 
+  // Music and effects: the M and S keys, pressed at the touch. Each shows the switch as the
+  // program says it stands, whatever changed it (these buttons, a keyboard, the record at start).
+  function toggle(button, name) {
+    listen(button, kTouchTypes, (e) => {
+      if (e.type === 'touchstart' && e.targetTouches.length === e.changedTouches.length) {
+        send(kKeyDown, key(name));
+        send(kKeyUp, key(name));
+      }
+    });
+  }
+  toggle(music, 'm');
+  toggle(effects, 's');
+  function showSwitch(button, on, what) {
+    button.classList.toggle('off', !on);
+    button.setAttribute('aria-pressed', on ? 'true' : 'false');
+    button.setAttribute('aria-label', what + (on ? ' on' : ' off'));
+  }
+  const hostSwitches = Module['fgSwitches'];
+  Module['fgSwitches'] = (musicOn, effectsOn) => {
+    if (hostSwitches) hostSwitches(musicOn, effectsOn);
+    showSwitch(music, musicOn, 'Music');
+    showSwitch(effects, effectsOn, 'Sound effects');
+  };
+
   // The field: a tap is Space (it starts a game from the title) or, on the title's address, a
-  // click; a swipe is a tap of the arrow it points to. One finger can swipe again and again.
+  // click; a swipe is a tap of the arrow it points to, pressed and let go at once: the game
+  // keeps a quick tap until the head reaches the cell edge where it turns [D16] [D25]. One
+  // finger can swipe again and again.
   const strokes = new Map();  // touch identifier -> where its current swipe began
-  let swipeTimer = 0;
-  function swipe(code) {
-    clearTimeout(swipeTimer);
-    holdOnly('swipe', [code]);
-    swipeTimer = setTimeout(() => holdOnly('swipe', []), kSwipeHold);
+  function swipe(name) {
+    const code = key(name);
+    hold('swipe', code, true);
+    hold('swipe', code, false);
   }
   function tap(touch) {
-    if (!runtimeInitialized || ABORT) return;
+    if (!ready()) return;
     const r = canvas.getBoundingClientRect();
     const x = ((touch.clientX - r.left) * kSize) / r.width;
     const y = ((touch.clientY - r.top) * kSize) / r.height;
@@ -152,12 +180,11 @@
       send(kPointerDown, 1, x, y);
       send(kPointerMove, 0, -1, -1);  // a finger does not hover
     } else {
-      send(kKeyDown, kSpace);
-      send(kKeyUp, kSpace);
+      send(kKeyDown, key('space'));
+      send(kKeyUp, key('space'));
     }
   }
   listen(canvas, kTouchTypes, (e) => {
-    e.preventDefault();
     for (const touch of e.changedTouches) {
       const id = touch.identifier;
       if (e.type === 'touchstart') {
@@ -171,9 +198,9 @@
       if (e.type === 'touchmove') {
         if (Math.max(Math.abs(dx), Math.abs(dy)) < kSwipe) continue;
         if (Math.abs(dx) > Math.abs(dy)) {
-          swipe(dx < 0 ? kLeft : kRight);
+          swipe(dx < 0 ? 'left' : 'right');
         } else {
-          swipe(dy < 0 ? kUp : kDown);
+          swipe(dy < 0 ? 'up' : 'down');
         }
         strokes.set(id, { x: touch.clientX, y: touch.clientY, swiped: true });
         continue;
@@ -186,58 +213,59 @@
   });
 
   // Pads with the standard mapping, read once a frame while any is plugged in: the D-pad and the
-  // left stick steer, A is Space, Start is the pad's Start, B and Back the pad's Back.
-  const kPadButtons = [[0, kSpace], [9, kPadStart], [1, kPadBack], [8, kPadBack]];
-  const kPadArrows = [[12, kUp], [13, kDown], [14, kLeft], [15, kRight]];
+  // left stick steer, the buttons send what the program lists for them (A Space; Start the pad's
+  // Start, then Space; B and Back the pad's Back).
   const pads = new Map();  // index -> { buttons: set of pressed button numbers, stick: codes }
   let polling = false;
 
-  // Start goes as the desktop host sends it: the pad's Start (a pause in play), then Space (a
-  // new game on the title); each does nothing where the other acts.
-  function padCodes(code) {
-    return code === kPadStart ? [kPadStart, kSpace] : [code];
-  }
   function pressed(gamepad, button) {
     const b = gamepad.buttons[button];
     return !!b && (b.pressed || b.value > 0.5);
   }
   function readPad(gamepad, state) {
+    if (!ready()) return;
     const source = 'pad' + gamepad.index;
-    holdOnly(source + 'dpad', kPadArrows.filter((a) => pressed(gamepad, a[0])).map((a) => a[1]));
+    holdOnly(source + 'dpad',
+             values.padArrows.filter((a) => pressed(gamepad, a[0])).map((a) => a[1]));
     const x = gamepad.axes[0] || 0;
     const y = gamepad.axes[1] || 0;
     const stick = [];
-    const towards = { [kLeft]: -x, [kRight]: x, [kUp]: -y, [kDown]: y };
-    for (const code of [kLeft, kRight, kUp, kDown]) {
+    const k = values.keys;
+    const towards = { [k.left]: -x, [k.right]: x, [k.up]: -y, [k.down]: y };
+    const press = values.stick.press / values.stick.full;
+    const release = values.stick.release / values.stick.full;
+    for (const code of [k.left, k.right, k.up, k.down]) {
       const held = state.stick.includes(code);
-      if (held ? towards[code] >= kStickRelease : towards[code] > kStickPress) stick.push(code);
+      if (held ? towards[code] >= release : towards[code] > press) stick.push(code);
     }
     state.stick = stick;
     holdOnly(source + 'stick', stick);
-    for (const entry of kPadButtons) {
+    for (const entry of values.padButtons) {
       const button = entry[0];
-      const code = entry[1];
+      const codes = entry.slice(1);
       const down = pressed(gamepad, button);
       if (down === state.buttons.has(button)) continue;
       if (down) {
         state.buttons.add(button);
-        // After the end, A and Start play again; the press itself is not the new game's.
-        if (ended && (code === kSpace || code === kPadStart)) {
+        // After the end, a button that starts a game plays again; the press itself is not the
+        // new game's.
+        if (ended && codes.includes(k.space)) {
           playAgain();
           continue;
         }
       } else {
         state.buttons.delete(button);
       }
-      for (const c of padCodes(code)) send(down ? kKeyDown : kKeyUp, c);
+      for (const c of codes) send(down ? kKeyDown : kKeyUp, c);
     }
   }
   // A pad pulled out lets go of everything it held: the snake must not steer on alone.
   function unplug(index, state) {
     holdOnly('pad' + index + 'dpad', []);
     holdOnly('pad' + index + 'stick', []);
-    for (const entry of kPadButtons) {
-      if (state.buttons.has(entry[0])) for (const c of padCodes(entry[1])) send(kKeyUp, c);
+    if (!ready()) return;
+    for (const entry of values.padButtons) {
+      if (state.buttons.has(entry[0])) for (const c of entry.slice(1)) send(kKeyUp, c);
     }
   }
   function pollPads() {
@@ -296,7 +324,6 @@
       return;
     }
     // Kept from everything else: the new game must not take this press for its own.
-    e.preventDefault();
     e.stopPropagation();
     playAgain();
   }, true);

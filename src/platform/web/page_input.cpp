@@ -1,7 +1,13 @@
 // Key names and pointer scaling of the web host.
 #include "platform/web/page_input.h"
 
+#include <array>
+#include <cstdint>
+#include <string>
+#include <utility>
+
 #include "platform/keys.h"
+#include "platform/pad_map.h"
 
 namespace fg {
 
@@ -41,6 +47,42 @@ bool KeyKeptFromBrowser(int16_t code) {
 float ToWindowPixels(double css, double cssSize, int pixels) {
   if (cssSize <= 0) return static_cast<float>(css);
   return static_cast<float>(css * pixels / cssSize);
+}
+
+std::string PageValues() {
+  const std::pair<const char*, int16_t> keys[] = {
+      {"escape", kKeyEscape}, {"space", kKeySpace}, {"left", kKeyLeft},
+      {"up", kKeyUp},         {"right", kKeyRight}, {"down", kKeyDown},
+      {"p", kKeyP},           {"m", kKeyM},         {"s", kKeyS}};
+  // The browser's standard mapping numbers the buttons: 0 A, 1 B, 8 Back, 9 Start, 12 to 15 the
+  // D-pad's up, down, left and right.
+  const std::pair<int, PadButton> buttons[] = {
+      {0, PadButton::kA}, {1, PadButton::kB}, {8, PadButton::kBack}, {9, PadButton::kStart}};
+  const std::pair<int, int16_t> arrows[] = {
+      {12, kKeyUp}, {13, kKeyDown}, {14, kKeyLeft}, {15, kKeyRight}};
+  std::string out = "{\"keys\":{";
+  for (const auto& [name, code] : keys) {
+    if (out.back() != '{') out += ',';
+    out += '"' + std::string(name) + "\":" + std::to_string(code);
+  }
+  out += "},\"padButtons\":[";
+  for (const auto& [number, button] : buttons) {
+    if (out.back() != '[') out += ',';
+    out += '[' + std::to_string(number);
+    for (const int16_t code : PadKeys(button)) {
+      if (code != 0) out += ',' + std::to_string(code);
+    }
+    out += ']';
+  }
+  out += "],\"padArrows\":[";
+  for (const auto& [number, code] : arrows) {
+    if (out.back() != '[') out += ',';
+    out += '[' + std::to_string(number) + ',' + std::to_string(code) + ']';
+  }
+  out += R"(],"stick":{"press":)" + std::to_string(kStickPress) +
+         ",\"release\":" + std::to_string(kStickRelease) +
+         ",\"full\":" + std::to_string(kStickFull) + "}}";
+  return out;
 }
 
 }  // namespace fg

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 namespace fg {
@@ -17,5 +18,10 @@ bool KeyKeptFromBrowser(int16_t code);
 
 // A coordinate in CSS pixels across an element `cssSize` wide that shows `pixels` pixels.
 float ToWindowPixels(double css, double cssSize, int pixels);
+
+// What the page's own controls send, as JSON for the page: the key codes by name, the buttons
+// and D-pad of a pad with the browser's standard mapping (button number, then the keys it sends,
+// from platform/pad_map.h) and the stick's press and release points out of its full tilt.
+std::string PageValues();
 
 }  // namespace fg

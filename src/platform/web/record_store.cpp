@@ -4,13 +4,12 @@
 
 #include <emscripten.h>
 
+#include <cstdio>
 #include <string>
 
 namespace fg {
 
 namespace {
-
-constexpr int kMaxRecordBytes = 64 * 1024;  // as the desktop's file: ten games take under 1 KiB
 
 // clang-format off
 
@@ -68,32 +67,61 @@ EM_JS(int, fg_web_storage_keep_aside, (const char* key), {
 
 }  // namespace
 
-std::optional<PlayerRecord> LocalStorageRecord::Read() {
+void LocalStorageRecord::Say(const std::string& why, bool last) {
+  // On the console, as every line of the page's program; once, and once more when the run
+  // ends with games unstored.
+  if (said_ && !last) return;
+  said_ = true;
+  Problem = why + (last ? "; this run's scores are not kept"
+                        : "; this run's scores are kept in memory until they can be stored");
+  std::fprintf(stderr, "fenzogobbix: %s\n", Problem.c_str());
+}
+
+LocalStorageRecord::Reading LocalStorageRecord::Read(const Merge& merge, bool last) {
   const int length = fg_web_storage_length(kRecordKey);
-  if (length == -1) return PlayerRecord{};
-  if (length < 0) return std::nullopt;  // no storage: nothing read, nothing ever written
-  std::optional<PlayerRecord> record;
-  if (length <= kMaxRecordBytes) {
-    std::string text(static_cast<size_t>(length) + 1, '\0');
-    if (fg_web_storage_copy(kRecordKey, text.data(), length + 1) == 0) return std::nullopt;
-    text.resize(static_cast<size_t>(length));
-    record = ParseRecord(text);
+  std::string problem = "too large";
+  if (length == -1) return {true, std::nullopt, merge(std::nullopt, problem)};
+  if (length < 0) {
+    Say("the page's storage cannot be used", last);
+    return {};
   }
-  if (record) return record;
-  if (fg_web_storage_keep_aside(kRecordKey) == 0) return std::nullopt;
-  return PlayerRecord{};
+  std::optional<std::string> merged;
+  if (static_cast<size_t>(length) <= kMaxRecordBytes) {
+    std::string text(static_cast<size_t>(length) + 1, '\0');
+    if (fg_web_storage_copy(kRecordKey, text.data(), length + 1) == 0) {
+      Say("the page's storage cannot be read", last);
+      return {};
+    }
+    text.resize(static_cast<size_t>(length));
+    merged = merge(text, problem);
+    if (merged) return {true, std::move(text), std::move(merged)};
+  }
+  // Moving a large value aside takes its size again, which a full quota refuses: the stored
+  // value stays as it is and this run's games stay in memory.
+  if (fg_web_storage_keep_aside(kRecordKey) == 0) {
+    Say(std::string("the stored scores (") + kRecordKey + ") are " + problem +
+            " and cannot be kept aside, the page's storage being full",
+        last);
+    return {};
+  }
+  std::fprintf(stderr,
+               "fenzogobbix: the stored scores (%s) are %s; kept aside, a fresh table begins\n",
+               kRecordKey, problem.c_str());
+  return {true, std::nullopt, merge(std::nullopt, problem)};
 }
 
-PlayerRecord LocalStorageRecord::Load() {
-  return Read().value_or(PlayerRecord{});
+std::optional<std::string> LocalStorageRecord::Load(const Merge& check) {
+  return Read(check, false).Stored;
 }
 
-std::optional<PlayerRecord> LocalStorageRecord::Commit(const RecordChange& change) {
-  std::optional<PlayerRecord> record = Read();
-  if (!record) return std::nullopt;
-  Apply(*record, change);
-  if (fg_web_storage_set(kRecordKey, FormatRecord(*record).c_str()) == 0) return std::nullopt;
-  return record;
+bool LocalStorageRecord::Commit(const Merge& merge, bool last) {
+  const Reading r = Read(merge, last);
+  if (!r.Usable || !r.Merged) return false;
+  if (fg_web_storage_set(kRecordKey, r.Merged->c_str()) == 0) {
+    Say("the page's storage is full or switched off", last);
+    return false;
+  }
+  return true;
 }
 
 }  // namespace fg

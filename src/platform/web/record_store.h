@@ -1,7 +1,9 @@
 // The page's record: the same text as the desktop's file, under one key of the page's
 // localStorage. Without storage (private mode, a full quota, storage switched off) the game
-// plays on without a record, and nothing is thrown to the console.
+// plays on with its record in memory: one line on the console says so, nothing is thrown.
 #pragma once
+
+#include <string>
 
 #include "platform/record.h"
 
@@ -11,13 +13,24 @@ inline constexpr const char* kRecordKey = "fenzogobbix.scores";
 
 class LocalStorageRecord : public RecordStore {
  public:
-  PlayerRecord Load() override;
-  std::optional<PlayerRecord> Commit(const RecordChange& change) override;
+  std::optional<std::string> Load(const Merge& check) override;
+  bool Commit(const Merge& merge, bool last) override;
+
+  // The line last said about storage, empty while nothing went wrong: for the page to show.
+  std::string Problem;
 
  private:
-  // The stored record; an unreadable one is kept aside under another key. Nothing when there
-  // is no storage or the unreadable one cannot be kept.
-  std::optional<PlayerRecord> Read();
+  struct Reading {
+    bool Usable = false;                // storage answered, and an unreadable value is aside
+    std::optional<std::string> Stored;  // the text read, when `merge` took it
+    std::optional<std::string> Merged;  // what `merge` made of it (or of nothing)
+  };
+  // The stored text and what `merge` makes of it; a value it refuses is kept aside under
+  // another key, and the merge runs on nothing.
+  Reading Read(const Merge& merge, bool last);
+  void Say(const std::string& why, bool last);
+
+  bool said_ = false;
 };
 
 }  // namespace fg

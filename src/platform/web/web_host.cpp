@@ -10,6 +10,7 @@
 #include <cmath>
 #include <cstring>
 #include <ctime>
+#include <string>
 
 #include "platform/bands.h"
 #include "platform/presentation.h"
@@ -54,14 +55,6 @@ EM_JS(void, fg_web_put_rows, (const uint8_t* rgba, int width, int y, int rows), 
   Module['fgContext'].putImageData(new ImageData(bytes, width, rows), 0, y);
 });
 
-EM_JS(void, fg_web_started, (), {
-  window.fgMainAt = performance.now();
-});
-
-EM_JS(void, fg_web_first_refresh, (), {
-  window.fgFirstRefreshAt = performance.now();
-});
-
 EM_JS(void, fg_web_shown, (), {
   if (Module['fgShown']) Module['fgShown']();
 });
@@ -91,6 +84,10 @@ EM_JS(void, fg_web_open_url, (const char* url), {
 
 EM_JS(int, fg_web_audio_rate, (), {
   return Module['fgAudioRate'] ? Module['fgAudioRate']() : 0;
+});
+
+EM_JS(void, fg_web_switches, (int music, int effects), {
+  if (Module['fgSwitches']) Module['fgSwitches'](!!music, !!effects);
 });
 
 EM_JS(void, fg_web_ended, (), {
@@ -158,7 +155,6 @@ WebHost::WebHost()
       rgba_(static_cast<size_t>(kImageSize) * kImageSize, CanvasPixel(kBlack)),
       rate_(fg_web_audio_rate()),
       effects_(rate_ > 0 ? rate_ : kDefaultRate) {
-  fg_web_started();
   emscripten_set_keydown_callback(kCanvas, this, EM_TRUE, OnKey);
   emscripten_set_keyup_callback(kCanvas, this, EM_TRUE, OnKey);
   emscripten_set_mousemove_callback(kCanvas, this, EM_TRUE, OnMouse);
@@ -241,8 +237,6 @@ void WebHost::Refresh(const Surface& image) {
   if (image.Width != kImageSize || image.Height != kImageSize) return;
   if (!shown_) {
     // Drawn before the first appearance (the title reveal): kept, nothing put on the page.
-    if (!drawn_) fg_web_first_refresh();  // start-up's loading ends here, for the figures
-    drawn_ = true;
     last_.Pixels = image.Pixels;
     return;
   }
@@ -272,6 +266,10 @@ void WebHost::SetIcon(const Surface& icon) {
 
 void WebHost::PlayWave(std::span<const uint8_t> image) {
   effects_.Play(image);
+}
+
+void WebHost::ShowSwitches(bool music, bool effects) {
+  fg_web_switches(music ? 1 : 0, effects ? 1 : 0);
 }
 
 void WebHost::OpenUrl(const std::string& url) {
@@ -325,4 +323,12 @@ extern "C" EMSCRIPTEN_KEEPALIVE void fg_page_input(int kind, int code, float x, 
   in.X = x;
   in.Y = y;
   fg::active->Queue(in);
+}
+
+// What the page's own controls send (key codes, the pad's buttons and stick), as JSON; the page
+// asks once the program is ready.
+// NOLINTNEXTLINE(readability-identifier-naming)
+extern "C" EMSCRIPTEN_KEEPALIVE const char* fg_page_values() {
+  static const std::string values = fg::PageValues();
+  return values.c_str();
 }

@@ -37,7 +37,10 @@ class WebHost : public Host {
   std::string ExecutableDir() override { return "/"; }  // the page puts the tune at the root
   int64_t WallClock() override;
   RecordStore& Records() override { return records_; }  // the page's localStorage
-  void Breathe() override;  // a turn for the browser once start-up has held it a while
+  void Breathe() override;
+  void ShowSwitches(bool music,
+                    bool effects) override;  // the touch buttons for M and S  // a turn for the
+                                             // browser once start-up has held it a while
 
   // The program has ended: input goes back to the browser, the sound stops, the last image
   // stays and the page says how to play again.
@@ -66,7 +69,6 @@ class WebHost : public Host {
   std::deque<Input> queued_;
   Surface last_;  // the image on the canvas, or to be put there once shown
   bool shown_ = false;
-  bool drawn_ = false;  // a refresh has come
   bool ended_ = false;
   std::vector<uint32_t> rgba_;  // canvas byte order of last_
   int rate_ = 0;

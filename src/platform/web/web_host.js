@@ -25,6 +25,77 @@
     window.fgRuntimeAt = performance.now();
   };
 
+  // A word to the player over the foot of the field, read out by screen readers, for a while.
+  let saidTimer = 0;
+  function say(text, ms) {
+    const line = document.getElementById('said');
+    if (!line) return;
+    clearTimeout(saidTimer);
+    line.textContent = text;
+    saidTimer = setTimeout(() => { line.textContent = ''; }, ms);
+  }
+  // The program's problems go to standard error, as on the desktop, and from there to the
+  // console. One the player must know of is shown too, once: a record that cannot be stored
+  // ("fenzogobbix: ...; this run's scores are kept in memory until they can be stored", or
+  // "...are not kept" when the program ends with games unstored).
+  let toldNotKept = false;
+  Module['printErr'] = (text) => {
+    console.warn(text);
+    if (!toldNotKept && /^fenzogobbix: .*this run's scores are/.test(text)) {
+      toldNotKept = true;
+      say('Your scores cannot be stored: this browser\'s storage is full or turned off. ' +
+          'This visit\'s games are kept until the page is closed.', 8000);
+    }
+  };
+
+  // A program that fails to start (a damaged file kept for offline play) says so. Its files are
+  // dropped from what the page keeps and fetched afresh, and the page starts again once; with no
+  // network, it says it cannot start offline. [D26]
+  const kRetried = 'fenzogobbix.retried';
+  function session(set) {
+    try {
+      if (set === undefined) return sessionStorage.getItem(kRetried) !== null;
+      if (set) sessionStorage.setItem(kRetried, '1');
+      else sessionStorage.removeItem(kRetried);
+    } catch (e) {
+    }
+    return true;  // without session storage, no second attempt: it could go on for ever
+  }
+  function tell(text) {
+    const line = document.getElementById('loading');
+    if (line) line.textContent = text;
+  }
+  function refetch() {
+    if (!window.caches) return Promise.resolve(true);
+    const program = (r) => /\.(wasm|js)$/.test(new URL(r.url).pathname);
+    return caches.keys().then((names) => Promise.all(
+        names.filter((n) => n.startsWith('fenzogobbix-')).map((name) => caches.open(name).then(
+            (cache) => cache.keys().then((requests) => Promise.all(
+                requests.filter(program).map((r) => cache.delete(r).then(
+                    () => fetch(new Request(r.url, { cache: 'reload' })).then((response) => {
+                      if (!response.ok) throw new Error(r.url + ': ' + response.status);
+                      return cache.put(r, response);
+                    })))))))))
+        .then(() => true, () => false);
+  }
+  Module['onAbort'] = () => {
+    if (document.body.classList.contains('shown')) return;
+    if (session()) {
+      tell('Fenzo Gobbix could not start. Reload the page to try again.');
+      return;
+    }
+    tell('Fenzo Gobbix could not start: fetching it again…');
+    refetch().then((fetched) => {
+      if (!fetched) {
+        tell('Fenzo Gobbix cannot start offline: part of it is damaged. Open the page again ' +
+             'once online.');
+        return;
+      }
+      session(true);
+      location.reload();
+    });
+  };
+
   // `frames` of the game's output, left and right; silence until the game runs and after it.
   function pull(frames) {
     const left = new Float32Array(frames);
@@ -172,6 +243,7 @@
     return told;
   };
   Module['fgShown'] = () => {
+    session(false);
     window.fgFirstFrameAt = performance.now();
     document.body.classList.add('shown');
   };

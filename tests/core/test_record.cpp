@@ -1,5 +1,5 @@
 // The record's rules and its text form.
-#include "platform/record.h"
+#include "core/record.h"
 
 #include <gtest/gtest.h>
 
@@ -13,7 +13,7 @@ constexpr int64_t kDay = 86400;
 constexpr int64_t kMay1 = 1714521600;  // 2024-05-01T00:00:00Z
 
 FinishedGame Game(int score, int64_t ended) {
-  return FinishedGame{score, score + 5, ended, 1000};
+  return FinishedGame{score, score + 5, ended, 1000, {}, {}};
 }
 
 TEST(Record, TheTableKeepsTheTenBestAndOnATieTheEarlierGameStaysAhead) {
@@ -47,16 +47,46 @@ TEST(Record, TheTableKeepsTheTenBestAndOnATieTheEarlierGameStaysAhead) {
   }
 }
 
+// What this version does not know, another wrote: read as far as it is understood, and written
+// back with nothing lost but a replay whose game is not in the table.
+TEST(Record, AnotherVersionsRecordIsReadAndRewrittenWithoutLoss) {
+  const std::string game = "game 5 9 2024-01-01T00:00:00Z 12.000";
+  const std::string replay = "replay 2024-01-01T00:00:00Z 5 Qm9v~_-.x";
+  const std::string head = "fenzogobbix record 1\nmusic on\neffects on\n";
+  const struct {
+    const char* Name;
+    std::string Text, Rewritten;  // Rewritten: the text itself when empty
+  } cases[] = {
+      {"today's file", head + game + "\nend\n", ""},
+      {"unknown fields on a game line", head + game + " colour=red 7\nend\n", ""},
+      {"unknown lines, a replay line of another form",
+       head + game + "\nflavour sour\nreplay x\nend\n", ""},
+      {"a replay with its game", head + game + "\n" + replay + "\nend\n", ""},
+      {"a replay without its game", head + replay + "\nend\n", head + "end\n"},
+      {"a later version, lines in another order",
+       "fenzogobbix record 7\n" + replay + "\nwind 3\n" + game + " x\nend\n",
+       head + game + " x\n" + replay + "\nwind 3\nend\n"},
+  };
+  for (const auto& c : cases) {
+    std::string why;
+    const auto record = ParseRecord(c.Text, &why);
+    ASSERT_TRUE(record.has_value()) << c.Name << ": " << why;
+    EXPECT_EQ(FormatRecord(*record), c.Rewritten.empty() ? c.Text : c.Rewritten) << c.Name;
+  }
+  EXPECT_EQ(ParseRecord(head + game + "\n" + replay + "\nend\n")->Best.at(0).Replay, "Qm9v~_-.x");
+}
+
 TEST(Record, TheTextReadsBackAndKeepsLinesOfALaterVersion) {
   PlayerRecord r;
   r.Music = false;
-  r.Best = {{42, 47, kMay1 + 12 * 3600 + 34 * 60 + 56, 83250}, {7, 12, kMay1 - kDay, 5}};
+  r.Best = {{42, 47, kMay1 + 12 * 3600 + 34 * 60 + 56, 83250, "AbC-9_.~", ""},
+            {7, 12, kMay1 - kDay, 5, {}, "x y"}};
   r.Unknown = {"colour blue", "gamepad 3 = x"};
   const std::string text = FormatRecord(r);
   EXPECT_EQ(text,
             "fenzogobbix record 1\nmusic off\neffects on\n"
-            "game 42 47 2024-05-01T12:34:56Z 83.250\ngame 7 12 2024-04-30T00:00:00Z 0.005\n"
-            "colour blue\ngamepad 3 = x\nend\n");
+            "game 42 47 2024-05-01T12:34:56Z 83.250\ngame 7 12 2024-04-30T00:00:00Z 0.005 x y\n"
+            "replay 2024-05-01T12:34:56Z 42 AbC-9_.~\ncolour blue\ngamepad 3 = x\nend\n");
   EXPECT_EQ(ParseRecord(text), r);
 
   // The order of the lines does not matter; a missing switch is on; games out of order are
@@ -74,8 +104,20 @@ TEST(Record, TheTextReadsBackAndKeepsLinesOfALaterVersion) {
 
   // A clock before 1970, or one that failed (-1), still writes a date that reads back.
   PlayerRecord early;
-  early.Best = {{2, 6, -40 * 365 * kDay, 0}, {1, 5, -1, 0}};
+  early.Best = {{2, 6, -40 * 365 * kDay, 0, {}, {}}, {1, 5, -1, 0, {}, {}}};
   EXPECT_EQ(ParseRecord(FormatRecord(early)), early);
+
+  // A record one byte short of what a reader takes, and then a game: written within the limit,
+  // the lines it does not know giving way, and read back with the game.
+  PlayerRecord full;
+  full.Unknown.assign(1047, "later " + std::string(993, 'x'));
+  full.Unknown.push_back("later " +
+                         std::string(kMaxRecordBytes - FormatRecord(full).size() - 8, 'x'));
+  ASSERT_EQ(FormatRecord(full).size(), kMaxRecordBytes - 1);
+  Enter(full.Best, Game(9, kMay1));
+  const std::string written = FormatRecord(full);
+  EXPECT_LE(written.size(), kMaxRecordBytes);
+  EXPECT_EQ(ParseRecord(written)->Best, full.Best);
 
   // Texts that are not a whole record of this version: nothing, and why.
   const std::string head = "fenzogobbix record 1\n";
@@ -87,7 +129,6 @@ TEST(Record, TheTextReadsBackAndKeepsLinesOfALaterVersion) {
       {"[Settings]\nmusic=on\n", "not a record of this game"},
       {"fenzogobbix record x\nend\n", "not a record of this game"},
       {"fenzogobbix record 0\nend\n", "not a record of this game"},
-      {"fenzogobbix record 2\nend\n", "written by a later version (2)"},
       {head + "game 42 47 2024-05-01T12:34:56Z 83.250\n", "cut off"},
       {head + "game 42 47 2024-05-01T12:3", "cut off"},
       {head + "end", "cut off"},

@@ -1,5 +1,5 @@
 // The record's rules (ranking, merging) and its text form.
-#include "platform/record.h"
+#include "core/record.h"
 
 #include <algorithm>
 #include <charconv>
@@ -74,14 +74,40 @@ std::optional<int64_t> ParsePlayed(std::string_view text) {
   return *whole * 1000 + *part;
 }
 
-std::optional<FinishedGame> ParseGame(const std::vector<std::string_view>& w) {
-  if (w.size() != 5) return std::nullopt;
+// "game SCORE LENGTH ENDED PLAYED", and whatever a later version wrote after them. [D33]
+std::optional<FinishedGame> ParseGame(std::string_view line,
+                                      const std::vector<std::string_view>& w) {
+  if (w.size() < 5) return std::nullopt;
   const auto score = Number<int>(w[1], 0, kMaxRecordScore);
   const auto length = Number<int>(w[2], 0, kMaxLength);
   const auto ended = ParseUtc(w[3]);
   const auto played = ParsePlayed(w[4]);
   if (!score || !length || !ended || !played) return std::nullopt;
-  return FinishedGame{*score, *length, *ended, *played};
+  FinishedGame game{*score, *length, *ended, *played, "", ""};
+  if (w.size() > 5) game.More = line.substr(static_cast<size_t>(w[5].data() - line.data()));
+  return game;
+}
+
+bool ReplayCode(std::string_view code) {
+  return !code.empty() && std::all_of(code.begin(), code.end(), [](char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_' ||
+           c == '-' || c == '.' || c == '~';
+  });
+}
+
+// "replay ENDED SCORE CODE": the replay of the game that ended then with that score, on a line
+// of its own that a reader of before replays keeps as unknown.
+struct ReplayLine {
+  int64_t Ended;
+  int Score;
+  std::string_view Code;
+};
+std::optional<ReplayLine> ParseReplay(const std::vector<std::string_view>& w) {
+  if (w.size() < 4) return std::nullopt;
+  const auto ended = ParseUtc(w[1]);
+  const auto score = Number<int>(w[2], 0, kMaxRecordScore);
+  if (!ended || !score || !ReplayCode(w[3])) return std::nullopt;
+  return ReplayLine{*ended, *score, w[3]};
 }
 
 std::optional<bool> Switch(const std::vector<std::string_view>& w) {
@@ -89,6 +115,16 @@ std::optional<bool> Switch(const std::vector<std::string_view>& w) {
   if (w[1] == "on") return true;
   if (w[1] == "off") return false;
   return std::nullopt;
+}
+
+// Each replay goes with its game; one whose game is not in the table goes with nothing.
+void AttachReplays(std::vector<FinishedGame>& best, const std::vector<ReplayLine>& replays) {
+  for (const ReplayLine& r : replays) {
+    const auto game = std::find_if(best.begin(), best.end(), [&](const FinishedGame& g) {
+      return g.Ended == r.Ended && g.Score == r.Score && g.Replay.empty();
+    });
+    if (game != best.end()) game->Replay = r.Code;
+  }
 }
 
 std::optional<PlayerRecord> Refuse(std::string* problem, std::string why) {
@@ -133,7 +169,24 @@ void Apply(PlayerRecord& record, const RecordChange& change) {
   record.Effects = change.Effects;
 }
 
+RecordStore::Merge Merging(const RecordChange& change, PlayerRecord* merged) {
+  return [change, merged](std::optional<std::string_view> stored,
+                          std::string& problem) -> std::optional<std::string> {
+    PlayerRecord record;
+    if (stored) {
+      std::optional<PlayerRecord> read = ParseRecord(*stored, &problem);
+      if (!read) return std::nullopt;
+      record = std::move(*read);
+    }
+    Apply(record, change);
+    std::string text = FormatRecord(record);
+    if (merged != nullptr) *merged = std::move(record);
+    return text;
+  };
+}
+
 std::string FormatRecord(const PlayerRecord& record) {
+  // Version 1 still: a reader of before replays reads this table whole. [D33]
   std::string text = std::string(kMagic) + std::to_string(kRecordVersion) + "\n";
   text += std::string("music ") + (record.Music ? "on" : "off") + "\n";
   text += std::string("effects ") + (record.Effects ? "on" : "off") + "\n";
@@ -142,11 +195,29 @@ std::string FormatRecord(const PlayerRecord& record) {
     std::snprintf(played, sizeof played, "%lld.%03lld", static_cast<long long>(g.PlayedMs / 1000),
                   static_cast<long long>(g.PlayedMs % 1000));
     text += "game " + std::to_string(g.Score) + " " + std::to_string(g.Length) + " " +
-            FormatUtc(g.Ended) + " " + played + "\n";
+            FormatUtc(g.Ended) + " " + played + (g.More.empty() ? "" : " " + g.More) + "\n";
   }
-  for (const std::string& line : record.Unknown) text += line + "\n";
-  text += "end\n";
-  return text;
+  // Beyond what a reader takes, the lines it does not know give way first, then the replays
+  // of the lowest games; the table itself always fits.
+  constexpr std::string_view kEnd = "end\n";
+  size_t room = kMaxRecordBytes - std::min(kMaxRecordBytes, text.size() + kEnd.size());
+  const auto fits = [&](const std::string& line) {
+    if (line.size() + 1 > room) return false;
+    room -= line.size() + 1;
+    return true;
+  };
+  std::string replays;
+  for (const FinishedGame& g : record.Best) {
+    if (g.Replay.empty()) continue;
+    const std::string line =
+        "replay " + FormatUtc(g.Ended) + " " + std::to_string(g.Score) + " " + g.Replay;
+    if (fits(line)) replays += line + "\n";
+  }
+  std::string unknown;
+  for (const std::string& line : record.Unknown) {
+    if (fits(line)) unknown += line + "\n";
+  }
+  return text + replays + unknown + std::string(kEnd);
 }
 
 std::optional<PlayerRecord> ParseRecord(std::string_view text, std::string* problem) {
@@ -162,19 +233,20 @@ std::optional<PlayerRecord> ParseRecord(std::string_view text, std::string* prob
   if (!version || *version < 1 || !Printable(lines[0])) {
     return Refuse(problem, "not a record of this game");
   }
-  if (*version > kRecordVersion) {
-    return Refuse(problem, "written by a later version (" + std::to_string(*version) + ")");
-  }
+  // A later version is read as far as it is understood, never refused for its number. [D33]
   PlayerRecord record;
+  std::vector<ReplayLine> replays;
   for (size_t n = 1; n + 1 < lines.size(); ++n) {
     const std::string_view line = lines[n];
     const std::vector<std::string_view> w = Words(line);
     const std::string damaged = "damaged at line " + std::to_string(n + 1);
     if (line.empty() || !Printable(line) || w[0].empty()) return Refuse(problem, damaged);
     if (w[0] == "game") {
-      const auto game = ParseGame(w);
+      const auto game = ParseGame(line, w);
       if (!game) return Refuse(problem, damaged);
       Enter(record.Best, *game);
+    } else if (const auto replay = w[0] == "replay" ? ParseReplay(w) : std::nullopt) {
+      replays.push_back(*replay);
     } else if (w[0] == "music" || w[0] == "effects") {
       const auto on = Switch(w);
       if (!on) return Refuse(problem, damaged);
@@ -185,6 +257,7 @@ std::optional<PlayerRecord> ParseRecord(std::string_view text, std::string* prob
       record.Unknown.emplace_back(line);
     }
   }
+  AttachReplays(record.Best, replays);
   return record;
 }
 
