@@ -9,9 +9,11 @@
 #include <vector>
 
 #include "core/game.h"
+#include "long_game.h"
 #include "platform/headless/headless_host.h"
 #include "platform/sdl/sdl_host.h"
 #include "play/play.h"
+#include "play/replay_check.h"
 #include "screens/buffer_frm.h"
 #include "screens/scroller.h"
 #include "screens/switch_sign.h"
@@ -296,5 +298,24 @@ void BM_TickWorstCaseOnSdlWithSwitchSign(benchmark::State& state) {
   if (!wc.OnTrack()) state.SkipWithError("the snake left its lanes or the game ended");
 }
 BENCHMARK(BM_TickWorstCaseOnSdlWithSwitchSign)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+
+namespace {
+
+// A ten-minute game (40,000 ticks) re-simulated headless, as --timedemo and the check of a
+// replay do it: the goal is at most 100 ms.
+void BM_ReplayTenMinuteGame(benchmark::State& state) {
+  const fg::Replay game = fg::bench::LongGame(40000);
+  std::string problem;
+  for (auto _ : state) {
+    const auto end = fg::CheckReplay(game, &problem);
+    if (!end) state.SkipWithError(problem.c_str());
+    benchmark::DoNotOptimize(end);
+  }
+  state.counters["ticks"] = static_cast<double>(game.Ticks());
+  state.counters["code_bytes"] = static_cast<double>(fg::EncodeReplay(game).size());
+}
+BENCHMARK(BM_ReplayTenMinuteGame)->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -65,8 +65,7 @@ WorstCase::WorstCase(Game& g, int16_t spawnIn) : g_(g), lanes_(SerpentineLanes()
   const size_t n = lanes_.Size();
   if (n < static_cast<size_t>(kTrailSize)) throw std::logic_error("lanes shorter than the trail");
 
-  s.InGame = kTrue;
-  s.Busy = kFalse;
+  EnterMode(g, Mode::kPlay);
   s.Speed = 2;
   s.SnakeLength = 100;
   s.GrowFlash = 0;

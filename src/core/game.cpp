@@ -7,13 +7,21 @@ Game::Game(Host& host, std::unique_ptr<ModulePlayer> midas)
     : Machine(host), Midas(std::move(midas)) {
   // The scroller's timer runs from the window's creation.
   MainForm.tmrScrollText.Due = host.Clock() + MainForm.tmrScrollText.Interval;
-  host.AddTimer(&MainForm.tmrMain);
-  host.AddTimer(&MainForm.tmrScrollText);
-  host.AddTimer(&Sign.tmrSign);
+  for (Timer* t : OwnTimers()) host.AddTimer(t);
 }
 
 Game::~Game() {
+  // The host outlives its games: another may be made on it, beside this one or after it.
+  for (Timer* t : OwnTimers()) Machine.RemoveTimer(t);
   Machine.SetSink(nullptr);
+}
+
+void EnterMode(Game& g, Mode m) {
+  const auto inGame = [](Mode x) { return x == Mode::kPlay || x == Mode::kPaused; };
+  if (inGame(g.Now) != inGame(m)) ++g.GameSerial;  // a game begins or ends [D2]
+  g.Now = m;
+  g.State.InGame = ToFlag(inGame(m));
+  g.State.Busy = ToFlag(m == Mode::kGameOver);
 }
 
 }  // namespace fg

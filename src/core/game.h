@@ -3,11 +3,13 @@
 // by reference; there are no globals, so every test builds a fresh game.
 #pragma once
 
+#include <array>
 #include <memory>
 #include <string>
 
 #include "core/game_state.h"
 #include "core/record.h"
+#include "core/replay.h"
 #include "core/rules.h"
 #include "gfx/surface.h"
 #include "platform/host.h"
@@ -58,7 +60,6 @@ struct BufferFrmWindow {
 
 // The pause in play: the game clock stands still and a sign covers the middle of the field.
 struct PauseState {
-  bool On = false;
   bool Pending = false;  // asked for while a tick or the wipe was running: taken when it ends
   int64_t TickLeft = 0;  // what was left of tmrMain's interval when the clock stopped
   int16_t KeyHeld = 0;   // the key that last toggled, until its release: repeats do nothing
@@ -85,6 +86,29 @@ struct TapState {
   uint32_t Serial = 0;  // the game it was pressed in: it never outlives that game
 };
 
+// A finished game shown again: its replay, and the tape the tick reads its steering from.
+struct PlaybackState {
+  explicit PlaybackState(Replay r) : Played(std::move(r)), Tape(Played) {}
+  PlaybackState(const PlaybackState&) = delete;
+  PlaybackState& operator=(const PlaybackState&) = delete;
+  Replay Played;
+  ReplayTape Tape;
+};
+
+// Thrown when a playback is over or left: unwinds it up to whoever started it.
+struct PlaybackEnd {};
+
+// The program's mode: what the window shows and what the keys mean there. A game played back
+// goes through the wipe, play and game over too, as a game of its own (Game::Playback). [D38]
+enum class Mode : uint8_t {
+  kTitle,     // the title, settled: the scroller runs
+  kReveal,    // the title being revealed
+  kWipe,      // the playground wiped in before a game
+  kPlay,      // a game in play
+  kPaused,    // a game paused
+  kGameOver,  // the explosion and the pause with the sign
+};
+
 struct Game {
   explicit Game(Host& host, std::unique_ptr<ModulePlayer> midas);
   Game(const Game&) = delete;
@@ -98,11 +122,13 @@ struct Game {
   RandomRounds Rounds;
   std::unique_ptr<ModulePlayer> Midas;
 
-  // Guards that keep sequences from running into each other (see the key handler).
-  bool Starting = false;      // a game start's wipe is under way
-  bool Revealing = false;     // the title is being revealed
+  // The mode, changed by EnterMode alone; and the work that waits for a sequence to finish.
+  Mode Now = Mode::kTitle;
   bool StartPending = false;  // Space came during a reveal; start once it has finished
   uint32_t GameSerial = 0;    // changes whenever a game begins or ends
+  bool Starting() const { return Now == Mode::kWipe; }
+  bool Revealing() const { return Now == Mode::kReveal; }
+  bool Paused() const { return Now == Mode::kPaused; }
   PauseState Pause;
   TapState Tap;
   SwitchSignState Sign;
@@ -111,12 +137,22 @@ struct Game {
   PlayerRecord Record;
   std::vector<FinishedGame> Unstored;  // games no commit has stored yet: sent with the next one
   bool SwitchesChanged = false;        // M or S was pressed in play: stored when play stops
-  int64_t RecordRetryAt = 0;           // a commit failed: the next try, out of play [D29]
-  int64_t PlayTicks = 0;               // ticks of the game in play: its duration, pauses left out
+  Replay Recording;                    // the game in play as it goes, kept with it when it ends
+  std::unique_ptr<PlaybackState> Playback;  // set while this game shows a replay
+  int64_t RecordRetryAt = 0;                // a commit failed: the next try, out of play [D29]
 
   std::unique_ptr<EventSink> Events;  // forwards the host's input to the form handlers,
                                       // connected by AttachHandlers
+
+  // Every timer of the game: added to the host as the game is made, removed as it goes.
+  std::array<Timer*, 3> OwnTimers() {
+    return {&MainForm.tmrMain, &MainForm.tmrScrollText, &Sign.tmrSign};
+  }
 };
+
+// Every change of mode goes through here, which keeps the rules' InGame and Busy in step with
+// it and counts a game's beginning and end in GameSerial. [D38]
+void EnterMode(Game& g, Mode m);
 
 // Shows the persistent image: the window's refresh. While M or S shows its plate, the host is
 // given a copy with the plate over it. [D27]

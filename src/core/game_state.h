@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "support/random_pick.h"
+
 namespace fg {
 
 using Integer = int16_t;  // every game quantity
@@ -45,11 +47,10 @@ struct CheckedArray {
 constexpr int kTrailSize = 1000;
 constexpr int kItemSlots = 100;
 
-struct GameState {
-  Flag HoldRight = 0;
-  Flag HoldLeft = 0;
-  Flag HoldUp = 0;
-  Flag HoldDown = 0;
+// What decides a game's course, and nothing else: the snake, its trail, the items on the field,
+// the random source, the score and the ticks played. A copy of it, advanced tick by tick with
+// the same steering, goes exactly the same way: that is how a finished game is replayed.
+struct GameCourse {
   Integer HeadX = 0;
   Integer HeadY = 0;
   Integer Speed = 0;
@@ -64,6 +65,18 @@ struct GameState {
   CheckedArray<Integer, kItemSlots> ItemFrame;
   CheckedArray<Integer, kItemSlots> ItemKind;
   Integer Score = 0;
+  RandomSource Random;  // where the items' places and kinds come from
+  int64_t Ticks = 0;    // ticks of this game so far: its duration, pauses left out
+
+  bool operator==(const GameCourse&) const = default;
+};
+
+// The rules' shared variables: the course of the game in play, then the rest.
+struct GameState : GameCourse {
+  Flag HoldRight = 0;
+  Flag HoldLeft = 0;
+  Flag HoldUp = 0;
+  Flag HoldDown = 0;
   Flag InGame = 0;
   Flag Busy = 0;
   Flag SoundOn = 0;

@@ -39,10 +39,10 @@ static_assert(kTrailStride * kStartSpeed == kCell);
 static_assert(kTrailStride * kMaxSnakeLength < kTrailSize);  // the longest snake fits the trail
 
 // Where segment i (1 = the one behind the head) of the snake lies.
-inline Integer SegmentX(const GameState& s, int i) {
+inline Integer SegmentX(const GameCourse& s, int i) {
   return s.TrailX[kTrailStride * i];
 }
-inline Integer SegmentY(const GameState& s, int i) {
+inline Integer SegmentY(const GameCourse& s, int i) {
   return s.TrailY[kTrailStride * i];
 }
 
@@ -54,6 +54,24 @@ inline constexpr int kLastItemSlot = kItemSlots - 1;  // draws when they are all
 // A spawn picks a kind from 0 (free: nothing appears) to this, the invisible item, which is
 // eaten like a star but never drawn.
 inline constexpr Integer kHighestItemKind = kInvisible;
+
+// The snake put back at its start for a new game; the items and the random source stay. [K11]
+inline void ResetSnake(GameCourse& c) {
+  c.Score = 0;
+  c.HeadX = kStartX;
+  c.HeadY = kStartY;
+  c.Direction = kLeft;
+  c.Speed = kStartSpeed;
+  c.SnakeLength = kStartLength;
+  c.GrowFlash = 0;
+  // The trail continues the starting row to the right, so early growth extends it.
+  for (int i = 1; i < kTrailSize; ++i) {
+    c.TrailX[i] = static_cast<Integer>(kStartSpeed * i + c.HeadX);
+    c.TrailY[i] = kStartY;
+  }
+  c.SpawnDelay = kFirstSpawnDelay;
+  c.Ticks = 0;
+}
 
 // The five score digits, 9 x 9 pixels each, on a flat patch at the top of the frame.
 inline constexpr int kScoreX = 178;

@@ -40,6 +40,7 @@ class Host {
                                                    // the clock reaches deadline
   virtual void SetSink(EventSink* sink) = 0;       // who receives input
   virtual void AddTimer(Timer* timer) = 0;         // a timer fired from DoEvents
+  virtual void RemoveTimer(Timer* timer) = 0;      // never fired again
   virtual void Refresh(const Surface& image) = 0;  // put the window's persistent image on screen
   virtual void ShowWindow() = 0;                   // first appearance of the window, after start-up
   virtual void SetCaption(const std::string& caption) = 0;  // window title

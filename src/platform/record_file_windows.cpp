@@ -172,7 +172,7 @@ RecordFile::RecordFile(std::string dir, std::ostream& say)
       path_(dir_.empty() ? "" : dir_ + "\\" + kRecordFileName),
       say_(say) {}
 
-// [D34] %APPDATA%\FenzoGobbix, the folder SDL_GetPrefPath names; the variable first, as
+// [D39] %APPDATA%\FenzoGobbix, the folder SDL_GetPrefPath names; the variable first, as
 // XDG_DATA_HOME on Linux, then the roaming application-data folder the shell knows.
 std::string RecordFile::DefaultDir() {
   const wchar_t* data = _wgetenv(L"APPDATA");
@@ -265,7 +265,7 @@ void RecordFile::TurnOff(const std::string& why) {
 }
 
 // The folder's owner is not compared with the player as on Linux [D30]: a profile's
-// application-data folder is the user's own by its access list. [D34]
+// application-data folder is the user's own by its access list. [D39]
 std::optional<std::string> RecordFile::Load(const Merge& check) {
   if (path_.empty()) return std::nullopt;
   // A folder that cannot be written has no lock file to take; the file is read all the same,
@@ -335,7 +335,7 @@ std::string RecordFile::Replace(const std::string& text) {
   return why;
 }
 
-// [D34]
+// [D39]
 bool RecordFile::Commit(const Merge& merge, bool last) {
   if (off_) return false;  // told already
   if (path_.empty()) {

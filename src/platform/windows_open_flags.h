@@ -3,7 +3,7 @@
 // inherited. Every file the game opens so is bytes, so the flag that every such open() passes
 // also asks for binary mode: the C runtime's default, text mode, ends a read at the first ^Z
 // and a tune after 37 bytes. Taken into such files by the Windows build.
-// [D36]
+// [D41]
 #pragma once
 
 #include <fcntl.h>

@@ -13,16 +13,6 @@ namespace fg {
 
 namespace {
 
-// True when some probe head + p (p = 0..15) lies strictly inside (t, t + 16): in effect
-// -14 <= head - t <= 15. [K9]
-bool Overlaps(int head, int t) {
-  bool hit = false;
-  for (int p = 0; p <= 15; ++p) {
-    if (t < head + p && head + p < t + 16) hit = true;
-  }
-  return hit;
-}
-
 void Explode(Game& g, int x, int y) {
   Surface& w = g.MainForm.Image;
   const BufferFrmWindow& b = g.BufferFrm;
@@ -37,21 +27,10 @@ void Explode(Game& g, int x, int y) {
 
 }  // namespace
 
-bool SelfCollides(const Game& g) {
-  const GameState& s = g.State;
-  // Segments 1 and 2 lie right behind the head and are never tested. [K9]
-  for (int w = 3; w <= s.SnakeLength; ++w) {
-    if (Overlaps(s.HeadX, SegmentX(s, w)) && Overlaps(s.HeadY, SegmentY(s, w))) return true;
-  }
-  return false;
-}
-
 void GameOver(Game& g) {
   GameState& s = g.State;
   Buffers(g);  // for its effect: the off-screen pictures load on first use [K14]
-  s.InGame = kFalse;
-  s.Busy = kTrue;
-  ++g.GameSerial;
+  EnterMode(g, Mode::kGameOver);
   SetTimer(g, g.MainForm.tmrMain, false);
   PlayEffect(g, kEffectDeath);
   Explode(g, s.HeadX, s.HeadY);
@@ -59,16 +38,31 @@ void GameOver(Game& g) {
   // never drawn, so one more cell explodes than was seen. [K10]
   const int length = s.SnakeLength;
   for (int i = 1; i <= length; ++i) Explode(g, SegmentX(s, i), SegmentY(s, i));
+  if (g.Playback) {
+    // A game played back shows its sign without a place, and ends with its pause; it never
+    // enters the table. [D36]
+    DrawGameOverSign(g, s.Score, 0);
+    Wait(g.Machine, kGameOverPauseMs);
+    EnterMode(g, Mode::kTitle);
+    throw PlaybackEnd{};
+  }
   // The game goes into the record and the sign tells how it did, until the title's reveal
   // wipes it away. [D19]
-  const int64_t played = g.PlayTicks * g.MainForm.tmrMain.Interval;
+  const int64_t played = s.Ticks * g.MainForm.tmrMain.Interval;
+  g.Recording.Score = s.Score;
+  g.Recording.Length = length;
   // A game that scored nothing is no best and is not kept: ten of them would fill a learner's
   // table. [D31]
   const int place =
-      s.Score > 0 ? KeepGame(g, FinishedGame{s.Score, length, g.Machine.WallClock(), played, {}, {}}) : 0;
+      s.Score > 0
+          ? KeepGame(
+                g,
+                FinishedGame{
+                    s.Score, length, g.Machine.WallClock(), played, EncodeReplay(g.Recording), {}})
+          : 0;
   DrawGameOverSign(g, s.Score, place);
   Wait(g.Machine, kGameOverPauseMs);
-  s.Busy = kFalse;
+  EnterMode(g, Mode::kTitle);
   ShowTitle(g);
 }
 

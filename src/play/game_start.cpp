@@ -13,7 +13,7 @@ void StartGame(Game& g) {
   MainFormWindow& f = g.MainForm;
   const BufferFrmWindow& b = Buffers(g);
   // While the wipe runs the key handler ignores Space, so a game never starts twice. [D3]
-  g.Starting = true;
+  EnterMode(g, Mode::kWipe);
   SetTimer(g, f.tmrScrollText, false);
 
   // 81 strips of 5 rows, the last one below the window; each is shown and paced.
@@ -23,25 +23,11 @@ void StartGame(Game& g) {
     Wait(g.Machine, kWipeStepMs);
   }
 
-  s.Score = 0;
-  s.HeadX = kStartX;
-  s.HeadY = kStartY;
-  s.Direction = kLeft;
-  s.Speed = kStartSpeed;
-  s.SnakeLength = kStartLength;
-  s.GrowFlash = 0;
-  // The trail continues the starting row to the right, so early growth extends it.
-  for (int i = 1; i < kTrailSize; ++i) {
-    s.TrailX[i] = static_cast<Integer>(kStartSpeed * i + s.HeadX);
-    s.TrailY[i] = kStartY;
-  }
-  // Items are never cleared: those of the last game stay where they were. [K11]
-  s.SpawnDelay = kFirstSpawnDelay;
-  g.PlayTicks = 0;
+  ResetSnake(s);  // the items of the last game stay [K11]
+  // The game's replay starts from its course as it begins, and gets the steering of each tick.
+  g.Recording = Replay{s, {}};
   PlayEffect(g, kEffectStart);
-  s.InGame = kTrue;
-  ++g.GameSerial;
-  g.Starting = false;
+  EnterMode(g, Mode::kPlay);
   SetTimer(g, f.tmrMain, true);
 }
 

@@ -19,13 +19,13 @@ void Pause(Game& g) {
   // by the pause's length and by nothing else. [D14]
   g.Pause.TickLeft = std::clamp<int64_t>(tick.Due - g.Machine.Clock(), 0, tick.Interval);
   SetTimer(g, tick, false);
-  g.Pause.On = true;
+  EnterMode(g, Mode::kPaused);
   DrawPauseSign(g);
 }
 
 void Resume(Game& g) {
   Timer& tick = g.MainForm.tmrMain;
-  g.Pause.On = false;
+  EnterMode(g, Mode::kPlay);
   ErasePauseSign(g);
   SetTimer(g, tick, true);
   tick.Due = g.Machine.Clock() + g.Pause.TickLeft;
@@ -35,7 +35,7 @@ void Resume(Game& g) {
 // until the tick has drawn everything, or the sign would be drawn over and the field put back
 // wrong. [D15]
 bool Busy(const Game& g) {
-  return g.Starting || g.MainForm.tmrMain.Running;
+  return g.Starting() || g.MainForm.tmrMain.Running;
 }
 
 }  // namespace
@@ -51,7 +51,7 @@ void PauseKeyDown(Game& g, int16_t keyCode) {
   g.Pause.KeyHeld = keyCode;
   if (Busy(g)) {
     g.Pause.Pending = !g.Pause.Pending;
-  } else if (g.Pause.On) {
+  } else if (g.Paused()) {
     Resume(g);
   } else {
     Pause(g);
@@ -64,8 +64,9 @@ void PauseKeyUp(Game& g, int16_t keyCode) {
 
 // Only a key resumes: a click back into the window must not send the snake on unseen. [D14]
 void Form_LostFocus(Game& g) {
-  g.Pause.KeyHeld = 0;  // its release goes to whichever window has the keyboard now
-  if (g.Pause.On) return;
+  if (g.Playback) return;  // a playback goes on: only a key leaves it [D36]
+  g.Pause.KeyHeld = 0;     // its release goes to whichever window has the keyboard now
+  if (g.Paused()) return;
   if (Busy(g)) {
     // During the wipe too: the game would otherwise start and run on unseen.
     g.Pause.Pending = true;
@@ -78,11 +79,10 @@ void Form_LostFocus(Game& g) {
 void TakePendingPause(Game& g) {
   if (!g.Pause.Pending || Busy(g)) return;
   g.Pause.Pending = false;
-  if (g.State.InGame != 0 && !g.Pause.On) Pause(g);
+  if (g.State.InGame != 0 && !g.Paused()) Pause(g);
 }
 
 void DropPause(Game& g) {
-  g.Pause.On = false;
   g.Pause.Pending = false;
   g.Pause.Under = Surface();
 }

@@ -59,8 +59,8 @@ void PutBestOnTitle(Game& g) {
 void ShowTitle(Game& g) {
   BufferFrmWindow& b = Buffers(g);
   MainFormWindow& f = g.MainForm;
-  g.Revealing = true;  // Space waits for the end of the reveal [D3]
-  PutBestOnTitle(g);   // [D20]
+  EnterMode(g, Mode::kReveal);  // Space waits for the end of the reveal [D3]
+  PutBestOnTitle(g);            // [D20]
   for (int pass = 0; pass < kRevealPasses; ++pass) {
     for (int line = 0; line <= kImageSize; line += kRevealPasses) {
       const int y = line + pass;
@@ -73,7 +73,7 @@ void ShowTitle(Game& g) {
   g.State.ScrollShift = 0;
   BuildScrollBuffer(g, 0);
   SetTimer(g, f.tmrScrollText, true);
-  g.Revealing = false;
+  EnterMode(g, Mode::kTitle);
 }
 
 }  // namespace fg

@@ -12,6 +12,7 @@
 #include "core/record.h"
 #include "platform/quoted.h"
 #include "platform/record_file.h"
+#include "shell/playback.h"
 
 namespace fg {
 
@@ -19,7 +20,8 @@ namespace {
 
 constexpr std::string_view kUsage =
     "Usage: fenzogobbix [--fullscreen | --windowed] [--scale N]\n"
-    "       fenzogobbix --scores | --help | --version\n";
+    "       fenzogobbix --scores | --help | --version\n"
+    "       fenzogobbix --replay N|FILE | --export-replay N FILE | --timedemo N|FILE [--window]\n";
 
 constexpr std::string_view kOptions =
     "\n"
@@ -31,6 +33,10 @@ constexpr std::string_view kOptions =
     "  --scale N      show the 400 x 400 picture N times as large, N from 1 to 6\n"
     "                 (the default is the largest that suits the screen)\n"
     "  --scores       show the ten best games and exit\n"
+    "  --replay N|FILE         show the N-th best game, or a replay file, again\n"
+    "  --export-replay N FILE  write the N-th best game as a replay file\n"
+    "  --timedemo N|FILE       replay a game as fast as possible, headless, and say how fast;\n"
+    "                          with --window, drawing every frame in the window\n"
     "  --help         show this help and exit\n"
     "  --version      show the version and exit\n"
     "\n"
@@ -107,47 +113,89 @@ std::optional<CommandLine::Action> AnswerOnly(std::string_view name) {
   return std::nullopt;
 }
 
+bool IsReplayOption(std::string_view name) {
+  return name == "--replay" || name == "--timedemo" || name == "--export-replay";
+}
+
+// --replay and --timedemo take N or a file, --export-replay N and a file; false, with `line`
+// made the mistake, when they are missing.
+bool TakeReplayOption(std::string_view name, bool hasValue, std::span<const std::string_view> args,
+                      size_t& i, CommandLine& line) {
+  const size_t needed = name == "--export-replay" ? 2 : 1;
+  if (hasValue || i + needed >= args.size()) {
+    line = Bad("option " + Quoted(name) +
+               (needed == 2 ? " needs a place in the table and a file"
+                            : " needs a place in the table or a file"));
+    return false;
+  }
+  line.What = name == "--replay"     ? CommandLine::kReplay
+              : name == "--timedemo" ? CommandLine::kTimedemo
+                                     : CommandLine::kExportReplay;
+  line.Replay = std::string(args[++i]);
+  if (needed == 2) line.ExportTo = std::string(args[++i]);
+  return true;
+}
+
+bool Stop(CommandLine& line, CommandLine mistake) {
+  line = std::move(mistake);
+  return false;
+}
+
+// Reads the argument at `i` (and its values) into `line`; false when the reading stops there:
+// an answer-only option, or a mistake, which `line` then says.
+bool TakeArgument(std::span<const std::string_view> args, size_t& i, CommandLine& line) {
+  const std::string_view arg = args[i];
+  const size_t equals = arg.find('=');
+  const std::string_view name = arg.substr(0, equals);
+  const bool hasValue = equals != std::string_view::npos && arg.starts_with("--");
+  if (name == "--scale") {
+    std::string_view value;
+    if (hasValue) {
+      value = arg.substr(equals + 1);
+    } else if (i + 1 < args.size()) {
+      value = args[++i];
+    } else {
+      return Stop(line, Bad("option '--scale' needs a value from 1 to 6"));
+    }
+    const std::optional<int> scale = ScaleValue(value);
+    if (!scale) {
+      return Stop(line, Bad("bad scale " + Quoted(value) + ": give a whole number from 1 to 6"));
+    }
+    line.Scale = *scale;
+    return true;
+  }
+  if (IsReplayOption(name)) return TakeReplayOption(name, hasValue, args, i, line);
+  if (hasValue && (name == "--fullscreen" || name == "--windowed" || AnswerOnly(name))) {
+    return Stop(line, Bad("option " + Quoted(name) + " takes no value"));
+  }
+  if (const std::optional<CommandLine::Action> answer = AnswerOnly(arg)) {
+    line.What = *answer;
+    return false;
+  }
+  if (arg == "--fullscreen") {
+    line.Fullscreen = true;
+  } else if (arg == "--windowed") {
+    line.Fullscreen = false;
+  } else if (arg == "--window") {
+    line.Window = true;
+  } else if (arg.starts_with("-")) {
+    return Stop(line, Bad("unknown option " + Quoted(arg)));
+  } else {
+    return Stop(line, Bad("unexpected argument " + Quoted(arg)));
+  }
+  return true;
+}
+
 }  // namespace
 
 CommandLine ParseCommandLine(std::span<const std::string_view> args) {
   CommandLine line;
   for (size_t i = 0; i < args.size(); ++i) {
-    const std::string_view arg = args[i];
-    const size_t equals = arg.find('=');
-    const std::string_view name = arg.substr(0, equals);
-    const bool hasValue = equals != std::string_view::npos && arg.starts_with("--");
-    if (name == "--scale") {
-      std::string_view value;
-      if (hasValue) {
-        value = arg.substr(equals + 1);
-      } else if (i + 1 < args.size()) {
-        value = args[++i];
-      } else {
-        return Bad("option '--scale' needs a value from 1 to 6");
-      }
-      const std::optional<int> scale = ScaleValue(value);
-      if (!scale) return Bad("bad scale " + Quoted(value) + ": give a whole number from 1 to 6");
-      line.Scale = *scale;
-      continue;
-    }
-    if (hasValue && (name == "--fullscreen" || name == "--windowed" || AnswerOnly(name))) {
-      return Bad("option " + Quoted(name) + " takes no value");
-    }
-    if (const std::optional<CommandLine::Action> answer = AnswerOnly(arg)) {
-      line.What = *answer;
-      return line;
-    }
-    if (arg == "--fullscreen") {
-      line.Fullscreen = true;
-    } else if (arg == "--windowed") {
-      line.Fullscreen = false;
-    } else if (arg.starts_with("-")) {
-      return Bad("unknown option " + Quoted(arg));
-    } else {
-      return Bad("unexpected argument " + Quoted(arg));
-    }
+    if (!TakeArgument(args, i, line)) return line;
   }
-  return line;
+  return line.Window && line.What != CommandLine::kTimedemo
+             ? Bad("option '--window' goes with '--timedemo' only")
+             : line;
 }
 
 std::optional<int> AnswerCommandLine(const CommandLine& line, std::ostream& out,
@@ -165,7 +213,11 @@ std::optional<int> AnswerCommandLine(const CommandLine& line, std::ostream& out,
       err << "fenzogobbix: " << line.Problem << "\n" << kUsage;
       err.flush();
       return 2;
+    case CommandLine::kExportReplay:
+      return ExportReplay(line.Replay, line.ExportTo, err);
     case CommandLine::kPlay:
+    case CommandLine::kReplay:
+    case CommandLine::kTimedemo:
       break;
   }
   return std::nullopt;

@@ -15,11 +15,14 @@ namespace fg {
 inline constexpr int kMinScale = 1;
 
 struct CommandLine {
-  enum Action { kPlay, kHelp, kVersion, kScores, kBad };
+  enum Action { kPlay, kHelp, kVersion, kScores, kBad, kReplay, kExportReplay, kTimedemo };
   Action What = kPlay;
   int Scale = 0;            // 0: the default for the display
   bool Fullscreen = false;  // --fullscreen; --windowed, the default, turns it off again
   std::string Problem;      // for kBad: what was wrong, in one line
+  std::string Replay;       // --replay, --export-replay, --timedemo: N (the table) or a file
+  std::string ExportTo;     // --export-replay: the file written
+  bool Window = false;      // --timedemo --window
 };
 
 // Reads the arguments after the program's name, left to right: --help and --version answer at

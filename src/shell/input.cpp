@@ -52,10 +52,11 @@ void ToggleSound(Game& g) {
 
 void Form_KeyDown(Game& g, int16_t keyCode, int16_t /*shift*/) {
   GameState& s = g.State;
+  if (g.Playback) throw PlaybackEnd{};  // any key or pad button leaves a playback [D36]
   if (keyCode == kKeyPadBack) {
     // A pad's B or Back is Escape in play and on a settled title only: a player mashing it
     // through the explosion, the pause after it, the reveal or the wipe never quits. [D22]
-    if (s.Busy != 0 || g.Starting || g.Revealing) return;
+    if (s.Busy != 0 || g.Starting() || g.Revealing()) return;
     keyCode = kKeyEscape;
   }
   if (keyCode == kKeyM) {
@@ -73,22 +74,21 @@ void Form_KeyDown(Game& g, int16_t keyCode, int16_t /*shift*/) {
   if (s.InGame != 0) {
     if (keyCode == kKeyEscape) {
       DropPause(g);  // the title is drawn over the sign [D14]
-      s.InGame = kFalse;
-      ++g.GameSerial;
+      EnterMode(g, Mode::kTitle);
       SetTimer(g, g.MainForm.tmrMain, false);
       KeepChangedSwitches(g);
       ShowTitle(g);
-    } else if (Flag* hold = HoldFlag(s, keyCode); hold != nullptr && !g.Pause.On) {
-      *hold = kTrue;                    // while paused a blind press steers nothing [D14]
-      g.Tap = {keyCode, g.GameSerial};  // a quick tap steers too [D16]
+    } else if (Flag* hold = HoldFlag(s, keyCode); hold != nullptr && !g.Paused()) {
+      *hold = kTrue;  // while paused a blind press steers nothing [D14]
+      ArrowPressed(g, keyCode);
     }
     return;
   }
   // On the title, and during a reveal that follows a game, too. [K13]
   if (keyCode == kKeyEscape) Form_Unload(g);
   if (keyCode == kKeySpace && s.Busy == 0) {
-    if (g.Starting) return;  // a game is already starting [D3]
-    if (g.Revealing) {
+    if (g.Starting()) return;  // a game is already starting [D3]
+    if (g.Revealing()) {
       g.StartPending = true;  // start once the title is complete, never under a reveal [D3]
       return;
     }
@@ -97,6 +97,7 @@ void Form_KeyDown(Game& g, int16_t keyCode, int16_t /*shift*/) {
 }
 
 void Form_KeyUp(Game& g, int16_t keyCode, int16_t /*shift*/) {
+  if (g.Playback) return;
   // Releases count in every mode, so a key let go during the explosion or on the title cannot
   // steer the next game by itself. [D5]
   if (Flag* hold = HoldFlag(g.State, keyCode)) *hold = kFalse;
@@ -105,7 +106,8 @@ void Form_KeyUp(Game& g, int16_t keyCode, int16_t /*shift*/) {
 
 void Form_MouseMove(Game& g, int16_t /*button*/, int16_t /*shift*/, float x, float y) {
   GameState& s = g.State;
-  if (s.InGame != 0 || s.Busy != 0 || g.Starting) return;  // inert during the wipe [D4]
+  // Inert during the wipe [D4], and in a playback.
+  if (s.InGame != 0 || s.Busy != 0 || g.Starting() || g.Playback) return;
   const bool inside = InLinkZone(x, y);
   if (!inside && s.LinkHover != 0) {
     s.LinkDirty = kTrue;
@@ -123,7 +125,7 @@ void Form_MouseMove(Game& g, int16_t /*button*/, int16_t /*shift*/, float x, flo
 }
 
 void Form_MouseDown(Game& g, int16_t /*button*/, int16_t /*shift*/, float x, float y) {
-  if (g.State.InGame != 0) return;  // works whenever no game is played [D4]
+  if (g.State.InGame != 0 || g.Playback) return;  // works whenever no game is played [D4]
   if (InLinkZone(x, y)) g.Machine.OpenUrl(std::string(kHomePage));
 }
 

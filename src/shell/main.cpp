@@ -8,6 +8,7 @@
 
 #include "platform/sdl/sdl_host.h"
 #include "shell/command_line.h"
+#include "shell/playback.h"
 #include "shell/shell.h"
 
 int main(int argc, char** argv) {
@@ -15,8 +16,27 @@ int main(int argc, char** argv) {
   const std::vector<std::string_view> args(argv + (argc > 0 ? 1 : 0), argv + argc);
   const fg::CommandLine line = fg::ParseCommandLine(args);
   if (const auto status = fg::AnswerCommandLine(line, std::cout, std::cerr)) return *status;
+  // A replay to show is read and checked before any window opens.
+  const bool replays =
+      line.What == fg::CommandLine::kReplay || line.What == fg::CommandLine::kTimedemo;
+  const std::optional<fg::Replay> shown =
+      replays ? fg::LoadReplay(line.Replay, std::cerr) : std::nullopt;
+  if (replays && !shown) return 2;
+  if (line.What == fg::CommandLine::kTimedemo && !line.Window) {
+    return fg::TimedemoHeadless(*shown, std::cout);
+  }
   try {
     fg::SdlHost host(fg::SdlHostOptions{line.Scale, line.Fullscreen});
+    if (line.What == fg::CommandLine::kTimedemo)
+      return fg::TimedemoInWindow(host, *shown, std::cout);
+    if (shown) {
+      try {
+        fg::RunPlayback(host, *shown);
+      } catch (const fg::ProgramEnd&) {
+        // the close box: the program ends here
+      }
+      return 0;
+    }
     fg::RunProgram(host);
   } catch (const fg::HostError& e) {
     std::fprintf(stderr, "fenzogobbix: %s\n", e.what());

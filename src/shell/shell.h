@@ -22,6 +22,10 @@ void AttachHandlers(Game& g);
 
 // Pumps events: input handlers, even one that ends the game or the program, may run inside.
 void Form_Load(Game& g);
+// Form_Load up to the title: caption, icon, music, the record's switches, the pictures.
+void PrepareWindow(Game& g);
+// The music's shutdown, as the program ends or a playback is left.
+void CloseMusic(Game& g);
 [[noreturn]] void Form_Unload(Game& g);  // closes the music and ends the program at once
 
 // Pumps events: input handlers, even one that ends the game or the program, may run inside.

@@ -14,7 +14,7 @@
 
 namespace fg {
 
-void Form_Load(Game& g) {
+void PrepareWindow(Game& g) {
   GameState& s = g.State;
   g.MainForm.Caption =
       "Fenzo Gobbix v" + std::to_string(kVersionMajor) + "." + std::to_string(kVersionMinor);
@@ -29,22 +29,28 @@ void Form_Load(Game& g) {
   g.Machine.Breathe();
   // M and S as the player last left them; on a first run both on.
   LoadPlayerRecord(g);
-  s.InGame = kFalse;
-  s.Busy = kFalse;
+  EnterMode(g, Mode::kTitle);
   g.Machine.Breathe();
   LoadBufferFrm(g);
   PlayMusic(g, true);
+}
+
+void Form_Load(Game& g) {
+  PrepareWindow(g);
   // Drawn into the persistent image while the window is still hidden: it appears complete.
   ShowTitle(g);
 }
 
-void Form_Unload(Game& g) {
-  GameState& s = g.State;
-  KeepRecordAtEnd(g);  // games a held or full store could not take yet [D29]
-  if (s.MusicModule > 0) StopMusic(g, true);
+void CloseMusic(Game& g) {
+  if (g.State.MusicModule > 0) StopMusic(g, true);
   g.Midas->MIDAScloseChannels();
   g.Midas->MIDASstopBackgroundPlay();
   g.Midas->MIDASclose();
+}
+
+void Form_Unload(Game& g) {
+  KeepRecordAtEnd(g);  // games a held or full store could not take yet [D29]
+  CloseMusic(g);
   // Unwinds whatever sequence is waiting; none of them resumes.
   throw ProgramEnd{};
 }
@@ -54,7 +60,7 @@ void RunPending(Game& g) {
   // pause goes with it here, before a held-back Space starts the next one. Then for one asked
   // for during that start's wipe. [D3] [D15]
   TakePendingPause(g);
-  if (g.StartPending && !g.Revealing && !g.Starting) {
+  if (g.StartPending && !g.Revealing() && !g.Starting()) {
     g.StartPending = false;
     if (g.State.InGame == 0 && g.State.Busy == 0) StartGame(g);
   }

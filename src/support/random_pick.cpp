@@ -16,17 +16,34 @@ int16_t RoundHalfEven(double v) {
   return static_cast<int16_t>(std::nearbyint(v));
 }
 
-int16_t RandomPick(Host& host, RandomRounds& rounds, int16_t n) {
+namespace {
+
+int16_t Draw(RandomSource& source, int16_t n) {
+  const float r = source.Next();
+  // The product of two floats is exact in double precision, so ties are real ties.
+  return RoundHalfEven(static_cast<double>(r) * static_cast<double>(static_cast<float>(n)));
+}
+
+}  // namespace
+
+int16_t RandomPick(Host& host, RandomRounds& rounds, RandomSource& source, int16_t n) {
   rounds.DrawCount = 0;  // shared: a pick inside this one's pump restarts it [K12]
   while (rounds.DrawCount <= 4) {
-    const float r = rounds.Source.Next();
-    // The product of two floats is exact in double precision, so ties are real ties.
-    rounds.Picked =
-        RoundHalfEven(static_cast<double>(r) * static_cast<double>(static_cast<float>(n)));
+    rounds.Picked = Draw(source, n);
     host.DoEvents();
     ++rounds.DrawCount;
   }
   return rounds.Picked;
+}
+
+int16_t RandomPick(Host& host, RandomRounds& rounds, int16_t n) {
+  return RandomPick(host, rounds, rounds.Source, n);
+}
+
+int16_t PickQuietly(RandomSource& source, int16_t n) {
+  int16_t picked = 0;
+  for (int i = 0; i < 5; ++i) picked = Draw(source, n);
+  return picked;
 }
 
 }  // namespace fg

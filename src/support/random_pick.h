@@ -11,8 +11,11 @@ class Host;
 // game sees the same sequence of items.
 class RandomSource {
  public:
+  RandomSource() = default;
+  explicit RandomSource(uint32_t seed) : x_(seed & 0xFFFFFFu) {}
   float Next();  // 0 <= r < 1
   uint32_t Seed() const { return x_; }
+  bool operator==(const RandomSource&) const = default;
 
  private:
   uint32_t x_ = 0x50000;
@@ -33,5 +36,10 @@ int16_t RoundHalfEven(double v);
 // Five draws, pumping events after each; returns the fifth, 0..n.
 // Pumps events: input handlers, even one that ends the game or the program, may run inside.
 int16_t RandomPick(Host& host, RandomRounds& rounds, int16_t n);
+// The same, drawing from `source` rather than the rounds' own.
+int16_t RandomPick(Host& host, RandomRounds& rounds, RandomSource& source, int16_t n);
+
+// The five draws of RandomPick without the pumps: what a pick comes to when nothing runs inside.
+int16_t PickQuietly(RandomSource& source, int16_t n);
 
 }  // namespace fg

@@ -140,7 +140,7 @@ TEST(Golden, PausedInPlay) {
   t.LoadAndStart();
   t.Tick();
   Form_KeyDown(*t.G, kKeyP, 0);
-  ASSERT_TRUE(t.G->Pause.On);
+  ASSERT_TRUE(t.G->Paused());
   ExpectGolden("paused", t.Host.Screen);
 }
 

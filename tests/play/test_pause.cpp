@@ -140,7 +140,7 @@ TEST(Pause, TheSignIsErasedPixelExactlyOverTheSnake) {
   const Surface field = t.Image();
   const int refreshes = t.Host.Refreshes;
   Form_KeyDown(*t.G, kP, 0);
-  EXPECT_TRUE(t.G->Pause.On);
+  EXPECT_TRUE(t.G->Paused());
   EXPECT_EQ(t.Host.Refreshes, refreshes + 1);
   EXPECT_EQ(t.Host.Screen.Pixels, t.Image().Pixels);  // the sign is on screen at once
   // The word is there, black-masked and shadowed, and nowhere else.
@@ -154,7 +154,7 @@ TEST(Pause, TheSignIsErasedPixelExactlyOverTheSnake) {
   EXPECT_TRUE(SameOutsideSign(t.Image(), field));
   Form_KeyUp(*t.G, kP, 0);
   Form_KeyDown(*t.G, kP, 0);
-  EXPECT_FALSE(t.G->Pause.On);
+  EXPECT_FALSE(t.G->Paused());
   EXPECT_EQ(t.Image().Pixels, field.Pixels);  // the snake's cells under the sign come back too
   EXPECT_EQ(t.Host.Screen.Pixels, field.Pixels);
 }
@@ -172,7 +172,7 @@ TEST(Pause, WhilePausedArrowPressesWaitReleasesClearAndMSEscapeAndCloseWork) {
   Form_KeyDown(*t.G, kSKey, 0);
   EXPECT_EQ(t.S().MusicOn, 0);
   EXPECT_EQ(t.S().SoundOn, 0);
-  EXPECT_TRUE(t.G->Pause.On);  // the toggles leave the pause alone
+  EXPECT_TRUE(t.G->Paused());  // the toggles leave the pause alone
   // Resumed, the snake runs on along its row: the blind press left no tap behind. [D16]
   for (const bool down : {false, true, false}) (down ? Form_KeyDown : Form_KeyUp)(*t.G, kP, 0);
   t.Tick();
@@ -182,7 +182,7 @@ TEST(Pause, WhilePausedArrowPressesWaitReleasesClearAndMSEscapeAndCloseWork) {
   // Escape goes back to the title; the next game starts unpaused and runs.
   Form_KeyDown(*t.G, kEsc, 0);
   EXPECT_EQ(t.S().InGame, 0);
-  EXPECT_FALSE(t.G->Pause.On);
+  EXPECT_FALSE(t.G->Paused());
   EXPECT_EQ(t.Image().Pixels, t.G->BufferFrm.picTitle.Pixels);
   t.StartFromTitle();
   const Integer x = t.S().HeadX;
@@ -194,7 +194,7 @@ TEST(Pause, WhilePausedArrowPressesWaitReleasesClearAndMSEscapeAndCloseWork) {
   t.Host.KeyPress(now, kKeyPause);
   t.Host.At(now + 1000, ScriptedEvent::kClose);
   EXPECT_TRUE(t.RunUntil(now + 5000));
-  EXPECT_TRUE(t.G->Pause.On);
+  EXPECT_TRUE(t.G->Paused());
   EXPECT_EQ(t.Host.Clock(), now + 1000);
 }
 
@@ -208,16 +208,16 @@ TEST(Pause, LosingTheFocusPausesAndOnlyAPauseKeyResumes) {
   t.Host.KeyPress(now + 1020, kSpace);
   t.Host.At(now + 1030, ScriptedEvent::kFocusLost);
   t.RunUntil(now + 100);
-  ASSERT_TRUE(t.G->Pause.On);
+  ASSERT_TRUE(t.G->Paused());
   const GameState held = t.S();
   const int refreshes = t.Host.Refreshes;
   t.RunUntil(now + 3000);
-  EXPECT_TRUE(t.G->Pause.On);
+  EXPECT_TRUE(t.G->Paused());
   EXPECT_EQ(t.S(), held);
   EXPECT_EQ(t.Host.Refreshes, refreshes);
   t.Host.KeyPress(now + 3000, kKeyPadStart);
   t.RunUntil(now + 3100);
-  EXPECT_FALSE(t.G->Pause.On);
+  EXPECT_FALSE(t.G->Paused());
   EXPECT_NE(t.S().HeadX, held.HeadX);
 
   // Outside play the focus means nothing.
@@ -225,7 +225,7 @@ TEST(Pause, LosingTheFocusPausesAndOnlyAPauseKeyResumes) {
   title.Load();
   const Surface before = title.Image();
   title.G->Events->FocusLost();
-  EXPECT_FALSE(title.G->Pause.On);
+  EXPECT_FALSE(title.G->Paused());
   EXPECT_EQ(title.Image().Pixels, before.Pixels);
 }
 
@@ -241,7 +241,7 @@ TEST(Pause, PauseKeysOutsidePlayDoNothingButAPadsStartStartsAGameByItsSpace) {
   }
   EXPECT_EQ(t.S(), s);
   EXPECT_EQ(t.Image().Pixels, image.Pixels);
-  EXPECT_FALSE(t.G->Pause.On);
+  EXPECT_FALSE(t.G->Paused());
 
   // A pad's Start as the desktop host sends it, its pause key then Space: it starts a game; in
   // play it pauses and resumes, the Space with it changing nothing.
@@ -251,20 +251,20 @@ TEST(Pause, PauseKeysOutsidePlayDoNothingButAPadsStartStartsAGameByItsSpace) {
   t.Host.KeyPress(now + 100, kKeyP);  // during the wipe: nothing
   t.RunUntil(now + 900);
   ASSERT_NE(t.S().InGame, 0);
-  EXPECT_FALSE(t.G->Pause.On);
+  EXPECT_FALSE(t.G->Paused());
   auto start = [&t](bool down) {
     for (int16_t key : {kKeyPadStart, kSpace}) (down ? Form_KeyDown : Form_KeyUp)(*t.G, key, 0);
   };
   start(true);
-  EXPECT_TRUE(t.G->Pause.On);
+  EXPECT_TRUE(t.G->Paused());
   start(true);  // no release in between: a repeat, still paused
-  EXPECT_TRUE(t.G->Pause.On);
+  EXPECT_TRUE(t.G->Paused());
   start(false);
   start(true);
-  EXPECT_FALSE(t.G->Pause.On);
+  EXPECT_FALSE(t.G->Paused());
   start(false);
   Form_KeyDown(*t.G, kP, 0);  // any pause key pauses and resumes
-  EXPECT_TRUE(t.G->Pause.On);
+  EXPECT_TRUE(t.G->Paused());
 }
 
 TEST(Pause, APauseThatComesInsideTheTickOrTheWipeWaitsForItsEnd) {
@@ -291,7 +291,7 @@ TEST(Pause, APauseThatComesInsideTheTickOrTheWipeWaitsForItsEnd) {
     Form_KeyDown(*after.G, kP, 0);
     ASSERT_TRUE(sent);
     ASSERT_GE(inside.S().HeadY, kPauseSignY);
-    EXPECT_TRUE(inside.G->Pause.On);
+    EXPECT_TRUE(inside.G->Paused());
     EXPECT_EQ(inside.S().SpawnDelay, 200);  // that tick ran to its end
     EXPECT_EQ(inside.S(), after.S());
     EXPECT_TRUE(inside.Image().Pixels == after.Image().Pixels);  // the sign over the whole tick
@@ -299,7 +299,7 @@ TEST(Pause, APauseThatComesInsideTheTickOrTheWipeWaitsForItsEnd) {
       t->Host.KeyRelease(now + 500, kP);
       t->Host.KeyPress(now + 1000, kP);
       t->RunUntil(now + 1000);
-      EXPECT_FALSE(t->G->Pause.On);
+      EXPECT_FALSE(t->G->Paused());
     }
     EXPECT_TRUE(inside.Image().Pixels == after.Image().Pixels);  // and the field it left
   }
@@ -318,7 +318,7 @@ TEST(Pause, APauseThatComesInsideTheTickOrTheWipeWaitsForItsEnd) {
     };
     int64_t revealAt = -1;
     t.Host.OnRefresh = [&](const Surface&) {
-      if (revealAt < 0 && t.G->Revealing) {
+      if (revealAt < 0 && t.G->Revealing()) {
         revealAt = t.Host.Clock();
         t.Host.KeyPress(revealAt + 100, kSpace);
       }
@@ -330,7 +330,7 @@ TEST(Pause, APauseThatComesInsideTheTickOrTheWipeWaitsForItsEnd) {
     ASSERT_NE(t.S().InGame, 0);
     const Integer x = t.S().HeadX;
     t.RunUntil(t.Host.Clock() + 100);
-    EXPECT_FALSE(t.G->Pause.On);
+    EXPECT_FALSE(t.G->Paused());
     EXPECT_LT(t.S().HeadX, x);
   }
   {
@@ -342,7 +342,7 @@ TEST(Pause, APauseThatComesInsideTheTickOrTheWipeWaitsForItsEnd) {
     t.Host.At(now + 300, ScriptedEvent::kFocusLost);
     t.RunUntil(now + 3000);
     EXPECT_NE(t.S().InGame, 0);
-    EXPECT_TRUE(t.G->Pause.On);
+    EXPECT_TRUE(t.G->Paused());
     EXPECT_EQ(t.S().SpawnDelay, 1);  // no tick yet
     EXPECT_TRUE(SameOutsideSign(t.Image(), t.G->BufferFrm.Playground));
   }

@@ -9,7 +9,9 @@
 #include <iostream>
 #include <sstream>
 
+#include "play/replay_check.h"
 #include "replay/replay.h"
+#include "shell/playback.h"
 
 namespace fg::test {
 namespace {
@@ -90,6 +92,37 @@ TEST(Replay, ALongGameGrowsTheSnakeToItsCapOfAHundred) {
   EXPECT_EQ(r.Games[0].Length, 100);
   EXPECT_EQ(r.Games[0].Score, 95);
   EXPECT_GT(Count(r.Effects, 103), 95) << "no star eaten at the cap";
+}
+
+// Every game of the stored sessions that ended by itself, recorded, written to a replay file,
+// read back, checked and played back, shows what it showed when it was played: its first tick
+// and its end pixel for pixel. One host serves every playback, each a game made and destroyed
+// on it.
+TEST(Replay, EveryFinishedGamePlaysBackAsItWasPlayed) {
+  HeadlessHost host;
+  int played = 0;
+  for (const char* name : {"replay_two_games", "replay_skull"}) {
+    for (const GameEnd& end : CheckSession(name).Games) {
+      if (end.Code.empty()) continue;
+      std::string problem;
+      const auto file = ParseReplayFile(
+          FormatReplayFile(FinishedGame{end.Score, end.Length, 0, 0, end.Code, {}}), &problem);
+      const auto r = file ? DecodeReplay(file->Replay, &problem) : std::nullopt;
+      ASSERT_TRUE(r && CheckReplay(*r, &problem)) << name << ": " << problem;
+      std::vector<uint32_t> shown;
+      host.OnRefresh = [&](const Surface& image) { shown.push_back(ImageChecksum(image)); };
+      RunPlayback(host, *r);
+      // The wipe's 81 strips, then a refresh a tick; the first after them is the explosion's.
+      const size_t first = 81;
+      const size_t last = first + static_cast<size_t>(r->Ticks());
+      ASSERT_GT(shown.size(), last) << name;
+      EXPECT_EQ(shown[first], end.StartImage) << name;
+      EXPECT_EQ(shown[last], end.EndImage) << name;
+      ++played;
+    }
+  }
+  EXPECT_EQ(played, 3);
+  EXPECT_EQ(host.TimerCount(), 0u);  // each game took its timers away with it
 }
 
 TEST(Replay, ScriptErrorsNameTheirLine) {

@@ -180,6 +180,7 @@ ReplayResult RunReplay(std::string_view script) {
       << " refreshes and at every start and end of a game; image: FNV-1a of the window\n";
   int game = 0;
   bool playing = false;
+  uint32_t startImage = 0;
   t.Host.OnRefresh = [&](const Surface& image) {
     const GameState& s = t.S();
     const int n = t.Host.Refreshes;
@@ -188,12 +189,19 @@ ReplayResult RunReplay(std::string_view script) {
     // the explosion, or the title's first pass after Escape.
     if (!playing && s.InGame != 0) {
       playing = true;
+      startImage = ImageChecksum(image);
       ++game;
       log << "game " << game << " starts at refresh " << n << " clock " << clock << " image "
           << Hex(ImageChecksum(image)) << "\n";
     } else if (playing && s.InGame == 0) {
       playing = false;
-      const GameEnd end{EndCause(s), s.SnakeLength, s.Score, n};
+      GameEnd end{EndCause(s), s.SnakeLength, s.Score, n, {}, startImage, ImageChecksum(image)};
+      if (end.Cause != "escape") {
+        Replay kept = t.G->Recording;
+        kept.Score = s.Score;
+        kept.Length = s.SnakeLength;
+        end.Code = EncodeReplay(kept);
+      }
       log << "game " << game << " ends at refresh " << n << " clock " << clock << " by "
           << end.Cause << " head " << s.HeadX << "," << s.HeadY << " length " << end.Length
           << " score " << end.Score << " image " << Hex(ImageChecksum(image)) << "\n";

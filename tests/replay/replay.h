@@ -42,7 +42,10 @@ struct GameEnd {
   std::string Cause;  // "skull", "itself" or "escape"
   int Length = 0;
   int Score = 0;
-  int Refresh = 0;  // the first refresh after the end
+  int Refresh = 0;          // the first refresh after the end
+  std::string Code;         // the game's replay code, for a game that ended by itself
+  uint32_t StartImage = 0;  // the window at the game's first tick and at its end
+  uint32_t EndImage = 0;
 };
 
 struct ReplayResult {

@@ -34,14 +34,15 @@ TEST(SwitchSign, ShowsForASecondAndLeavesWhatLiesUnderItAsItWouldHaveBeen) {
   struct Scene {
     void (*Ready)(TestGame&);
     bool (*Moment)(const Game&);
-  } scenes[] = {{[](TestGame& t) { t.Load(); }, [](const Game&) { return true; }},
-                {[](TestGame& t) { t.StartOnSkull(); }, [](const Game& g) { return g.Revealing; }},
-                {[](TestGame& t) {
-                   t.StartQuiet(), t.S().SpawnDelay = 3, PlaceItem(t.S(), 1, 32, 352, kStar1);
-                 },
-                 [](const Game& g) { return g.MainForm.tmrMain.Running; }},
-                {[](TestGame& t) { t.StartQuiet(), Form_KeyDown(*t.G, kKeyP, 0); },
-                 [](const Game&) { return true; }}};
+  } scenes[] = {
+      {[](TestGame& t) { t.Load(); }, [](const Game&) { return true; }},
+      {[](TestGame& t) { t.StartOnSkull(); }, [](const Game& g) { return g.Revealing(); }},
+      {[](TestGame& t) {
+         t.StartQuiet(), t.S().SpawnDelay = 3, PlaceItem(t.S(), 1, 32, 352, kStar1);
+       },
+       [](const Game& g) { return g.MainForm.tmrMain.Running; }},
+      {[](TestGame& t) { t.StartQuiet(), Form_KeyDown(*t.G, kKeyP, 0); },
+       [](const Game&) { return true; }}};
   for (const Scene& scene : scenes) {
     for (const int16_t key : {kMKey, kSKey}) {
       SCOPED_TRACE(std::to_string(&scene - scenes) + static_cast<char>(key));

@@ -13,6 +13,8 @@
 #include <string>
 #include <vector>
 
+#include "core/replay.h"
+#include "core/rules.h"
 #include "shell/command_line.h"
 
 namespace fg {
@@ -242,6 +244,62 @@ TEST(CommandLine, TheProgramPrintsTheScoresWithoutADisplayAndChangesNothing) {
   EXPECT_EQ(cut.Out, "fenzogobbix: the score file '" + file + "' is cut off\n");
   EXPECT_EQ(cut.Err, cut.Out);
   EXPECT_EQ(ReadAll(file), "fenzogobbix record 1\ngame 3 8");
+}
+
+// A replay that cannot be played is refused before any window: one line, status 2, the record
+// as it was. A good one is timed headless.
+TEST(CommandLine, ABadReplayIsRefusedInOneLineWithStatusTwo) {
+  Replay r;  // the snake runs left into a skull two cells ahead: over at its 16th tick
+  ResetSnake(r.Start);
+  r.Start.ItemX[1] = kStartX - 2 * kCell;
+  r.Start.ItemY[1] = kStartY;
+  r.Start.ItemKind[1] = kSkull;
+  r.Runs = {{0, 16}};
+  r.Length = kStartLength;
+  const std::string code = EncodeReplay(r);
+  r.Runs = {{0, 8}, {kSteerUp, 8}};  // turns away from the skull at the first column
+  const std::string turned = EncodeReplay(r);
+  const auto file = [](const std::string& score, const std::string& c) {
+    return "fenzogobbix replay 1\nscore " + score +
+           "\nlength 5\nended 2026-12-07T20:00:00Z\ncode " + c + "\n";
+  };
+  const std::string dir = ::testing::TempDir() + "/.local/share/fenzogobbix";
+  std::filesystem::create_directories(dir);
+  const std::string record = "fenzogobbix record 1\ngame 3 8 2024-05-01T12:34:56Z 9.015\nend\n";
+  std::ofstream(dir + "/scores.txt") << record;
+  const std::string path = ::testing::TempDir() + "/fg-replay-" + std::to_string(getpid());
+
+  const struct Case {
+    std::string Source, Text, Says;
+  } cases[] = {
+      {"1", "", "kept before"},
+      {"2", "", "no game 2"},
+      {path + ".none", "", "cannot read"},
+      {path, "fenzogobbix record 1\n", "not a replay file"},
+      {path, "fenzogobbix replay 1\nscore 0\nlength 5\n", "cut short"},
+      {path, file("0", code.substr(0, code.size() - 2)), "cut short"},
+      {path, file("0", code + "AA"), "damaged"},
+      {path, file("0", "R2" + code.substr(2)), "later version"},
+      {path, file("0", code + "!"), "character"},
+      {path, file("1", code), "departs"},
+      {path, file("0", turned), "departs"},
+  };
+  for (const Case& c : cases) {
+    if (!c.Text.empty()) std::ofstream(path) << c.Text;
+    const Outcome o = RunGame({"--replay", c.Source});
+    EXPECT_EQ(o.Status, 2) << c.Says;
+    EXPECT_EQ(o.Out, "") << c.Says;
+    EXPECT_EQ(o.Err.rfind("fenzogobbix: ", 0), 0u) << o.Err;
+    EXPECT_EQ(o.Err.find('\n'), o.Err.size() - 1) << o.Err;
+    EXPECT_NE(o.Err.find(c.Says), std::string::npos) << o.Err;
+  }
+  EXPECT_EQ(ReadAll(dir + "/scores.txt"), record);
+
+  std::ofstream(path) << file("0", code);
+  const Outcome timed = RunGame({"--timedemo", path});
+  EXPECT_EQ(timed.Status, 0) << timed.Err;
+  EXPECT_NE(timed.Out.find("16 ticks in"), std::string::npos) << timed.Out;
+  EXPECT_NE(timed.Out.find("; score 0 length 5\n"), std::string::npos) << timed.Out;
 }
 
 }  // namespace

@@ -44,11 +44,11 @@ TEST(Keys, APadsBackQuitsOnlyFromASettledTitle) {
   const Case cases[] = {
       {"settled title", false,
        [](const Game& g, int64_t) {
-         return g.State.InGame == 0 && g.State.Busy == 0 && !g.Starting && !g.Revealing;
+         return g.State.InGame == 0 && g.State.Busy == 0 && !g.Starting() && !g.Revealing();
        },
        true, true},
-      {"start wipe", false, [](const Game& g, int64_t) { return g.Starting; }, true, false, true},
-      {"play", false, [](const Game& g, int64_t) { return g.State.InGame != 0 && !g.Starting; },
+      {"start wipe", false, [](const Game& g, int64_t) { return g.Starting(); }, true, false, true},
+      {"play", false, [](const Game& g, int64_t) { return g.State.InGame != 0 && !g.Starting(); },
        false, false},
       {"explosion", true,
        [](const Game& g, int64_t elapsed) { return g.State.Busy != 0 && elapsed >= 20; }, true,
@@ -56,7 +56,7 @@ TEST(Keys, APadsBackQuitsOnlyFromASettledTitle) {
       {"game-over pause", true,
        [](const Game& g, int64_t elapsed) { return g.State.Busy != 0 && elapsed >= 1500; }, true,
        false},
-      {"reveal after a game", true, [](const Game& g, int64_t) { return g.Revealing; }, true,
+      {"reveal after a game", true, [](const Game& g, int64_t) { return g.Revealing(); }, true,
        false},
   };
   for (const Case& c : cases) {
@@ -112,7 +112,7 @@ TEST(Keys, SpaceDuringARevealIsHeldBackUntilTheTitleIsComplete) {
   t.Host.KeyPress(now + 200, kSpace);  // in the middle of the reveal (100..600)
   int64_t wipeStart = -1;
   t.Host.OnRefresh = [&](const Surface&) {
-    if (wipeStart < 0 && t.G->Starting) wipeStart = t.Host.Clock();
+    if (wipeStart < 0 && t.G->Starting()) wipeStart = t.Host.Clock();
   };
   t.RunUntil(now + 1420);
   EXPECT_EQ(wipeStart, now + 600);  // right after the tenth pass's wait

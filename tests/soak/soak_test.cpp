@@ -20,6 +20,7 @@
 
 #include "core/game.h"
 #include "play/play.h"
+#include "play/replay_check.h"
 #include "screens/buffer_frm.h"
 #include "screens/switch_sign.h"
 #include "shell/shell.h"
@@ -81,6 +82,39 @@ struct Totals {
   long GamesEndedByCollision = 0;
   int LongestSnake = 0;
   int64_t VirtualMs = 0;
+  long Replayed = 0;  // kept games whose replay was played through and came out the same
+  int64_t ReplayBytes = 0;
+  int64_t ReplayTicks = 0;
+};
+
+// The record's store, which plays the replay of every game kept as it comes in: it must end in
+// the very course the live game ended in.
+class ReplayCheckingStore : public MemoryRecordStore {
+ public:
+  ReplayCheckingStore(const Game*& game, Totals& totals) : game_(game), totals_(totals) {}
+  bool Commit(const Merge& merge, bool last) override {
+    const Game& g = *game_;
+    if (g.Now == Mode::kGameOver && g.Recording.Length > 0 && g.GameSerial != checked_) {
+      checked_ = g.GameSerial;
+      const std::string code = EncodeReplay(g.Recording);
+      std::string problem;
+      const std::optional<Replay> r = DecodeReplay(code, &problem);
+      const std::optional<GameCourse> end = r ? CheckReplay(*r, &problem) : std::nullopt;
+      if (!end) throw std::runtime_error("replay refused: " + problem);
+      if (*end != static_cast<const GameCourse&>(g.State)) {
+        throw std::runtime_error("replay ends elsewhere than its game");
+      }
+      ++totals_.Replayed;
+      totals_.ReplayBytes += static_cast<int64_t>(code.size());
+      totals_.ReplayTicks += r->Ticks();
+    }
+    return MemoryRecordStore::Commit(merge, last);
+  }
+
+ private:
+  const Game*& game_;
+  Totals& totals_;
+  uint32_t checked_ = 0;
 };
 
 // The headless host, with a chance for input to arrive while a tick pumps events (as it does
@@ -122,7 +156,9 @@ class Program {
       : rng_(rng), totals_(totals), gamesWanted_(gamesWanted), seekerEvery_(seekerEvery) {
     host_.ExeDir = FG_SOAK_ASSETS;
     host_.KeepWaveImages = false;
+    host_.Store = &store_;
     game_ = std::make_unique<Game>(host_, std::make_unique<XmpModulePlayer>(host_));
+    live_ = game_.get();
     AttachHandlers(*game_);
     sink_ = std::make_unique<Witness>(*game_, expectedOpens_);
     host_.SetSink(sink_.get());
@@ -415,7 +451,7 @@ class Program {
   // picture; a tick or a sequence that drew on after its game ended would show up here.
   void CheckTitle(const Surface& image) {
     if (S().Busy != 0) exploded_ = true;
-    if (S().InGame != 0 || S().Busy != 0 || game_->Starting || game_->Revealing) return;
+    if (S().InGame != 0 || S().Busy != 0 || game_->Starting() || game_->Revealing()) return;
     if (!game_->MainForm.tmrScrollText.Enabled) return;
     const Surface& title = game_->BufferFrm.picTitle;
     ++totals_.TitleFrames;
@@ -474,6 +510,8 @@ class Program {
   int16_t seekerKey_ = 0;
   long ticksThisGame_ = 0;
   int64_t gameStartedAt_ = 0;
+  const Game* live_ = nullptr;
+  ReplayCheckingStore store_{live_, totals_};
   long expectedOpens_ = 0;
   std::unique_ptr<EventSink> sink_;
   size_t urlsChecked_ = 0;
@@ -510,15 +548,19 @@ TEST(Soak, RandomGamesKeepEveryRuleOfPlay) {
       "soak: seed %llu, %ld games (%ld by the seeker), %ld ticks, %ld program runs, "
       "%lld virtual seconds, %ld title frames checked, %ld music renders (%ld audible), "
       "%ld links opened, longest snake %d, %ld games ended by a skull or a collision, "
-      "%ld keys pressed inside a tick\n",
+      "%ld keys pressed inside a tick; %ld kept games replayed alike, %.0f bytes of replay "
+      "a minute of play\n",
       static_cast<unsigned long long>(seed), totals.Games, totals.SeekerGames, totals.Ticks,
       totals.Programs, static_cast<long long>(totals.VirtualMs / 1000), totals.TitleFrames,
       totals.MusicRenders, totals.AudibleRenders, totals.UrlsOpened, totals.LongestSnake,
-      totals.GamesEndedByCollision, totals.KeysDuringTicks);
+      totals.GamesEndedByCollision, totals.KeysDuringTicks, totals.Replayed,
+      static_cast<double>(totals.ReplayBytes) * 4000.0 /
+          static_cast<double>(std::max<int64_t>(1, totals.ReplayTicks)));
   ASSERT_TRUE(failure.empty()) << failure << "\nreplay with FG_SOAK_SEED=" << seed
                                << " FG_SOAK_GAMES=" << games;
   // The tune beside the sources loads, so with music on some renders must be heard.
   EXPECT_GT(totals.AudibleRenders, 0);
+  EXPECT_GT(totals.Replayed, totals.Games / 10);  // every game that scored is kept, and checked
 }
 
 }  // namespace

@@ -38,6 +38,7 @@ class HeadlessHost : public Host {
   void KeyPress(int64_t time, int16_t code) { At(time, ScriptedEvent::kKeyDown, code); }
   void KeyRelease(int64_t time, int16_t code) { At(time, ScriptedEvent::kKeyUp, code); }
   bool ScriptDone() const { return next_ >= script_.size(); }
+  size_t TimerCount() const { return timers_.size(); }  // timers added and not removed
 
   // Host.
   int64_t Clock() override { return now_; }
@@ -45,6 +46,7 @@ class HeadlessHost : public Host {
   void BlockUntil(int64_t deadline) override;
   void SetSink(EventSink* sink) override { sink_ = sink; }
   void AddTimer(Timer* timer) override { timers_.push_back(timer); }
+  void RemoveTimer(Timer* timer) override { std::erase(timers_, timer); }
   void Refresh(const Surface& image) override;
   void ShowWindow() override {
     ShownAtRefresh = Refreshes;

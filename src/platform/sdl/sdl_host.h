@@ -35,6 +35,7 @@ class SdlHost : public Host {
   void BlockUntil(int64_t deadline) override;
   void SetSink(EventSink* sink) override { input_.SetSink(sink); }
   void AddTimer(Timer* timer) override { timers_.push_back(timer); }
+  void RemoveTimer(Timer* timer) override { std::erase(timers_, timer); }
   void Refresh(const Surface& image) override { window_.Refresh(image); }
   void ShowWindow() override;
   void SetCaption(const std::string& caption) override { window_.SetCaption(caption); }

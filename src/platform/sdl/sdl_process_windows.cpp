@@ -26,7 +26,7 @@ BOOL WINAPI OnConsoleEvent(DWORD /*event*/) {
 
 }  // namespace
 
-// [D11] [D35]
+// [D11] [D40]
 void InstallTerminationHandlers() {
   SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
   SetConsoleCtrlHandler(OnConsoleEvent, TRUE);

@@ -68,7 +68,7 @@ bool StartVideo(SdlLibrary& sdl) {
 // [D12]
 std::vector<std::string> VideoDriversToTry(const char* display, const char* waylandDisplay) {
 #ifdef _WIN32
-  // Windows has one display, always there; no variable names it. [D35]
+  // Windows has one display, always there; no variable names it. [D40]
   static_cast<void>(display);
   static_cast<void>(waylandDisplay);
   return {"windows"};

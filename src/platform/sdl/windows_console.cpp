@@ -12,7 +12,7 @@ bool Usable(HANDLE h) {
   return h != nullptr && h != INVALID_HANDLE_VALUE;
 }
 
-// [D35]
+// [D40]
 struct ParentConsole {
   ParentConsole() {
     // Streams the caller redirected to a file or a pipe stay where they go.

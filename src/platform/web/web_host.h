@@ -26,6 +26,7 @@ class WebHost : public Host {
   void BlockUntil(int64_t deadline) override;
   void SetSink(EventSink* sink) override { sink_ = sink; }
   void AddTimer(Timer* timer) override { timers_.push_back(timer); }
+  void RemoveTimer(Timer* timer) override { std::erase(timers_, timer); }
   void Refresh(const Surface& image) override;
   void ShowWindow() override;
   void SetCaption(const std::string& caption) override;

@@ -1,0 +1,38 @@
+// Finished games shown again: from the record or a replay file, in the window, headless as a
+// timedemo, or written out as a file (docs/replay-file.md).
+#pragma once
+
+#include <optional>
+#include <ostream>
+#include <string_view>
+
+#include "core/replay.h"
+
+namespace fg {
+
+class Host;
+
+// The game a source names: "N" the N-th best game of the player's record, anything else a
+// replay file. Decoded and played through headless: a game that does not come to its recorded
+// result is refused. On any refusal one line on `err` and nothing.
+std::optional<Replay> LoadReplay(std::string_view source, std::ostream& err);
+
+// --export-replay N FILE: the N-th best game written as a replay file. Returns the exit
+// status: 0, 2 for a game that cannot be replayed, 1 when the file cannot be written.
+int ExportReplay(std::string_view source, const std::string& file, std::ostream& err);
+
+// --timedemo: the replay re-simulated headless as fast as the machine allows; one line on
+// `out` with ticks per second, the ratio to real time and the result.
+int TimedemoHeadless(const Replay& r, std::ostream& out);
+
+// The same drawing every tick into the window, as fast as it takes the pictures.
+int TimedemoInWindow(Host& host, const Replay& r, std::ostream& out);
+
+// Shows the replay in the window, from the playground wipe to the game-over sign, with music
+// and effects as the player's switches say. Any key, a pad button or the close box leaves. It
+// runs a game of its own: the live game's items, random source, record and switches stay as
+// they are. Returns when the playback is over or left; the close box ends the program
+// (ProgramEnd passes through).
+void RunPlayback(Host& host, const Replay& r);
+
+}  // namespace fg
