@@ -20,7 +20,7 @@ void EnterMode(Game& g, Mode m) {
   const auto inGame = [](Mode x) { return x == Mode::kPlay || x == Mode::kPaused; };
   if (inGame(g.Now) != inGame(m)) ++g.GameSerial;  // a game begins or ends [D2]
   g.Now = m;
-  if (m == Mode::kTitle) g.Fame.IdleSince = g.Machine.Clock();  // the attract loop waits [D39]
+  if (m == Mode::kTitle) g.Fame.IdleSince = g.Machine.Clock();  // the attract loop waits [D42]
   g.State.InGame = ToFlag(inGame(m));
   g.State.Busy = ToFlag(m == Mode::kGameOver);
 }

@@ -116,19 +116,19 @@ enum class Mode : uint8_t {
 };
 
 // How long a settled title waits for input before the attract loop, and how long the hall of
-// fame shows in it before the best game plays back, cut to its first minute. [D39]
+// fame shows in it before the best game plays back, cut to its first minute. [D42]
 inline constexpr int64_t kAttractIdleMs = 30000;
 inline constexpr int64_t kAttractTableMs = 8000;
 inline constexpr int64_t kAttractReplayMs = 60000;
 
-// The hall of fame and the attract loop that shows it when the title is left alone. [D39]
+// The hall of fame and the attract loop that shows it when the title is left alone. [D42]
 struct FameState {
   enum class Attract : uint8_t { kOff, kTable, kReplay };
   int Chosen = 0;                 // the row lit on the hall of fame, 0 the best
   Attract Phase = Attract::kOff;  // where the attract loop is
   bool Left = false;              // input came during the attract loop: back to the title
   bool Swallow = false;           // a key left a playback or the loop: key presses do nothing
-                                  // until a key is released (a pad's Start sends two) [D40]
+                                  // until a key is released (a pad's Start sends two) [D43]
   int64_t IdleSince = 0;          // the title settled or input came last
 };
 

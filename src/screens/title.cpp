@@ -29,7 +29,7 @@ constexpr int Digits(int n) {
 // The most a plate can cover: BEST and the largest score a record file may hold.
 constexpr int kBestKeptWidth =
     SignTextWidth("BEST ") + Digits(kMaxRecordScore) * kGlyphWidth + 2 * kBestPadX;
-// Under the best, the key line of the hall of fame. [D39]
+// Under the best, the key line of the hall of fame. [D42]
 constexpr int kFameLineGap = 4;
 constexpr int kBestKeptHeight = kGlyphHeight + 1 + kFameLineGap + kSmallTextHeight + 2 * kBestPadY;
 constexpr uint32_t kFameKeyColour = 0xFFC850;   // the font's gold, as the pause sign's keys

@@ -1,5 +1,5 @@
 // The hall of fame and the attract loop: the title left alone shows the table, then plays the
-// best game back, then reveals itself again. [D39]
+// best game back, then reveals itself again. [D42]
 #include "core/game.h"
 #include "core/rules.h"
 #include "platform/keys.h"

@@ -29,7 +29,7 @@ class FormEvents : public EventSink {
   void FocusLost() override { Form_LostFocus(g_); }
 
  private:
-  // Keys, buttons and clicks put the attract loop off; a mouse merely moved does not. [D39]
+  // Keys, buttons and clicks put the attract loop off; a mouse merely moved does not. [D42]
   void Stir() { g_.Fame.IdleSince = g_.Machine.Clock(); }
   Game& g_;
 };

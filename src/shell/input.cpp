@@ -56,9 +56,9 @@ void Form_KeyDown(Game& g, int16_t keyCode, int16_t /*shift*/) {
     g.Playback->LeftByInput = g.Playback->LeftByKey = true;
     throw PlaybackEnd{};  // any key or pad button leaves a playback [D36]
   }
-  if (g.Fame.Swallow) return;  // [D40]
+  if (g.Fame.Swallow) return;  // [D43]
   if (g.Fame.Phase != FameState::Attract::kOff) {
-    // Any key leaves the attract loop and does nothing else. [D39] [D40]
+    // Any key leaves the attract loop and does nothing else. [D42] [D43]
     g.Fame.Left = true;
     g.Fame.Swallow = true;
     return;
@@ -86,7 +86,7 @@ void Form_KeyDown(Game& g, int16_t keyCode, int16_t /*shift*/) {
     return;
   }
   if (keyCode == kKeyH && g.Now == Mode::kTitle && !g.Record.Best.empty()) {
-    ShowHallOfFame(g);  // [D39]
+    ShowHallOfFame(g);  // [D42]
     return;
   }
   if (s.InGame != 0) {
@@ -115,7 +115,7 @@ void Form_KeyDown(Game& g, int16_t keyCode, int16_t /*shift*/) {
 }
 
 void Form_KeyUp(Game& g, int16_t keyCode, int16_t /*shift*/) {
-  g.Fame.Swallow = false;  // [D40]
+  g.Fame.Swallow = false;  // [D43]
   if (g.Playback) return;
   // Releases count in every mode, so a key let go during the explosion or on the title cannot
   // steer the next game by itself. [D5]
@@ -146,7 +146,7 @@ void Form_MouseMove(Game& g, int16_t /*button*/, int16_t /*shift*/, float x, flo
 void Form_MouseDown(Game& g, int16_t /*button*/, int16_t /*shift*/, float x, float y) {
   if (g.Playback) {
     if (!g.Playback->ClickLeaves) return;
-    g.Playback->LeftByInput = true;  // a click or tap leaves the attract loop's playback [D39]
+    g.Playback->LeftByInput = true;  // a click or tap leaves the attract loop's playback [D42]
     throw PlaybackEnd{};
   }
   if (g.Fame.Phase != FameState::Attract::kOff) {

@@ -212,7 +212,7 @@ PlaybackLeft PlayInside(Game& g, const Replay& r, const PlaybackShow& show) {
     Form_Unload(g);
   }
   handBack();
-  // A key that left sends its companions (a pad's Start is Space too): none of them acts. [D40]
+  // A key that left sends its companions (a pad's Start is Space too): none of them acts. [D43]
   if (left == PlaybackLeft::kByKey) g.Fame.Swallow = true;
   return left;
 }

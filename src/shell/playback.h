@@ -49,7 +49,7 @@ std::optional<Replay> KeptReplay(const FinishedGame& game);
 
 // The replay played inside the running program, over its live game `g`, which stands still
 // meanwhile: its items, random source, record and switches stay as they are, and the music is
-// handed back to it afterwards. [D39]
+// handed back to it afterwards. [D42]
 PlaybackLeft PlayInside(Game& g, const Replay& r, const PlaybackShow& show);
 
 }  // namespace fg

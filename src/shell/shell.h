@@ -39,7 +39,7 @@ void Form_MouseDown(Game& g, int16_t button, int16_t shift, float x, float y);
 void RunPending(Game& g);
 
 // The hall of fame, from the title: its keys and taps; and the attract loop, which runs from the
-// message loop once a settled title has had no input for kAttractIdleMs. They pump events. [D39]
+// message loop once a settled title has had no input for kAttractIdleMs. They pump events. [D42]
 void ShowHallOfFame(Game& g);
 void FameKeyDown(Game& g, int16_t keyCode);
 void FameMouseDown(Game& g, float x, float y);
