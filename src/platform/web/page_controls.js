@@ -153,6 +153,18 @@
     button.setAttribute('aria-pressed', on ? 'true' : 'false');
     button.setAttribute('aria-label', what + (on ? ' on' : ' off'));
   }
+  // Share: shown while the sign of a kept game is up; copies the link to that game. The link is
+  // made here, inside the tap, where the browser lets a page write to the clipboard. [D39]
+  const share = document.getElementById('share');
+  let shared = '';
+  Module['fgOfferShare'] = (code) => {
+    shared = code;
+    share.hidden = !code;
+  };
+  listen(share, kTouchTypes, (e) => {
+    if (e.type !== 'touchend' || e.targetTouches.length || !shared) return;
+    Module['fgCopy'](location.href.split('#')[0] + '#replay=' + shared);
+  });
   const hostSwitches = Module['fgSwitches'];
   Module['fgSwitches'] = (musicOn, effectsOn) => {
     if (hostSwitches) hostSwitches(musicOn, effectsOn);
