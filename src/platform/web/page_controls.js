@@ -161,10 +161,13 @@
     shared = code;
     share.hidden = !code;
   };
+  const copyShared = () => {
+    if (shared) Module['fgCopy'](location.href.split('#')[0] + '#replay=' + shared);
+  };
   listen(share, kTouchTypes, (e) => {
-    if (e.type !== 'touchend' || e.targetTouches.length || !shared) return;
-    Module['fgCopy'](location.href.split('#')[0] + '#replay=' + shared);
+    if (e.type === 'touchend' && !e.targetTouches.length) copyShared();
   });
+  share.addEventListener('click', copyShared);  // a mouse, a pen, or Enter on the button
   const hostSwitches = Module['fgSwitches'];
   Module['fgSwitches'] = (musicOn, effectsOn) => {
     if (hostSwitches) hostSwitches(musicOn, effectsOn);
