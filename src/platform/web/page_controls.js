@@ -153,13 +153,15 @@
     button.setAttribute('aria-pressed', on ? 'true' : 'false');
     button.setAttribute('aria-label', what + (on ? ' on' : ' off'));
   }
-  // Share: shown while the sign of a kept game is up; copies the link to that game. The link is
+  // Share: shown while the sign of a kept game is up, in the place of the pause button, which
+  // means nothing then; copies the link to that game. The link is
   // made here, inside the tap, where the browser lets a page write to the clipboard. [D39]
   const share = document.getElementById('share');
   let shared = '';
   Module['fgOfferShare'] = (code) => {
     shared = code;
     share.hidden = !code;
+    document.body.classList.toggle('sharing', !!code);
   };
   const copyShared = () => {
     if (shared) Module['fgCopy'](location.href.split('#')[0] + '#replay=' + shared);
