@@ -33,7 +33,7 @@ uint8_t ReplayTape::Next() {
 
 namespace {
 
-constexpr uint64_t kMostReplayTicks = 24ull * 3600 * 1000 / kTickMs;
+constexpr uint64_t kMostReplayTicks = uint64_t{24} * 3600 * 1000 / kTickMs;
 
 constexpr std::string_view kDigits =
     "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789-_";

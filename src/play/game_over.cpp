@@ -81,7 +81,7 @@ void GameOver(Game& g) {
   const int place = s.Score > 0 ? KeepGame(g, finished) : 0;
   DrawGameOverSign(g, s.Score, place);
   {
-    // While the sign of a kept game is up it may be shared. [D39]
+    // While the sign of a kept game is up it may be shared. [D42]
     const SignShare share(g, place > 0 ? finished.Replay : std::string());
     Wait(g.Machine, kGameOverPauseMs);
   }

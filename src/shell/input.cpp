@@ -69,7 +69,7 @@ void Form_KeyDown(Game& g, int16_t keyCode, int16_t /*shift*/) {
     return;
   }
   if (keyCode == kKeyC && !g.SharedCode.empty()) {
-    CopyShareLink(g, g.SharedCode);  // on the sign of a kept game [D39]
+    CopyShareLink(g, g.SharedCode);  // on the sign of a kept game [D42]
     return;
   }
   if (IsPauseKey(keyCode)) {

@@ -62,7 +62,7 @@ std::optional<FinishedGame> FindGame(std::string_view source, std::string* probl
     return game;
   }
   // A link or a bare code, unless a file goes by that name. Its code is its only word on the
-  // result, which the check holds it to. [D39]
+  // result, which the check holds it to. [D42]
   std::error_code unnamed;  // a code is too long to name a file: then it names none
   if (const std::optional<std::string_view> code = SharedCode(source);
       code && !std::filesystem::is_regular_file(std::filesystem::path(source), unnamed)) {

@@ -23,7 +23,7 @@ std::string_view PageUrl();
 std::string ShareLink(std::string_view code, std::string_view page = {});
 
 // Copies the link of the game of `code` to the clipboard: to the page the program runs in, or
-// from the desktop to the published page. [D39]
+// from the desktop to the published page. [D42]
 void CopyShareLink(Game& g, std::string_view code);
 
 // The code a text carries: whatever follows "#replay=" in a link, whatever the address before

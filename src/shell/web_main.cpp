@@ -42,7 +42,7 @@ std::string Fragment() {
 
 // A page opened from a shared game's link plays that game back once before its title; one whose
 // fragment holds no game it can play says so over the title. Returns false when the program is
-// to end (never, in a page: it has no close box). [D39]
+// to end (never, in a page: it has no close box). [D42]
 bool PlaySharedGame(fg::WebHost& host) {
   const std::string fragment = Fragment();
   if (fragment.size() <= 1) return true;  // no fragment, or a bare '#'

@@ -35,8 +35,8 @@ bool WritePng(const fs::path& path, const Surface& image) {
     rgb.push_back(static_cast<unsigned char>(p >> 8));
     rgb.push_back(static_cast<unsigned char>(p));
   }
-  return stbi_write_png(path.c_str(), image.Width, image.Height, 3, rgb.data(), image.Width * 3) !=
-         0;
+  return stbi_write_png(path.string().c_str(), image.Width, image.Height, 3, rgb.data(),
+                        image.Width * 3) != 0;
 }
 
 // An empty surface when the file is missing or no PNG.

@@ -127,8 +127,8 @@ TEST(RecordFile, WhateverIsInTheFilesPlaceTheGamePlaysOnAndSaysSoAtMostOnce) {
       {"a later version", fileWith("fenzogobbix record 7\nflavour sour\nend\n"), kStored, ""},
       {"a file where the folder should be, its path a terminal's command",
        [](const fs::path& d) { WriteText(d, "not a folder"); }, kUntouched,
-       "\\x1b[2J\\xe2\\x80\\xae\\x9b/fenzogobbix/scores.txt': Not a directory", false, false,
-       "\x1b[2J\xE2\x80\xAE\x9B"},
+       R"(\x1b[2J\xe2\x80\xae\x9b/fenzogobbix/scores.txt': Not a directory)", false, false,
+       "\x1b[2J\xE2\x80\xAE\x9B"},  // NOLINT(misc-misleading-bidirectional): the very case
       {"a folder others may write",
        [](const fs::path& d) {
          fs::create_directories(d);

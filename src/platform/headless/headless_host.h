@@ -92,8 +92,8 @@ class HeadlessHost : public Host {
   // Without a store of its own a benchmark keeps no record: nothing read, nothing stored.
   class NoRecord : public RecordStore {
    public:
-    std::optional<std::string> Load(const Merge&) override { return std::nullopt; }
-    bool Commit(const Merge&, bool) override { return false; }
+    std::optional<std::string> Load(const Merge& /*check*/) override { return std::nullopt; }
+    bool Commit(const Merge& /*merge*/, bool /*last*/) override { return false; }
   };
   NoRecord nowhere_;
   int64_t now_ = 0;

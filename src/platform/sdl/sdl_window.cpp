@@ -58,7 +58,8 @@ bool StartVideo(SdlLibrary& sdl) {
   if (!up) throw HostError(std::string("cannot open a window: no display available (") + why + ")");
   const char* driver = SDL_GetCurrentVideoDriver();
   const bool wayland = IsDriver(driver, "wayland");
-  if (!wayland && !IsDriver(driver, "x11") && !DriverAskedFor()) throw HostError(kNoDisplay);
+  const bool real = IsDriver(driver, "x11") || IsDriver(driver, "windows");
+  if (!wayland && !real && !DriverAskedFor()) throw HostError(kNoDisplay);
   return wayland;
 }
 
@@ -66,6 +67,12 @@ bool StartVideo(SdlLibrary& sdl) {
 
 // [D12]
 std::vector<std::string> VideoDriversToTry(const char* display, const char* waylandDisplay) {
+#ifdef _WIN32
+  // Windows has one display, always there; no variable names it. [D40]
+  static_cast<void>(display);
+  static_cast<void>(waylandDisplay);
+  return {"windows"};
+#endif
   std::vector<std::string> drivers;
   if (Set(display)) drivers.emplace_back("x11");
   if (Set(waylandDisplay)) drivers.emplace_back("wayland");

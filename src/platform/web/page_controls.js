@@ -155,7 +155,7 @@
   }
   // Share: shown while the sign of a kept game is up, in the place of the pause button, which
   // means nothing then; copies the link to that game. The link is
-  // made here, inside the tap, where the browser lets a page write to the clipboard. [D39]
+  // made here, inside the tap, where the browser lets a page write to the clipboard. [D42]
   const share = document.getElementById('share');
   let shared = '';
   Module['fgOfferShare'] = (code) => {

@@ -35,7 +35,7 @@
     saidTimer = setTimeout(() => { line.textContent = ''; }, ms);
   }
   // A shared game's link: its fragment is the program's to read once (shell/web_main.cpp), and
-  // comes off the address at once, so a reload shows the title as usual. [D39]
+  // comes off the address at once, so a reload shows the title as usual. [D42]
   Module['fgFragment'] = location.hash;
   if (location.hash) {
     try {

@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# The Windows build under Wine, as CI runs it: a Wine prefix of this run's own (made once, used
+# by every step, gone with the build directory), the unit tests built for Windows, then the zip
+# and the installer played as a player would (wine_e2e.py). Needs scripts/windows.sh --tests
+# first. Usage: tests/windows/run.sh [BUILD_DIR] [SHOTS_DIR]
+set -euo pipefail
+root=$(cd "$(dirname "$0")/../.." && pwd)
+build=$(cd "${1:-$root/build-windows}" && pwd)
+"$root/scripts/deps.sh" wine wine64 xvfb xdotool x11-utils imagemagick python3
+
+export WINEPREFIX=$build/wine WINEARCH=win64 WINEDEBUG=-all
+# No browser engine nor .NET runtime: Wine would offer to download them.
+export WINEDLLOVERRIDES="mscoree,mshtml="
+rm -rf "$WINEPREFIX"
+trap 'wineserver --kill 2>/dev/null || true' EXIT
+xsession="python3 $root/tests/xsession.py run --"
+$xsession sh -c 'wineboot --init && wineserver --wait'
+
+$xsession ctest --test-dir "$build" -L windows --output-on-failure
+python3 "$root/tests/windows/wine_e2e.py" --build "$build" ${2:+--shots "$2"}
