@@ -162,6 +162,7 @@ struct Game {
   std::vector<FinishedGame> Unstored;  // games no commit has stored yet: sent with the next one
   bool SwitchesChanged = false;        // M or S was pressed in play: stored when play stops
   Replay Recording;                    // the game in play as it goes, kept with it when it ends
+  std::string SharedCode;  // the code of the kept game whose sign is up: C copies its link [D44]
   std::unique_ptr<PlaybackState> Playback;  // set while this game shows a replay
   int64_t RecordRetryAt = 0;                // a commit failed: the next try, out of play [D29]
 

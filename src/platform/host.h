@@ -62,6 +62,14 @@ class Host {
   // The M and S switches as they now stand: at start, from the record, and at every change. A host
   // with controls of its own for them (the page's touch buttons) shows them so.
   virtual void ShowSwitches(bool /*music*/, bool /*effects*/) {}
+  // The clipboard: a shared game's link is copied there.
+  virtual void CopyText(const std::string& text) = 0;
+  // The address of the page the program runs in, without its fragment; empty on the desktop,
+  // whose shared links go to the page's published address.
+  virtual std::string PageAddress() { return {}; }
+  // The game whose sign is up may be shared: its code, or empty when none may. A host with
+  // controls of its own (the page's share button) shows them so.
+  virtual void OfferShare(const std::string& /*code*/) {}
 };
 
 // Thrown by the unload handler: unwinds every suspended sequence and ends the program cleanly.

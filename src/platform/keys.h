@@ -15,6 +15,7 @@ inline constexpr int16_t kKeyDown = 40;
 inline constexpr int16_t kKeyM = 'M';
 inline constexpr int16_t kKeyS = 'S';
 inline constexpr int16_t kKeyP = 'P';
+inline constexpr int16_t kKeyC = 'C';     // copy a kept game's link, on its sign
 inline constexpr int16_t kKeyH = 'H';     // the hall of fame, from the title
 inline constexpr int16_t kKeyPause = 19;  // the Pause key
 // A gamepad's Start button as a pause key; the host sends Space with it, which starts a game

@@ -1,4 +1,7 @@
 // The end of a game: the self-collision test, and the explosion sequence that follows a hit.
+#include <string>
+#include <utility>
+
 #include "core/game.h"
 #include "core/player_record.h"
 #include "core/rules.h"
@@ -24,6 +27,26 @@ void Explode(Game& g, int x, int y) {
   }
   BitBlt(w, x, y, kCell, kCell, b.Playground, x, y, SRCCOPY);
 }
+
+// The code of the game whose sign is up, offered for sharing until the sign goes, however it
+// goes (a close request unwinds through here).
+class SignShare {
+ public:
+  SignShare(Game& g, std::string code) : g_(g) {
+    g_.SharedCode = std::move(code);
+    if (!g_.SharedCode.empty()) g_.Machine.OfferShare(g_.SharedCode);
+  }
+  ~SignShare() {
+    if (g_.SharedCode.empty()) return;
+    g_.SharedCode.clear();
+    g_.Machine.OfferShare({});
+  }
+  SignShare(const SignShare&) = delete;
+  SignShare& operator=(const SignShare&) = delete;
+
+ private:
+  Game& g_;
+};
 
 }  // namespace
 
@@ -53,15 +76,15 @@ void GameOver(Game& g) {
   g.Recording.Length = length;
   // A game that scored nothing is no best and is not kept: ten of them would fill a learner's
   // table. [D31]
-  const int place =
-      s.Score > 0
-          ? KeepGame(
-                g,
-                FinishedGame{
-                    s.Score, length, g.Machine.WallClock(), played, EncodeReplay(g.Recording), {}})
-          : 0;
+  const FinishedGame finished{
+      s.Score, length, g.Machine.WallClock(), played, EncodeReplay(g.Recording), {}};
+  const int place = s.Score > 0 ? KeepGame(g, finished) : 0;
   DrawGameOverSign(g, s.Score, place);
-  Wait(g.Machine, kGameOverPauseMs);
+  {
+    // While the sign of a kept game is up it may be shared. [D44]
+    const SignShare share(g, place > 0 ? finished.Replay : std::string());
+    Wait(g.Machine, kGameOverPauseMs);
+  }
   EnterMode(g, Mode::kTitle);
   ShowTitle(g);
 }

@@ -21,7 +21,8 @@ namespace {
 constexpr std::string_view kUsage =
     "Usage: fenzogobbix [--fullscreen | --windowed] [--scale N]\n"
     "       fenzogobbix --scores | --help | --version\n"
-    "       fenzogobbix --replay N|FILE | --export-replay N FILE | --timedemo N|FILE [--window]\n";
+    "       fenzogobbix --replay N|FILE|LINK | --export-replay N|LINK FILE\n"
+    "       fenzogobbix --timedemo N|FILE|LINK [--window] | --share N\n";
 
 constexpr std::string_view kOptions =
     "\n"
@@ -33,10 +34,12 @@ constexpr std::string_view kOptions =
     "  --scale N      show the 400 x 400 picture N times as large, N from 1 to 6\n"
     "                 (the default is the largest that suits the screen)\n"
     "  --scores       show the ten best games and exit\n"
-    "  --replay N|FILE         show the N-th best game, or a replay file, again\n"
-    "  --export-replay N FILE  write the N-th best game as a replay file\n"
-    "  --timedemo N|FILE       replay a game as fast as possible, headless, and say how fast;\n"
+    "  --replay N|FILE|LINK    show the N-th best game, a replay file or a shared game again\n"
+    "  --export-replay N FILE  write the N-th best game (or a shared one) as a replay file\n"
+    "  --timedemo N|FILE|LINK  replay a game as fast as possible, headless, and say how fast;\n"
     "                          with --window, drawing every frame in the window\n"
+    "  --share N      print the link that plays the N-th best game in the browser; a LINK\n"
+    "                 is such a link or the code after its #replay=\n"
     "  --help         show this help and exit\n"
     "  --version      show the version and exit\n"
     "\n"
@@ -114,22 +117,25 @@ std::optional<CommandLine::Action> AnswerOnly(std::string_view name) {
 }
 
 bool IsReplayOption(std::string_view name) {
-  return name == "--replay" || name == "--timedemo" || name == "--export-replay";
+  return name == "--replay" || name == "--timedemo" || name == "--export-replay" ||
+         name == "--share";
 }
 
-// --replay and --timedemo take N or a file, --export-replay N and a file; false, with `line`
-// made the mistake, when they are missing.
+// --replay and --timedemo take N, a file or a link, --export-replay that and a file, --share N;
+// false, with `line` made the mistake, when they are missing.
 bool TakeReplayOption(std::string_view name, bool hasValue, std::span<const std::string_view> args,
                       size_t& i, CommandLine& line) {
   const size_t needed = name == "--export-replay" ? 2 : 1;
   if (hasValue || i + needed >= args.size()) {
     line = Bad("option " + Quoted(name) +
-               (needed == 2 ? " needs a place in the table and a file"
-                            : " needs a place in the table or a file"));
+               (needed == 2         ? " needs a place in the table and a file"
+                : name == "--share" ? " needs a place in the table"
+                                    : " needs a place in the table or a file"));
     return false;
   }
   line.What = name == "--replay"     ? CommandLine::kReplay
               : name == "--timedemo" ? CommandLine::kTimedemo
+              : name == "--share"    ? CommandLine::kShare
                                      : CommandLine::kExportReplay;
   line.Replay = std::string(args[++i]);
   if (needed == 2) line.ExportTo = std::string(args[++i]);
@@ -215,6 +221,8 @@ std::optional<int> AnswerCommandLine(const CommandLine& line, std::ostream& out,
       return 2;
     case CommandLine::kExportReplay:
       return ExportReplay(line.Replay, line.ExportTo, err);
+    case CommandLine::kShare:
+      return PrintShareLink(line.Replay, out, err);
     case CommandLine::kPlay:
     case CommandLine::kReplay:
     case CommandLine::kTimedemo:

@@ -15,12 +15,13 @@ namespace fg {
 inline constexpr int kMinScale = 1;
 
 struct CommandLine {
-  enum Action { kPlay, kHelp, kVersion, kScores, kBad, kReplay, kExportReplay, kTimedemo };
+  enum Action { kPlay, kHelp, kVersion, kScores, kBad, kReplay, kExportReplay, kTimedemo, kShare };
   Action What = kPlay;
   int Scale = 0;            // 0: the default for the display
   bool Fullscreen = false;  // --fullscreen; --windowed, the default, turns it off again
   std::string Problem;      // for kBad: what was wrong, in one line
-  std::string Replay;       // --replay, --export-replay, --timedemo: N (the table) or a file
+  std::string Replay;       // --replay, --export-replay, --timedemo: N (the table), a file or a
+                            // link; --share: N
   std::string ExportTo;     // --export-replay: the file written
   bool Window = false;      // --timedemo --window
 };

@@ -8,6 +8,7 @@
 #include "screens/buffer_frm.h"
 #include "screens/switch_sign.h"
 #include "screens/title.h"
+#include "shell/share.h"
 #include "shell/shell.h"
 #include "sound/music.h"
 
@@ -75,6 +76,10 @@ void Form_KeyDown(Game& g, int16_t keyCode, int16_t /*shift*/) {
   }
   if (keyCode == kKeyS) {
     ToggleSound(g);
+    return;
+  }
+  if (keyCode == kKeyC && !g.SharedCode.empty()) {
+    CopyShareLink(g, g.SharedCode);  // on the sign of a kept game [D44]
     return;
   }
   if (IsPauseKey(keyCode)) {

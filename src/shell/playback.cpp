@@ -4,9 +4,11 @@
 #include <chrono>
 #include <cinttypes>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <system_error>
 
 #include "core/game.h"
 #include "core/rules.h"
@@ -15,6 +17,7 @@
 #include "play/replay_check.h"
 #include "screens/buffer_frm.h"
 #include "screens/hall_of_fame.h"
+#include "shell/share.h"
 #include "shell/shell.h"
 #include "sound/music.h"
 #include "sound/xmp_player.h"
@@ -59,6 +62,15 @@ std::optional<FinishedGame> FindGame(std::string_view source, std::string* probl
       return std::nullopt;
     }
     return game;
+  }
+  // A link or a bare code, unless a file goes by that name. Its code is its only word on the
+  // result, which the check holds it to. [D44]
+  std::error_code unnamed;  // a code is too long to name a file: then it names none
+  if (const std::optional<std::string_view> code = SharedCode(source);
+      code && !std::filesystem::is_regular_file(std::filesystem::path(source), unnamed)) {
+    const std::optional<Replay> r = ReplayFromLink(source, problem);
+    if (!r) return std::nullopt;
+    return FinishedGame{r->Score, r->Length, 0, 0, std::string(*code), {}};
   }
   std::ifstream in{std::string(source), std::ios::binary};
   if (!in) {
@@ -124,6 +136,19 @@ int ExportReplay(std::string_view source, const std::string& file, std::ostream&
     return 1;
   }
   return 0;
+}
+
+int PrintShareLink(std::string_view place, std::ostream& out, std::ostream& err) {
+  std::string problem = "'--share' takes a place in the table";
+  std::optional<FinishedGame> game;
+  if (TablePlace(place)) game = FindGame(place, &problem);
+  if (!game || !Checked(*game, &problem)) {
+    Refuse(err, place, problem);
+    return 2;
+  }
+  out << ShareLink(game->Replay) << '\n';
+  out.flush();
+  return out ? 0 : 1;
 }
 
 int TimedemoHeadless(const Replay& r, std::ostream& out) {

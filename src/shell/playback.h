@@ -13,14 +13,19 @@ namespace fg {
 class Host;
 struct Game;
 
-// The game a source names: "N" the N-th best game of the player's record, anything else a
-// replay file. Decoded and played through headless: a game that does not come to its recorded
-// result is refused. On any refusal one line on `err` and nothing.
+// The game a source names: "N" the N-th best game of the player's record, a shared game's link
+// or its bare code (shell/share.h), anything else a replay file. Decoded and played through
+// headless: a game that does not come to its recorded result is refused. On any refusal one line on
+// `err` and nothing.
 std::optional<Replay> LoadReplay(std::string_view source, std::ostream& err);
 
 // --export-replay N FILE: the N-th best game written as a replay file. Returns the exit
 // status: 0, 2 for a game that cannot be replayed, 1 when the file cannot be written.
 int ExportReplay(std::string_view source, const std::string& file, std::ostream& err);
+
+// --share N: the link of the N-th best game on `out`, one line. Returns the exit status: 0, 2
+// for a game that cannot be shared (none there, kept before replays, one that departs).
+int PrintShareLink(std::string_view place, std::ostream& out, std::ostream& err);
 
 // --timedemo: the replay re-simulated headless as fast as the machine allows; one line on
 // `out` with ticks per second, the ratio to real time and the result.

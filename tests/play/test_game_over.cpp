@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "play/play.h"
+#include "shell/share.h"
 #include "testkit.h"
 
 namespace fg::test {
@@ -115,6 +116,29 @@ TEST(GameOver, SpaceIsIgnoredDuringTheExplosionAndEscapeThereEndsTheProgram) {
     EXPECT_THROW(t.Tick(), ProgramEnd);
     EXPECT_EQ(t.Host.Refreshes - refreshes, 26);  // nothing more was drawn after the close
     EXPECT_TRUE(t.Player().Closed);
+  }
+}
+
+// C on the sign of a kept game copies the link that plays it; the page's button is offered
+// while that sign is up. A game not kept has nothing to share, nor has the title.
+TEST(GameOver, CopiesTheLinkOfAKeptGameFromItsSignOnly) {
+  for (const int score : {0, 5}) {
+    TestGame t;
+    t.StartOnSkull();
+    t.S().Score = static_cast<int16_t>(score);
+    std::string offered;
+    t.Host.OnPump = [&] { offered = t.Host.Offered.empty() ? offered : t.Host.Offered; };
+    t.Host.KeyPress(t.Host.Clock() + 1500, kKeyC);  // during the pause with the sign
+    t.Tick();
+    t.Host.KeyPress(t.Host.Clock() + 10, kKeyC);  // on the title
+    t.RunUntil(t.Host.Clock() + 20);
+    const std::vector<std::string> links =
+        score == 0 ? std::vector<std::string>{}
+                   : std::vector<std::string>{std::string(PageUrl()) +
+                                              "#replay=" + t.G->Record.Best.at(0).Replay};
+    EXPECT_EQ(t.Host.Copied, links) << score;
+    EXPECT_EQ(offered, score == 0 ? "" : t.G->Record.Best.at(0).Replay) << score;
+    EXPECT_EQ(t.Host.Offered, "");
   }
 }
 

@@ -16,6 +16,7 @@
 #include "core/replay.h"
 #include "core/rules.h"
 #include "shell/command_line.h"
+#include "shell/share.h"
 
 namespace fg {
 namespace {
@@ -271,7 +272,7 @@ TEST(CommandLine, ABadReplayIsRefusedInOneLineWithStatusTwo) {
   const std::string path = ::testing::TempDir() + "/fg-replay-" + std::to_string(getpid());
 
   const struct Case {
-    std::string Source, Text, Says;
+    std::string Source, Text, Says, Option = "--replay";
   } cases[] = {
       {"1", "", "kept before"},
       {"2", "", "no game 2"},
@@ -284,10 +285,18 @@ TEST(CommandLine, ABadReplayIsRefusedInOneLineWithStatusTwo) {
       {path, file("0", code + "!"), "character"},
       {path, file("1", code), "departs"},
       {path, file("0", turned), "departs"},
+      // A shared game's link or bare code, and the fragments a page may be opened with.
+      {"#replay=", "", "not a replay code"},
+      {"#replay=hello", "", "not a replay code"},
+      {"https://x.example/p?q#replay=" + code.substr(0, code.size() - 2), "", "cut short"},
+      {"R2" + code.substr(2), "", "later version"},
+      {"#replay=" + turned, "", "departs"},
+      {"x", "", "takes a place", "--share"},
+      {"1", "", "kept before", "--share"},
   };
   for (const Case& c : cases) {
     if (!c.Text.empty()) std::ofstream(path) << c.Text;
-    const Outcome o = RunGame({"--replay", c.Source});
+    const Outcome o = RunGame({c.Option, c.Source});
     EXPECT_EQ(o.Status, 2) << c.Says;
     EXPECT_EQ(o.Out, "") << c.Says;
     EXPECT_EQ(o.Err.rfind("fenzogobbix: ", 0), 0u) << o.Err;
@@ -296,11 +305,20 @@ TEST(CommandLine, ABadReplayIsRefusedInOneLineWithStatusTwo) {
   }
   EXPECT_EQ(ReadAll(dir + "/scores.txt"), record);
 
+  // The link --share prints is read as the file and the bare code are.
   std::ofstream(path) << file("0", code);
-  const Outcome timed = RunGame({"--timedemo", path});
-  EXPECT_EQ(timed.Status, 0) << timed.Err;
-  EXPECT_NE(timed.Out.find("16 ticks in"), std::string::npos) << timed.Out;
-  EXPECT_NE(timed.Out.find("; score 0 length 5\n"), std::string::npos) << timed.Out;
+  std::ofstream(dir + "/scores.txt")
+      << "fenzogobbix record 1\ngame 0 5 2024-05-01T12:34:56Z 0.240\n"
+      << "replay 2024-05-01T12:34:56Z 0 " << code << "\nend\n";
+  const Outcome shared = RunGame({"--share", "1"});
+  EXPECT_EQ(shared.Status, 0) << shared.Err;
+  EXPECT_EQ(shared.Out, std::string(PageUrl()) + "#replay=" + code + "\n");
+  for (const std::string& source : {path, code, shared.Out.substr(0, shared.Out.size() - 1)}) {
+    const Outcome timed = RunGame({"--timedemo", source});
+    EXPECT_EQ(timed.Status, 0) << timed.Err;
+    EXPECT_NE(timed.Out.find("16 ticks in"), std::string::npos) << timed.Out;
+    EXPECT_NE(timed.Out.find("; score 0 length 5\n"), std::string::npos) << timed.Out;
+  }
 }
 
 }  // namespace

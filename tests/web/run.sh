@@ -33,7 +33,7 @@ if grep -qsx "CMAKE_PROJECT_NAME:STATIC=FenzoGobbixWeb" "$native_build/CMakeCach
   rm -rf "$native_build/CMakeCache.txt" "$native_build/CMakeFiles"
 fi
 if ! { cmake -S . -B "$native_build" -DFG_TESTS=ON -DFG_BENCH=OFF >/dev/null &&
-       cmake --build "$native_build" -j"${JOBS:-2}" --target test_web_parts replay_runner; }; then
+       cmake --build "$native_build" -j"${JOBS:-2}" --target test_web_parts replay_runner fenzogobbix; }; then
   fail "the native build of the web parts and the replay runner"
   finish
 fi
@@ -77,7 +77,8 @@ done
 
 echo "== the page in Chromium"
 browser_out="$tmp/browser.txt"
-/usr/bin/python3 tests/web/browser_test.py "$web_build/dist" ${WEB_SHOT:+--shot "$WEB_SHOT"} |
+/usr/bin/python3 tests/web/browser_test.py "$web_build/dist" ${WEB_SHOT:+--shot "$WEB_SHOT"} \
+  --desktop "$native_build/fenzogobbix" |
   tee "$browser_out"
 line=$(grep -E '^[0-9]+ passed, [0-9]+ failed$' "$browser_out" | tail -n1)
 if [ -z "$line" ]; then

@@ -62,6 +62,8 @@ class HeadlessHost : public Host {
   // A date that moves with the virtual clock, so a replay ends its games at the same times.
   int64_t WallClock() override { return WallStart + now_ / 1000; }
   RecordStore& Records() override { return *Store; }
+  void CopyText(const std::string& text) override { Copied.push_back(text); }
+  void OfferShare(const std::string& code) override { Offered = code; }
 
   // Record.
   int Refreshes = 0;
@@ -74,6 +76,8 @@ class HeadlessHost : public Host {
   std::vector<PlayedWave> Waves;
   bool KeepWaveImages = true;  // soak runs switch this off
   std::vector<std::string> Urls;
+  std::vector<std::string> Copied;  // what the game put on the clipboard, in order
+  std::string Offered;              // the code the game offers to share now, if any
   MusicHook Music;
   std::string ExeDir = "/opt/fenzogobbix";
   int Pumps = 0;                 // DoEvents calls

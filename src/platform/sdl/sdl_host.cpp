@@ -3,6 +3,7 @@
 #include <SDL.h>
 
 #include <algorithm>
+#include <iostream>
 
 namespace fg {
 
@@ -83,6 +84,14 @@ void SdlHost::BlockUntil(int64_t deadline) {
   const int slice = static_cast<int>(std::min(timeout, kSignalPollMs));
   SDL_Event e;
   if (SDL_WaitEventTimeout(&e, slice) != 0) waiting_.push_back(e);
+}
+
+void SdlHost::CopyText(const std::string& text) {
+  // A clipboard that cannot take it (no clipboard owner on this display) costs the player the
+  // copy, never the game: the reason goes to standard error.
+  if (SDL_SetClipboardText(text.c_str()) != 0) {
+    std::cerr << "fenzogobbix: cannot copy the link to the clipboard: " << SDL_GetError() << '\n';
+  }
 }
 
 }  // namespace fg

@@ -47,6 +47,7 @@ class SdlHost : public Host {
   std::string ExecutableDir() override { return ExecutableDirectory(); }
   int64_t WallClock() override;     // record_store.cpp
   RecordStore& Records() override;  // record_store.cpp: the user's data folder
+  void CopyText(const std::string& text) override;
 
  private:
   friend struct SdlHostProbe;  // what the tests look at: tests/platform/sdl_test_util.h

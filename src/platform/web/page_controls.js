@@ -153,6 +153,23 @@
     button.setAttribute('aria-pressed', on ? 'true' : 'false');
     button.setAttribute('aria-label', what + (on ? ' on' : ' off'));
   }
+  // Share: shown while the sign of a kept game is up, in the place of the pause button, which
+  // means nothing then; copies the link to that game. The link is
+  // made here, inside the tap, where the browser lets a page write to the clipboard. [D44]
+  const share = document.getElementById('share');
+  let shared = '';
+  Module['fgOfferShare'] = (code) => {
+    shared = code;
+    share.hidden = !code;
+    document.body.classList.toggle('sharing', !!code);
+  };
+  const copyShared = () => {
+    if (shared) Module['fgCopy'](location.href.split('#')[0] + '#replay=' + shared);
+  };
+  listen(share, kTouchTypes, (e) => {
+    if (e.type === 'touchend' && !e.targetTouches.length) copyShared();
+  });
+  share.addEventListener('click', copyShared);  // a mouse, a pen, or Enter on the button
   const hostSwitches = Module['fgSwitches'];
   Module['fgSwitches'] = (musicOn, effectsOn) => {
     if (hostSwitches) hostSwitches(musicOn, effectsOn);

@@ -90,6 +90,22 @@ EM_JS(void, fg_web_switches, (int music, int effects), {
   if (Module['fgSwitches']) Module['fgSwitches'](!!music, !!effects);
 });
 
+EM_JS(void, fg_web_copy, (const char* text), {
+  if (Module['fgCopy']) Module['fgCopy'](UTF8ToString(text));
+});
+
+EM_JS(int, fg_web_address_size, (), {
+  return lengthBytesUTF8(location.href.split('#')[0]) + 1;
+});
+
+EM_JS(void, fg_web_address, (char* out, int size), {
+  stringToUTF8(location.href.split('#')[0], out, size);
+});
+
+EM_JS(void, fg_web_offer_share, (const char* code), {
+  if (Module['fgOfferShare']) Module['fgOfferShare'](UTF8ToString(code));
+});
+
 EM_JS(void, fg_web_ended, (), {
   if (Module['fgEnded']) Module['fgEnded']();
 });
@@ -270,6 +286,21 @@ void WebHost::PlayWave(std::span<const uint8_t> image) {
 
 void WebHost::ShowSwitches(bool music, bool effects) {
   fg_web_switches(music ? 1 : 0, effects ? 1 : 0);
+}
+
+void WebHost::CopyText(const std::string& text) {
+  fg_web_copy(text.c_str());
+}
+
+std::string WebHost::PageAddress() {
+  std::string address(static_cast<size_t>(fg_web_address_size()), '\0');
+  fg_web_address(address.data(), static_cast<int>(address.size()));
+  address.resize(address.size() - 1);
+  return address;
+}
+
+void WebHost::OfferShare(const std::string& code) {
+  fg_web_offer_share(code.c_str());
 }
 
 void WebHost::OpenUrl(const std::string& url) {

@@ -39,6 +39,9 @@ class WebHost : public Host {
   int64_t WallClock() override;
   RecordStore& Records() override { return records_; }  // the page's localStorage
   void Breathe() override;
+  void CopyText(const std::string& text) override;    // the clipboard, or a selected field
+  std::string PageAddress() override;                 // location, without its fragment
+  void OfferShare(const std::string& code) override;  // the share button
   void ShowSwitches(bool music,
                     bool effects) override;  // the touch buttons for M and S  // a turn for the
                                              // browser once start-up has held it a while

@@ -34,6 +34,48 @@
     line.textContent = text;
     saidTimer = setTimeout(() => { line.textContent = ''; }, ms);
   }
+  // A shared game's link: its fragment is the program's to read once (shell/web_main.cpp), and
+  // comes off the address at once, so a reload shows the title as usual. [D44]
+  Module['fgFragment'] = location.hash;
+  if (location.hash) {
+    try {
+      history.replaceState(history.state, '', location.pathname + location.search);
+    } catch (e) {
+    }
+  }
+  // A fragment that holds no game this page can play: told over the title, once it shows.
+  const kBadLink = 'This link does not hold a game FenzoGobbix can play';
+  let badLink = false;
+  Module['fgBadLink'] = () => {
+    if (document.body.classList.contains('shown')) say(kBadLink, 6000);
+    else badLink = true;
+  };
+  // The link of a shared game to the clipboard; where the browser refuses, into a field of its
+  // own, selected, for the player to copy.
+  window.fgCopied = [];  // what was copied, for the tests
+  function showLink(text) {
+    const field = document.getElementById('sharelink');
+    if (!field) return;
+    field.value = text;
+    field.hidden = false;
+    field.focus();
+    field.select();
+    let copied = false;
+    try {
+      copied = document.execCommand('copy');
+    } catch (e) {
+    }
+    say(copied ? 'The link to this game is copied.'
+               : 'Copy the link to this game from the field above.', 5000);
+  }
+  Module['fgCopy'] = (text) => {
+    window.fgCopied.push(text);
+    const fallback = () => showLink(text);
+    if (!navigator.clipboard || !window.isSecureContext) return fallback();
+    navigator.clipboard.writeText(text).then(
+        () => say('The link to this game is copied.', 4000), fallback);
+  };
+
   // The program's problems go to standard error, as on the desktop, and from there to the
   // console. One the player must know of is shown too, once: a record that cannot be stored
   // ("fenzogobbix: ...; this run's scores are kept in memory until they can be stored", or
@@ -246,6 +288,10 @@
     session(false);
     window.fgFirstFrameAt = performance.now();
     document.body.classList.add('shown');
+    if (badLink) {
+      badLink = false;
+      say(kBadLink, 6000);
+    }
   };
   Module['fgEnded'] = () => {
     document.body.classList.add('ended');
