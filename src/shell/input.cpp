@@ -49,39 +49,47 @@ void ToggleSound(Game& g) {
   ShowSwitchSign(g, kKeyS);  // [D27]
 }
 
-}  // namespace
-
-void Form_KeyDown(Game& g, int16_t keyCode, int16_t /*shift*/) {
-  GameState& s = g.State;
+// A key during a playback or the attract loop leaves it and does nothing else; true when the
+// key is taken so.
+bool TakenByShowing(Game& g) {
   if (g.Playback) {
     g.Playback->LeftByInput = g.Playback->LeftByKey = true;
     throw PlaybackEnd{};  // any key or pad button leaves a playback [D36]
   }
-  if (g.Fame.Swallow) return;  // [D43]
-  if (g.Fame.Phase != FameState::Attract::kOff) {
-    // Any key leaves the attract loop and does nothing else. [D42] [D43]
-    g.Fame.Left = true;
-    g.Fame.Swallow = true;
-    return;
+  if (g.Fame.Swallow) return true;  // [D43]
+  if (g.Fame.Phase == FameState::Attract::kOff) return false;
+  // Any key leaves the attract loop and does nothing else. [D42] [D43]
+  g.Fame.Left = true;
+  g.Fame.Swallow = true;
+  return true;
+}
+
+// M, S and C mean the same in every mode; true when the key was one of them.
+bool SwitchKeyDown(Game& g, int16_t keyCode) {
+  if (keyCode == kKeyM) {
+    ToggleMusic(g);
+  } else if (keyCode == kKeyS) {
+    ToggleSound(g);
+  } else if (keyCode == kKeyC && !g.SharedCode.empty()) {
+    CopyShareLink(g, g.SharedCode);  // on the sign of a kept game [D44]
+  } else {
+    return false;
   }
+  return true;
+}
+
+}  // namespace
+
+void Form_KeyDown(Game& g, int16_t keyCode, int16_t /*shift*/) {
+  GameState& s = g.State;
+  if (TakenByShowing(g)) return;
   if (keyCode == kKeyPadBack) {
     // A pad's B or Back is Escape in play and on a settled title only: a player mashing it
     // through the explosion, the pause after it, the reveal or the wipe never quits. [D22]
     if (s.Busy != 0 || g.Starting() || g.Revealing()) return;
     keyCode = kKeyEscape;
   }
-  if (keyCode == kKeyM) {
-    ToggleMusic(g);
-    return;
-  }
-  if (keyCode == kKeyS) {
-    ToggleSound(g);
-    return;
-  }
-  if (keyCode == kKeyC && !g.SharedCode.empty()) {
-    CopyShareLink(g, g.SharedCode);  // on the sign of a kept game [D44]
-    return;
-  }
+  if (SwitchKeyDown(g, keyCode)) return;
   if (IsPauseKey(keyCode)) {
     PauseKeyDown(g, keyCode);  // P, Pause and a pad's Start mean nothing outside play
     return;
