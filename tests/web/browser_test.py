@@ -828,7 +828,7 @@ RECORD_KEY = "fenzogobbix.scores"
 # The game-over sign's rim, x, y, w, h, by its number of lines: GAME OVER and the score, and a
 # third (NEW BEST!, or the place) for a game that is kept.
 SIGN_RIMS = {2: (112, 171, 176, 59), 3: (112, 160, 176, 81)}
-BEST_PLATE = (10, 70, 190, 27)  # the most the title's best can cover
+BEST_PLATE = (10, 70, 190, 38)  # the most the title's best can cover, its H line included
 RIM_LIT = bytes((0xC8, 0x8A, 0x4A))  # the plate's bronze rim, lit along the top and left
 RIM_SHADED = bytes((0x8C, 0x5A, 0x2B))  # and shaded along the bottom and right
 STAR_CELL = (32, 16)  # where a fresh page's first game puts its sixth item, a star
@@ -1081,8 +1081,9 @@ SHARE_CHECKS = [check_shared_link, check_bad_links]
 # that loses no game, the replays and the M/S plate came, 14 KB of program between them (a
 # first visit of 458,255 bytes; the page built at -Os instead of -O3 is no smaller). A feature
 # that needs more says so here. Shared games' links (the page reading its fragment, playing the
-# game back, the share button and the copy) came to a first visit of 466,099 bytes.
-FIRST_VISIT_BUDGET = 468_000
+# game back, the share button and the copy) came to a first visit of 466,099 bytes; the hall of
+# fame and the attract loop to 469,124.
+FIRST_VISIT_BUDGET = 471_000
 HASHED = re.compile(r"^(.+)\.([0-9a-f]{10})\.([a-z0-9]+)$")
 
 
