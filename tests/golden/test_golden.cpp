@@ -206,6 +206,7 @@ TEST(Golden, TheRecordOnTheSignAndTheTitle) {
 TEST(Golden, TheHallOfFame) {
   const FinishedGame kept = PlayableGame(1700000000);
   std::vector<FinishedGame> full;
+  full.reserve(kBestGames);
   for (int i = 0; i < kBestGames; ++i) {
     full.push_back(
         {9000 - i * 850, 40 - i * 3, 1700000000 + i * 7919 % 10 * 86400, 0, kept.Replay, {}});
