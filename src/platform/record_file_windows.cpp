@@ -37,8 +37,9 @@ std::string Utf8(const wchar_t* wide) {
   return out;
 }
 
+// The C runtime keeps a descriptor's handle as an integer.
 HANDLE Handle(const File& file) {
-  return reinterpret_cast<HANDLE>(_get_osfhandle(file.Get()));
+  return reinterpret_cast<HANDLE>(_get_osfhandle(file.Get()));  // NOLINT(performance-no-int-to-ptr)
 }
 
 // The C runtime's descriptor for a handle CreateFileW gave, which it then owns.
