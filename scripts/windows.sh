@@ -50,24 +50,36 @@ source_tree() {  # PACKAGE -> prints the tree's path
   echo "$tree"
 }
 
-# A static library cross-built from its source package into $deps, once.
+# A static library cross-built from its source package into $deps, once: again only when its
+# options change (they are kept beside it), in a fresh build folder.
 cross_build() {  # NAME MARKER-UNDER-DEPS CMAKE-OPTIONS...
   local name=$1 marker=$2
   shift 2
-  [ -e "$deps/$marker" ] && return
+  local stamp=$deps/.options-$name
+  [ -e "$deps/$marker" ] && [ "$(cat "$stamp" 2>/dev/null)" = "$*" ] && return
   local tree
   tree=$(source_tree "$name")
   echo "Cross-building $name from Debian's source package"
+  rm -rf "$build/obj/$name"
   cmake -S "$tree" -B "$build/obj/$name" -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
     -DCMAKE_INSTALL_PREFIX="$deps" -DCMAKE_PREFIX_PATH="$deps" -DCMAKE_BUILD_TYPE=Release \
     -DBUILD_SHARED_LIBS=OFF "$@" >"$build/obj/$name.log" 2>&1 ||
     { tail -n 30 "$build/obj/$name.log" >&2; exit 1; }
   { cmake --build "$build/obj/$name" -j"$jobs" && cmake --install "$build/obj/$name"; } \
     >>"$build/obj/$name.log" 2>&1 || { tail -n 30 "$build/obj/$name.log" >&2; exit 1; }
+  echo "$*" >"$stamp"
 }
 
 mkdir -p "$build/obj"
-cross_build libsdl2 lib/cmake/SDL2/SDL2Config.cmake -DSDL_SHARED=OFF -DSDL_STATIC=ON -DSDL_TEST=OFF
+# SDL2 with what the game uses and no more [D45]: the window's own surface, drawn by the CPU
+# (no OpenGL, OpenGL ES, Vulkan or Direct3D renderer), WASAPI and DirectSound, pads through
+# XInput and DirectInput (no HIDAPI drivers, haptics or sensors), the clipboard, the browser,
+# the base path; the dummy drivers the Windows unit tests run on and the disk writer the
+# player's test records the sound with. No SDL2main: the C runtime calls main().
+cross_build libsdl2 lib/cmake/SDL2/SDL2Config.cmake -DSDL_SHARED=OFF -DSDL_STATIC=ON -DSDL_TEST=OFF \
+  -DSDL2_DISABLE_SDL2MAIN=ON -DSDL_OPENGL=OFF -DSDL_OPENGLES=OFF -DSDL_VULKAN=OFF \
+  -DSDL_RENDER_D3D=OFF -DSDL_HIDAPI=OFF -DSDL_HAPTIC=OFF -DSDL_SENSOR=OFF -DSDL_POWER=OFF \
+  -DSDL_LOCALE=OFF -DSDL_OFFSCREEN=OFF
 # Effects are WAVE; the music is the game's own module player's, never SDL2_mixer's.
 cross_build libsdl2-mixer lib/cmake/SDL2_mixer/SDL2_mixerConfig.cmake -DSDL2MIXER_SAMPLES=OFF \
   -DSDL2MIXER_VENDORED=OFF -DSDL2MIXER_DEPS_SHARED=OFF -DSDL2MIXER_CMD=OFF -DSDL2MIXER_FLAC=OFF \

@@ -1,121 +1,63 @@
-// The record file on a POSIX file system.
+// The record file's logic, the same on every system: reading, merging under the lock, keeping
+// an unreadable file aside, replacing the file whole, and what the player is told. The calls
+// into the file system are record_file_system.h's.
 #include "platform/record_file.h"
 
-#include "platform/quoted.h"
-
-#include <fcntl.h>
-#include <sys/file.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cerrno>
-#include <cstdint>
-#include <cstdlib>
 #include <cstring>
-#include <ctime>
 #include <utility>
+
+#include "platform/record_file_system.h"
 
 namespace fg {
 
 namespace {
+
+using record_fs::ErrorCode;
+using record_fs::Join;
+using record_fs::Shown;
+using record_fs::WithWords;
 
 // 5 ms apart, at the end only: at most 1.5 s, within the 2 s a terminated program is given. [D11]
 constexpr int kLockTries = 300;
 constexpr const char* kLockName = "scores.lock";
 constexpr const char* kTempName = ".scores.txt.new";
 
-// A path as a message shows it: from the environment, so escaped and cut. [D18]
-std::string Shown(const std::string& path) {
-  return Quoted(path, kPathEchoLimit);
-}
-
-std::string Error(const std::string& what, int error) {
-  return what + ": " + std::strerror(error);
-}
-
-// Why the data folder, when it exists, is not the player's own to keep the record in: another
-// user's, or one that others may write into (a folder another user made first in a shared
-// XDG_DATA_HOME would let them rewrite the table). [D30]
-std::string Foreign(const std::string& dir) {
-  struct stat st {};
-  if (::stat(dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return "";
-  if (st.st_uid != ::geteuid()) return "the data folder " + Shown(dir) + " belongs to another user";
-  if ((st.st_mode & (S_IWGRP | S_IWOTH)) != 0) {
-    return "the data folder " + Shown(dir) + " may be written by other users";
-  }
-  return "";
-}
-
-// Closes a descriptor at the end of a scope.
-class Fd {
- public:
-  explicit Fd(int fd) : fd_(fd) {}
-  Fd(const Fd&) = delete;
-  Fd& operator=(const Fd&) = delete;
-  ~Fd() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  int Get() const { return fd_; }
-  int Release() { return std::exchange(fd_, -1); }
-
- private:
-  int fd_;
-};
-
-void SyncDir(const std::string& dir) {
-  Fd d(::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  if (d.Get() >= 0) ::fsync(d.Get());  // some file systems refuse; the rename is done anyway
-}
-
-// Creates the folder and any missing parent, private to the user as the data folder should be.
-bool MakeDirs(const std::string& dir, std::string& why) {
-  for (size_t slash = 1; slash != std::string::npos;) {
-    slash = dir.find('/', slash + 1);
-    const std::string part = dir.substr(0, slash);
-    if (::mkdir(part.c_str(), 0700) == 0 || errno == EEXIST) continue;
-    why = Error("cannot create " + Shown(part), errno);
-    return false;
-  }
-  struct stat st {};
-  if (::stat(dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
-    why = Shown(dir) + " is not a folder";
-    return false;
-  }
-  return true;
-}
-
-// Holds the advisory lock on the folder's lock file. It is only tried, never waited for, except
-// for the last commit of a run, which waits at most ~2 s: a lock held elsewhere never freezes
-// the game, the commit comes again later. [D29]
+// Holds the lock on the folder's lock file. It is only tried, never waited for, except for the
+// last commit of a run, which waits at most ~1.5 s: a lock held elsewhere never freezes the
+// game, the commit comes again later. The lock goes with the file, also when the program is
+// killed. [D29]
 class Lock {
  public:
   Lock(const std::string& dir, bool create, bool wait)
-      : fd_(::open((dir + "/" + kLockName).c_str(),
-                   O_RDWR | O_NONBLOCK | O_CLOEXEC | O_NOFOLLOW | (create ? O_CREAT : 0), 0644)) {
-    if (fd_.Get() < 0) {
-      error_ = errno;
-      return;
-    }
+      : file_(record_fs::OpenLockFile(Join(dir, kLockName), create, error_)) {
+    if (!file_.Open()) return;
     for (int i = 0; i < (wait ? kLockTries : 1); ++i) {
-      if (::flock(fd_.Get(), LOCK_EX | LOCK_NB) == 0) {
+      error_ = record_fs::TryLock(file_);
+      if (error_ == 0) {
         held_ = true;
         return;
       }
-      if (errno != EWOULDBLOCK && errno != EINTR) break;
-      if (!wait) break;
-      const timespec pause{0, 5'000'000};
-      ::nanosleep(&pause, nullptr);
+      if (!record_fs::LockBusy(error_) || !wait) return;
+      record_fs::Nap();
     }
-    error_ = errno;
   }
   bool Held() const { return held_; }
-  int ErrorCode() const { return error_; }
+  ErrorCode Error() const { return error_; }
 
  private:
-  Fd fd_;  // closing it lets the lock go
+  ErrorCode error_ = 0;   // before file_: its opening sets it
+  record_fs::File file_;  // closing it lets the lock go
   bool held_ = false;
-  int error_ = 0;
 };
+
+// The data folder, made when it is missing; false, and why, when there is none to write in.
+bool MakeFolder(const std::string& dir, std::string& why) {
+  if (!record_fs::CreateFolders(dir, why)) return false;
+  if (record_fs::IsFolder(dir)) return true;
+  why = Shown(dir) + " is not a folder";
+  return false;
+}
 
 }  // namespace
 
@@ -136,49 +78,44 @@ struct RecordFile::Reading {
 };
 
 RecordFile::RecordFile(std::string dir, std::ostream& say)
-    : Write(::write),
+    : Write(record_fs::WriteSome),
       dir_(std::move(dir)),
-      path_(dir_.empty() ? "" : dir_ + "/" + kRecordFileName),
+      path_(dir_.empty() ? "" : Join(dir_, kRecordFileName)),
       say_(say) {}
 
 std::string RecordFile::DefaultDir() {
-  const char* data = std::getenv("XDG_DATA_HOME");
-  if (data != nullptr && data[0] == '/') return std::string(data) + "/fenzogobbix";
-  const char* home = std::getenv("HOME");
-  if (home != nullptr && home[0] == '/') return std::string(home) + "/.local/share/fenzogobbix";
-  return "";
+  return record_fs::DataFolder();
 }
 
 RecordFile::Reading RecordFile::Read() const {
   Reading r;
   if (path_.empty()) return r;
-  // Never blocks: a FIFO in the file's place opens at once and is then refused.
-  Fd fd(::open(path_.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
-  if (fd.Get() < 0) {
-    if (errno == ENOENT) return r;
+  ErrorCode error = 0;
+  const record_fs::File file = record_fs::OpenToRead(path_, error);
+  if (!file.Open()) {
+    if (record_fs::Missing(error)) return r;
     r.What = Reading::kNotOurs;
-    r.Problem = Error("cannot read " + Shown(path_), errno);
+    r.Problem = WithWords("cannot read " + Shown(path_), error);
     return r;
   }
-  struct stat st {};
-  if (::fstat(fd.Get(), &st) != 0 || !S_ISREG(st.st_mode)) {
+  uint64_t size = 0;
+  if (!record_fs::RegularSize(file, size)) {
     r.What = Reading::kNotOurs;
     r.Problem = Shown(path_) + " is not a regular file";
     return r;
   }
   r.What = Reading::kUnreadable;
-  if (static_cast<uint64_t>(st.st_size) > kMaxRecordBytes) {
+  if (size > kMaxRecordBytes) {
     r.Problem = "too large";
     return r;
   }
-  std::string text(static_cast<size_t>(st.st_size) + 1, '\0');
+  std::string text(static_cast<size_t>(size) + 1, '\0');
   size_t got = 0;
   for (;;) {
-    const ssize_t n = ::read(fd.Get(), text.data() + got, text.size() - got);
-    if (n < 0 && errno == EINTR) continue;
+    const int64_t n = record_fs::ReadSome(file, text.data() + got, text.size() - got, error);
     if (n < 0) {
       r.What = Reading::kNotOurs;
-      r.Problem = Error("cannot read " + Shown(path_), errno);
+      r.Problem = WithWords("cannot read " + Shown(path_), error);
       return r;
     }
     if (n == 0) break;
@@ -197,10 +134,9 @@ RecordFile::Reading RecordFile::Read() const {
 bool RecordFile::KeepAside(const std::string& problem) {
   for (int n = 1; n < 1000; ++n) {
     const std::string aside = path_ + ".unreadable-" + std::to_string(n);
-    struct stat st {};
-    if (::lstat(aside.c_str(), &st) == 0) continue;
-    if (::rename(path_.c_str(), aside.c_str()) != 0) break;
-    SyncDir(dir_);
+    const record_fs::Moved moved = record_fs::MoveAside(path_, aside, dir_);
+    if (moved == record_fs::Moved::kTaken) continue;  // an earlier one is never overwritten
+    if (moved == record_fs::Moved::kFailed) break;
     say_ << "fenzogobbix: " << Unreadable(problem) << "; kept as " << Shown(aside)
          << ", a fresh table begins\n";
     say_.flush();
@@ -223,15 +159,14 @@ void RecordFile::TurnOff(const std::string& why) {
 
 std::optional<std::string> RecordFile::Load(const Merge& check) {
   if (path_.empty()) return std::nullopt;
-  if (const std::string why = Foreign(dir_); !why.empty()) {
+  if (const std::string why = record_fs::Foreign(dir_); !why.empty()) {
     TurnOff(why);
     return std::nullopt;
   }
-  struct stat st {};
-  const bool dirThere = ::stat(dir_.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-  // A read-only folder has no lock file to take; the file is read all the same, and so it is
-  // while another program holds the lock: every writer replaces the file whole. [D29]
-  const Lock lock(dir_, dirThere && ::access(dir_.c_str(), W_OK) == 0, false);
+  // A folder that cannot be written has no lock file to take; the file is read all the same,
+  // and so it is while another program holds the lock: every writer replaces the file whole.
+  // [D29]
+  const Lock lock(dir_, record_fs::LockMayBeMade(dir_), false);
   Reading r = Read();
   if (r.What == Reading::kGood && r.Merged(check)) return std::move(r.Text);
   if (r.What == Reading::kUnreadable && lock.Held()) KeepAside(r.Problem);  // else at a commit
@@ -240,7 +175,7 @@ std::optional<std::string> RecordFile::Load(const Merge& check) {
 }
 
 std::optional<std::string> RecordFile::Peek(std::string& problem) const {
-  if (const std::string why = Foreign(dir_); !why.empty()) {
+  if (const std::string why = record_fs::Foreign(dir_); !why.empty()) {
     problem = why;
     return std::nullopt;
   }
@@ -266,55 +201,52 @@ bool RecordFile::Fail(const std::string& why, bool last) {
   return false;
 }
 
+// Writes the temporary file through `Write` (where a test puts a full disk), flushes it to the
+// disk and moves it over the file in one step. What went wrong, or nothing; no temporary file
+// is left.
 std::string RecordFile::Replace(const std::string& text) {
-  const std::string temp = dir_ + "/" + kTempName;
-  // A leftover of a run killed while it wrote; an empty folder of that name goes too (the name
-  // is ours), anything else in its way is named.
-  if (::unlink(temp.c_str()) != 0 && (errno == EISDIR || errno == EPERM)) ::rmdir(temp.c_str());
-  Fd fd(::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0644));
-  if (fd.Get() < 0) return Error("cannot write " + Shown(temp), errno);
-  bool ok = true;
-  for (size_t done = 0; ok && done < text.size();) {
-    const ssize_t n = Write(fd.Get(), text.data() + done, text.size() - done);
+  const std::string temp = Join(dir_, kTempName);
+  record_fs::RemoveLeftover(temp);
+  ErrorCode error = 0;
+  record_fs::File file = record_fs::CreateNew(temp, error);
+  if (!file.Open()) return WithWords("cannot write " + Shown(temp), error);
+  std::string why;
+  for (size_t done = 0; why.empty() && done < text.size();) {
+    const ssize_t n = Write(file.Get(), text.data() + done, text.size() - done);
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) {
-      if (n == 0) errno = ENOSPC;
-      ok = false;
+      // The C runtime's error on every system: its own words.
+      why = "cannot write " + Shown(path_) + ": " + std::strerror(n == 0 ? ENOSPC : errno);
     } else {
       done += static_cast<size_t>(n);
     }
   }
-  ok = ok && ::fsync(fd.Get()) == 0;
-  ok = ::close(fd.Release()) == 0 && ok;
-  ok = ok && ::rename(temp.c_str(), path_.c_str()) == 0;
-  if (!ok) {
-    const int error = errno;
-    ::unlink(temp.c_str());
-    return Error("cannot write " + Shown(path_), error);
-  }
-  SyncDir(dir_);
-  return "";
+  if (why.empty()) error = record_fs::Flush(file);
+  if (const ErrorCode closing = file.Close(); error == 0) error = closing;
+  if (why.empty() && error == 0) error = record_fs::MoveOver(temp, path_, dir_);
+  if (why.empty() && error != 0) why = WithWords("cannot write " + Shown(path_), error);
+  if (!why.empty()) record_fs::Remove(temp);
+  return why;
 }
 
 bool RecordFile::Commit(const Merge& merge, bool last) {
   if (off_) return false;  // told already
   if (path_.empty()) {
-    if (!saidCommit_) TurnOff("no home folder to keep the scores in");
+    if (!saidCommit_) TurnOff(record_fs::kNoDataFolder);
     return false;
   }
-  if (const std::string why = Foreign(dir_); !why.empty()) {
+  if (const std::string why = record_fs::Foreign(dir_); !why.empty()) {
     TurnOff(why);
     return false;
   }
   std::string why;
-  if (!MakeDirs(dir_, why)) return Fail(why, last);
+  if (!MakeFolder(dir_, why)) return Fail(why, last);
   const Lock lock(dir_, true, last);
   if (!lock.Held()) {
-    const int error = lock.ErrorCode();
     // Another program writing: the game tries again in a moment, and says nothing unless it
     // cannot wait any longer. [D29]
-    if (!last && (error == EWOULDBLOCK || error == EINTR)) return false;
-    return Fail(Error("cannot lock " + Shown(dir_ + "/" + kLockName), error), last);
+    if (!last && record_fs::LockBusy(lock.Error())) return false;
+    return Fail(WithWords("cannot lock " + Shown(Join(dir_, kLockName)), lock.Error()), last);
   }
   Reading r = Read();
   if (r.What == Reading::kNotOurs) {

@@ -3,7 +3,8 @@
 // (temporary file, fsync, rename, folder fsync), so a crash at any moment leaves the old table
 // or the new one. A file that cannot be read is kept aside under another name, never deleted.
 // Whatever goes wrong, the game plays on: the store says so once; what it could not store the
-// game keeps in memory and commits again.
+// game keeps in memory and commits again. The logic is the same on every system; only the
+// file-system calls differ (record_file_system.h).
 #pragma once
 
 #include <sys/types.h>
@@ -34,7 +35,7 @@ class RecordFile : public RecordStore {
   std::string Unreadable(const std::string& why) const;
 
   // $XDG_DATA_HOME/fenzogobbix, or ~/.local/share/fenzogobbix; empty when neither the variable
-  // nor the home folder is an absolute path.
+  // nor the home folder is an absolute path. On Windows %APPDATA%\FenzoGobbix. [D39]
   static std::string DefaultDir();
 
   const std::string& Path() const { return path_; }

@@ -101,6 +101,19 @@ TEST(RecordFileWindows, AFailureKeepsTheOldTableAndIsToldOnce) {
   }
 }
 
+TEST(RecordFileWindows, WhatAKilledRunLeftBehindGivesWay) {
+  for (const bool folder : {false, true}) {
+    const fs::path dir = FreshDir(u8"leftover");
+    fs::create_directories(folder ? dir / ".scores.txt.new" : dir);
+    if (!folder) std::ofstream(dir / ".scores.txt.new", std::ios::binary) << "half a tab";
+    std::ostringstream said;
+    RecordFile file(dir.string(), said);
+    EXPECT_TRUE(file.Commit(Mark('a'), false)) << folder << ": " << said.str();
+    EXPECT_EQ(ReadText(dir / kRecordFileName), "oursa") << folder;
+    EXPECT_FALSE(fs::exists(dir / ".scores.txt.new")) << folder;
+  }
+}
+
 TEST(RecordFileWindows, AnUnreadableFileIsKeptAside) {
   const fs::path dir = FreshDir(u8"aside");
   fs::create_directories(dir);

@@ -148,6 +148,14 @@ def main():
             os.chmod(os.path.join(game, f), 0o444)
         os.chmod(game, 0o555)
         exe = os.path.join(game, "FenzoGobbix.exe")
+        # SDL2 as the game uses it [D45]: the library names it would load show what came with
+        # it. The sound's backend stays; the GPU renderers stay out.
+        with open(exe, "rb") as f:
+            image = f.read().lower()
+        check(b"dsound.dll" in image, "DirectSound linked in")
+        gpu = [n for n in (b"opengl32.dll", b"vulkan-1.dll", b"d3d11.dll", b"d3d12.dll")
+               if n in image]
+        check(not gpu, f"no GPU renderer linked in: {gpu}")
         with XSession(log_dir=work) as x:
             version = run(["wine", exe, "--version"], env=x.env)
             check(version.returncode == 0 and b"1.0" in version.stdout,

@@ -1,7 +1,7 @@
 // The program as a Windows process: Windows has no SIGTERM or SIGINT; what comes nearest is
 // the console's Ctrl+C, Ctrl+Break and close, for a game started from a console it attached to
 // (shell/main's --help and friends aside, a game window usually has none). Where the executable
-// lies and opening the browser go through SDL as on Linux.
+// lies and opening the browser are sdl_process.cpp's, as on Linux.
 #include <SDL.h>
 #include <windows.h>
 
@@ -52,17 +52,6 @@ std::string DirectoryFromBasePath(const char* basePath) {
   const size_t root = drive ? 3 : 2;
   while (dir.size() > root && separator(dir.back())) dir.pop_back();
   return dir;
-}
-
-std::string ExecutableDirectory() {
-  char* base = SDL_GetBasePath();
-  std::string dir = DirectoryFromBasePath(base);
-  SDL_free(base);
-  return dir;
-}
-
-void OpenUrlOnDesktop(const std::string& url) {
-  SDL_OpenURL(url.c_str());  // ShellExecute: the player's default browser
 }
 
 }  // namespace fg
