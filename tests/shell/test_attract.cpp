@@ -1,13 +1,15 @@
-// The attract loop on a title left alone: when it comes, what leaves it, and that the live game
-// never feels it.
+// The attract loop on a title left alone and the hall of fame it shows: when the loop comes, what
+// leaves it, a chosen row played back, and that the live game never feels any of it.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/keys.h"
 #include "play/play.h"
+#include "shell/share.h"
 #include "shell/shell.h"
 #include "sound/effects.h"
 #include "testkit.h"
@@ -152,6 +154,29 @@ TEST(HallOfFame, PlaysTheChosenRowBack) {
     EXPECT_TRUE(record == t.G->Record);
     EXPECT_EQ(t.Memory.Commits, 0);
   }
+}
+
+// The table offers its chosen game as the sign of a kept game does: C copies that game's link,
+// the page's share button is offered it, and nothing once the table is left.
+TEST(HallOfFame, OffersTheChosenGameForSharing) {
+  TestGame t;
+  const FinishedGame best = PlayableGame(2);
+  FinishedGame second = best;
+  second.Score -= 1;
+  second.Replay = "R1-second";  // never played here: only copied
+  t.Memory.Stored.Best = {best, second};
+  t.Load();
+  std::vector<std::string> offered;
+  const auto key = [&](int16_t k) {
+    t.Host.KeyPress(t.Host.Clock() + 10, k);
+    t.Host.KeyRelease(t.Host.Clock() + 20, k);
+    t.RunUntil(t.Host.Clock() + 30);
+    offered.push_back(t.Host.Offered);
+  };
+  for (const int16_t k : {kKeyH, kKeyDown, kKeyC, kKeyUp, kKeyEscape}) key(k);
+  EXPECT_EQ(offered,
+            (std::vector<std::string>{best.Replay, second.Replay, second.Replay, best.Replay, ""}));
+  EXPECT_EQ(t.Host.Copied, std::vector<std::string>{ShareLink(second.Replay)});
 }
 
 }  // namespace
