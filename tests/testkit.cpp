@@ -181,15 +181,23 @@ bool SameCell(const Surface& a, const Surface& b, int x, int y, int w, int h) {
 
 namespace fg::test {
 
-FinishedGame PlayableGame(int64_t ended) {
-  // A game played to its end: a star two cells ahead of the snake, a skull two more.
+FinishedGame PlayableGame(int64_t ended, int stars, int64_t standMs) {
+  // A game played to its end: stars in a row ahead of the snake, a skull two cells on; or,
+  // with standMs, the head standing at the left border until it is steered up onto a skull.
   TestGame t;
   t.LoadAndStart();
-  PlaceItem(t.S(), 1, static_cast<int>(kStartX - 2 * kCell), kStartY, kStar1);
-  PlaceItem(t.S(), 2, static_cast<int>(kStartX - 4 * kCell), kStartY, kSkull);
+  for (int i = 0; i < stars; ++i) {
+    PlaceItem(t.S(), 1 + i, static_cast<int>(kStartX - (2 + i) * kCell), kStartY, kStar1);
+  }
+  if (standMs == 0) {
+    PlaceItem(t.S(), 1 + stars, static_cast<int>(kStartX - (3 + stars) * kCell), kStartY, kSkull);
+  } else {
+    PlaceItem(t.S(), 1 + stars, kFieldMin, kStartY - 3 * kCell, kSkull);
+    t.Host.KeyPress(t.Host.Clock() + standMs, kUpKey);
+  }
   t.S().Random = RandomSource(12345);  // unlike a fresh game's, so a leak into one shows
   t.G->Recording.Start = t.S();        // the star was there from the first tick
-  t.RunUntil(t.Host.Clock() + 15000);
+  t.RunUntil(t.Host.Clock() + standMs + 15000);
   if (t.G->Record.Best.empty()) return FinishedGame{-1, -1, ended, 0, {}, {}};
   FinishedGame game = t.G->Record.Best.front();
   game.Ended = ended;

@@ -116,9 +116,10 @@ struct TestGame {
   std::vector<int> Effects() const;
 };
 
-// A kept game that plays back: a game left alone until it ran into the border, its end moved
-// to `ended`.
-FinishedGame PlayableGame(int64_t ended);
+// A kept game that plays back, its end moved to `ended`: a game left alone with `stars` stars
+// ahead of the snake and a skull beyond them; with `standMs`, one whose head stands at the
+// left border that long before it is steered onto a skull.
+FinishedGame PlayableGame(int64_t ended, int stars = 1, int64_t standMs = 0);
 
 // The field positions an item spawns at are fixed by the generator; put an item somewhere.
 void PlaceItem(GameState& s, int slot, int x, int y, int16_t kind);

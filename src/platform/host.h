@@ -25,6 +25,9 @@ class EventSink {
   virtual void MouseDown(int16_t button, float x, float y) = 0;
   virtual void CloseRequest() = 0;  // close box, window manager
   virtual void FocusLost() {}       // the window no longer has the keyboard
+  // Whether a click at (x, y) would do something now; a host whose taps are keys elsewhere (the
+  // page's: a tap is Space) sends a tap there as a click. [D46]
+  virtual bool Clickable(float /*x*/, float /*y*/) const { return false; }
 };
 
 // Fills `bytes` of signed 16-bit stereo at the host's music rate; runs on the audio thread.

@@ -41,6 +41,12 @@ std::string BestLine(const PlayerRecord& record) {
   return "BEST " + std::to_string(record.Best.front().Score);
 }
 
+// The width of the plate of the best that shows `best`.
+int BestPlateWidth(const std::string& best) {
+  const int lineWidth = SmallTextWidth("H") + 4 + SmallTextWidth("- HALL OF FAME");
+  return std::max(SignTextWidth(best), lineWidth) + 2 * kBestPadX;
+}
+
 // Writes the best onto the title picture itself, so the reveal, the scroller and every later
 // copy from it show the same title; the pixels under the plate are kept to change it later.
 void PutBestOnTitle(Game& g) {
@@ -55,9 +61,7 @@ void PutBestOnTitle(Game& g) {
   BitBlt(b.picTitle, kBestX, kBestY, kBestKeptWidth, kBestKeptHeight, f.BestUnder, 0, 0, SRCCOPY);
   f.BestShown = best;
   if (best.empty()) return;
-  const int lineWidth = SmallTextWidth("H") + 4 + SmallTextWidth("- HALL OF FAME");
-  DrawSignPlate(b.picTitle, kBestX, kBestY,
-                std::max(SignTextWidth(best), lineWidth) + 2 * kBestPadX, kBestKeptHeight);
+  DrawSignPlate(b.picTitle, kBestX, kBestY, BestPlateWidth(best), kBestKeptHeight);
   DrawSignText(b.picTitle, b.picFonte, kBestX + kBestPadX, kBestY + kBestPadY, best);
   const int lineY = kBestY + kBestPadY + kGlyphHeight + 1 + kFameLineGap;
   const int x = DrawSmallText(b.picTitle, kBestX + kBestPadX, lineY, "H", kFameKeyColour);
@@ -84,6 +88,13 @@ void ShowTitle(Game& g) {
   BuildScrollBuffer(g, 0);
   SetTimer(g, f.tmrScrollText, true);
   EnterMode(g, Mode::kTitle);
+}
+
+bool OnBestPlate(const Game& g, float x, float y) {
+  const std::string& best = g.MainForm.BestShown;
+  if (best.empty()) return false;
+  return x >= kBestX && x < static_cast<float>(kBestX + BestPlateWidth(best)) && y >= kBestY &&
+         y < static_cast<float>(kBestY + kBestKeptHeight);
 }
 
 }  // namespace fg

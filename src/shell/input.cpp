@@ -6,6 +6,7 @@
 #include "play/pause.h"
 #include "play/play.h"
 #include "screens/buffer_frm.h"
+#include "screens/hall_of_fame.h"
 #include "screens/switch_sign.h"
 #include "screens/title.h"
 #include "shell/share.h"
@@ -171,7 +172,18 @@ void Form_MouseDown(Game& g, int16_t /*button*/, int16_t /*shift*/, float x, flo
     return;
   }
   if (g.State.InGame != 0) return;  // works whenever no game is played [D4]
+  if (g.Now == Mode::kTitle && OnBestPlate(g, x, y)) {
+    ShowHallOfFame(g);  // the plate says what it opens, for a mouse and a finger alike [D46]
+    return;
+  }
   if (InLinkZone(x, y)) g.Machine.OpenUrl(std::string(kHomePage));
+}
+
+bool ClickActs(const Game& g, float x, float y) {
+  if (g.Playback || g.Fame.Phase != FameState::Attract::kOff) return false;
+  if (g.Now == Mode::kFame) return HallOfFameRowAt(g, x, y) >= 0;
+  if (g.State.InGame != 0) return false;
+  return (g.Now == Mode::kTitle && OnBestPlate(g, x, y)) || InLinkZone(x, y);
 }
 
 }  // namespace fg

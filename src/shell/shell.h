@@ -33,6 +33,9 @@ void Form_KeyDown(Game& g, int16_t keyCode, int16_t shift);
 void Form_KeyUp(Game& g, int16_t keyCode, int16_t shift);
 void Form_MouseMove(Game& g, int16_t button, int16_t shift, float x, float y);
 void Form_MouseDown(Game& g, int16_t button, int16_t shift, float x, float y);
+// Whether a click at (x, y) would do something now: the title's address, its plate of the best,
+// a row of the hall of fame. A key leaves a playback or the attract loop as well as a click.
+bool ClickActs(const Game& g, float x, float y);
 
 // Work that waits for the current sequence to finish: a Space held back during a title reveal,
 // a pause asked for during a tick or the playground wipe.

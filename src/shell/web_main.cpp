@@ -6,7 +6,6 @@
 #include <optional>
 #include <string>
 
-#include "core/rules.h"
 #include "platform/web/web_host.h"
 #include "shell/playback.h"
 #include "shell/share.h"
@@ -82,11 +81,4 @@ int main() {
 // NOLINTNEXTLINE(readability-identifier-naming)
 extern "C" EMSCRIPTEN_KEEPALIVE void fg_play_again() {
   RunInPage();
-}
-
-// Whether a tap at (x, y) in window pixels lands on the title's address, which a tap opens
-// rather than starting a game.
-// NOLINTNEXTLINE(readability-identifier-naming)
-extern "C" EMSCRIPTEN_KEEPALIVE int fg_on_link(float x, float y) {
-  return fg::InLinkZone(x, y) ? 1 : 0;
 }

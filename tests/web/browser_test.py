@@ -1002,6 +1002,11 @@ def replay_code(version, *numbers):
     return f"R{version}" + base64.urlsafe_b64encode(bytes(numbers)).decode().rstrip("=")
 
 
+def leb(n):
+    """The bytes of a number of 128 or more, low seven bits first."""
+    return (n & 0x7F | 0x80, n >> 7) if n >= 0x80 else (n,)
+
+
 # A star a cell ahead of the snake, a skull three: score 1, length 6, over at its 24th tick.
 KEPT_GAME = replay_code(1, 1, 6, 24, 0, 3, 0, 0, 0, 0, 36, 44, 0, 2, 28, 44, 0, 6, 0xF0, 0x02)
 
@@ -1038,12 +1043,32 @@ def check_shared_link(url, pics, binary, shots):
             check(page.js("return window.fgCopied.length") == 0, "C copied a game not kept")
             check(page.js("return document.getElementById('share').hidden"),
                   "the share button shows with no kept game's sign up")
-            page.js("Module.fgOfferShare(arguments[0]); document.getElementById('share').click();",
-                    KEPT_GAME)  # as the sign of a kept game does
+            page.url = url
+            page.open()  # a page's first game, whose items play_a_scored_game knows
+            kept_sign = play_a_scored_game(page, pics)
+            check(not page.js("return document.getElementById('share').hidden"),
+                  "no share button on the sign of a kept game")
+            page.js("document.getElementById('share').click();")  # a mouse, a pen or Enter
             copied = wait_for(lambda: page.js("return window.fgCopied[0]"), "the share button")
-        check(copied == url + "#replay=" + KEPT_GAME, f"the page copied {copied!r}")
+            page.key("c")
+            wait_for(lambda: page.js("return window.fgCopied.length") == 2, "C to copy too")
+            check(page.js("return window.fgCopied[1]") == copied, "C and the button copy apart")
+            record = stored_record(page) or ""
+        stored = re.search(r"^replay \S+ 1 (\S+)$", record, re.M)
+        check(stored and copied == url + "#replay=" + stored.group(1),
+              f"the page copied {copied!r}, its record {record!r}")
+        with browser(["--autoplay-policy=no-user-gesture-required"]) as driver:  # a fresh profile
+            page = Page(driver, copied)
+            page.open()
+            wait_for(lambda: head(page.shot()), "the shared game played back")
+            if shots:
+                driver.save_screenshot(os.path.join(shots, "link-fresh-profile.png"))
+            shown = game_over_sign(page, 2, timeout=40)
+            x, y, w, h = SCORE_RECT
+            check(not mismatches(shown, kept_sign, range(y, y + h), x, w),
+                  "the shared game ends with a score other than the page's game")
         played = desktop(binary, home, "--timedemo", copied)
-        check(played.returncode == 0 and "score 1 length 6" in played.stdout,
+        check(played.returncode == 0 and "score 1 length" in played.stdout,
               f"--timedemo with the page's link: {played.stdout!r} {played.stderr!r}")
     finally:
         shutil.rmtree(home, ignore_errors=True)
@@ -1075,6 +1100,125 @@ def check_bad_links(url, pics, binary, shots):
 SHARE_CHECKS = [check_shared_link, check_bad_links]
 
 
+# The hall of fame and the attract loop in the page, over a record of two kept games written
+# into the page's store: the best runs up the field onto two stars and a skull, the second left
+# onto a star and a skull.
+GAME_UP = replay_code(1, 2, 7, 64, 0, 4, 0, 0, 0, 0, 40, 36, 0, 2, 40, 32, 0, 2, 40, 12, 0, 6,
+                      *leb(63 * 16 + 4))
+GAME_LEFT = replay_code(1, 1, 6, 72, 0, 3, 0, 0, 0, 0, 36, 44, 0, 2, 4, 44, 0, 6, *leb(71 * 16))
+FAME_RECORD = ("fenzogobbix record 1\n"
+               "game 2 7 2026-12-07T21:00:00Z 0.960\ngame 1 6 2026-12-07T20:00:00Z 1.080\n"
+               f"replay 2026-12-07T21:00:00Z 2 {GAME_UP}\n"
+               f"replay 2026-12-07T20:00:00Z 1 {GAME_LEFT}\nend\n")
+FAME_PLATE = (24, 30, 352, 340)  # the hall of fame's plate
+FAME_ROWS = (100, 122)  # a point of its first and second rows
+REPLAY_RIM = (range(7, 31), 6)  # a stretch of the REPLAY plate's lit top edge
+
+
+def with_kept_games(page):
+    page.open()
+    page.js(f"localStorage.setItem('{RECORD_KEY}', arguments[0])", FAME_RECORD)
+    page.open()
+
+
+def fame_shown(shot):
+    x, y, w, h = FAME_PLATE
+    return (all(shot.at(px, y) == RIM_LIT for px in range(x + 1, x + w - 1))
+            and all(shot.at(x + w - 1, py) == RIM_SHADED for py in range(y + 1, y + h - 1)))
+
+
+def replay_marked(shot):
+    xs, y = REPLAY_RIM
+    return all(shot.at(x, y) == RIM_LIT for x in xs)
+
+
+def went(page):
+    """Where the head has gone from its start cell, once it is more than a cell away: 'left',
+    'right', 'up' or 'down'. One picture tells, however late it comes in a short game."""
+    def probe():
+        h = head(page.shot())
+        dx, dy = (h[0] - 168, h[1] - 184) if h else (0, 0)
+        if max(abs(dx), abs(dy)) < 20:
+            return None
+        if abs(dx) > abs(dy):
+            return "left" if dx < 0 else "right"
+        return "up" if dy < 0 else "down"
+    return wait_for(probe, "the head a cell away from its start")
+
+
+def tap_at(page, point):
+    """A finger on the field at a window pixel, lifted at once."""
+    r = page.js("const r = document.getElementById('screen').getBoundingClientRect();"
+                "return [r.left, r.top, r.width];")
+    s = r[2] / SIZE
+    touches(page, "touchStart", [(r[0] + (point[0] + 0.5) * s, r[1] + (point[1] + 0.5) * s)])
+    time.sleep(0.05)
+    touches(page, "touchEnd")
+
+
+def check_phone_hall_of_fame(url, pics, binary, shots):
+    """On a phone a tap on the title's plate of the best opens the hall of fame; a tap on its
+    second row plays that game back, not the chosen first (the snake runs left as that game did,
+    where the best ran up), with the REPLAY mark; the table comes back after it, and the quit
+    button's two taps return to the title."""
+    check(not replay_marked(pics.playground), "the playground has the REPLAY mark's rim")
+    with browser(["--autoplay-policy=no-user-gesture-required"]) as driver:
+        page = open_phone(driver, url, None)
+        driver.execute_cdp_cmd("Emulation.setDeviceMetricsOverride", {
+            "width": 360, "height": 740, "deviceScaleFactor": 3, "mobile": True})
+        with_kept_games(page)
+        check(best_on_title(page, pics), "no best on the title of a page with kept games")
+        tap_at(page, (20, 80))
+        wait_for(lambda: fame_shown(page.shot()), "the hall of fame after a tap on the best")
+        if shots:
+            driver.save_screenshot(os.path.join(shots, "phone-hall-of-fame.png"))
+        tap_at(page, (200, FAME_ROWS[1]))
+        wait_for(lambda: replay_marked(page.shot()), "the second row's game played back, marked")
+        way = went(page)
+        if shots:
+            driver.save_screenshot(os.path.join(shots, "phone-hall-of-fame-replay.png"))
+        check(way == "left", f"the game played back went {way}, as the second row's went left")
+        wait_for(lambda: fame_shown(page.shot()), "the table after the playback", timeout=10)
+        touch_tap(page, "#quit")
+        touch_tap(page, "#quit")
+        check(best_on_title(page, pics), "no title after the quit button")
+
+
+def check_attract_loop(url, pics, binary, shots):
+    """A settled title with a kept game, left alone for 30 s, shows the hall of fame, then, 8 s
+    later, the best game played back with its REPLAY mark (the page's nested run of a second
+    game); Space leaves it for the title at once and starts no game; a second Space does."""
+    with browser(["--autoplay-policy=no-user-gesture-required"]) as driver:
+        page = Page(driver, url)
+        with_kept_games(page)
+        check(best_on_title(page, pics), "no best on the title of a page with kept games")
+        settled = time.monotonic()
+        wait_for(lambda: fame_shown(page.shot()), "the hall of fame", timeout=40, interval=0.2)
+        table = time.monotonic() - settled
+        check(table > 29, f"the hall of fame came after {table:.1f} s")
+        wait_for(lambda: replay_marked(page.shot()), "the marked replay", timeout=12)
+        replay = time.monotonic() - settled - table
+        print(f"figure: the attract loop's table after {table:.1f} s, its replay {replay:.1f} s "
+              "later")
+        check(7 < replay < 10, f"the replay came {replay:.1f} s after the table")
+        way = went(page)
+        check(way == "up", f"the attract loop's game went {way}: the best went up")
+        if shots:
+            driver.save_screenshot(os.path.join(shots, "page-attract-replay.png"))
+        page.key(Keys.SPACE)
+        left = time.monotonic()
+        check(best_on_title(page, pics), "the title after Space in the attract loop")
+        gone = time.monotonic() - left
+        check(gone < 1.5, f"the title came {gone:.1f} s after Space")
+        time.sleep(1.0)
+        check(best_on_title(page, pics), "the Space that left the attract loop started a game")
+        page.key(Keys.SPACE)
+        wait_for_playground(page, pics)
+
+
+FAME_CHECKS = [check_phone_hall_of_fame, check_attract_loop]
+
+
 # Offline and installable, in a third browser whose server can be stopped and given a new build
 
 # What a first visit may cost, packed as the server sends it. It held 450,000 until the record
@@ -1082,7 +1226,8 @@ SHARE_CHECKS = [check_shared_link, check_bad_links]
 # first visit of 458,255 bytes; the page built at -Os instead of -O3 is no smaller). A feature
 # that needs more says so here. Shared games' links (the page reading its fragment, playing the
 # game back, the share button and the copy) came to a first visit of 466,099 bytes; the hall of
-# fame and the attract loop to 469,124.
+# fame and the attract loop to 469,124; its table offering a game to share and a tap that asks
+# the game where a click acts to 469,909.
 FIRST_VISIT_BUDGET = 471_000
 HASHED = re.compile(r"^(.+)\.([0-9a-f]{10})\.([a-z0-9]+)$")
 
@@ -1236,7 +1381,7 @@ OFFLINE_CHECKS = [check_offline, check_installable, check_new_build, check_file_
 
 DIST_CHECKS = [check_dist_files]
 GROUPS = {"desktop": CHECKS, "phone": PHONE_CHECKS, "record": RECORD_CHECKS, "dist": DIST_CHECKS,
-          "offline": OFFLINE_CHECKS, "share": SHARE_CHECKS}
+          "offline": OFFLINE_CHECKS, "share": SHARE_CHECKS, "fame": FAME_CHECKS}
 
 
 def figures(page):
@@ -1281,6 +1426,7 @@ def main():
     ap.add_argument("--phone-shots", help="save the phone-sized screenshots in this folder")
     ap.add_argument("--desktop", help="the desktop program, for the shared links' round trip")
     ap.add_argument("--share-shots", help="save the shared link's screenshots in this folder")
+    ap.add_argument("--fame-shots", help="save the hall of fame's screenshots in this folder")
     ap.add_argument("--only", help="the groups to run, of " + ", ".join(GROUPS))
     args = ap.parse_args()
     for group, checks in GROUPS.items():  # the others' browsers start, and run nothing
@@ -1304,6 +1450,8 @@ def main():
         p, f = run(RECORD_CHECKS, url, pics)
         passed, failed = passed + p, failed + f
         p, f = run(SHARE_CHECKS if args.desktop else [], url, pics, args.desktop, args.share_shots)
+        passed, failed = passed + p, failed + f
+        p, f = run(FAME_CHECKS, url, pics, args.desktop, args.fame_shots)
         passed, failed = passed + p, failed + f
     dist = os.path.abspath(args.dist)
     p, f = run(DIST_CHECKS, dist)

@@ -177,10 +177,11 @@
     showSwitch(effects, effectsOn, 'Sound effects');
   };
 
-  // The field: a tap is Space (it starts a game from the title) or, on the title's address, a
-  // click; a swipe is a tap of the arrow it points to, pressed and let go at once: the game
-  // keeps a quick tap until the head reaches the cell edge where it turns [D16] [D25]. One
-  // finger can swipe again and again.
+  // The field: a tap is Space (it starts a game from the title) or, where a click does something
+  // (the title's address, its plate of the best, a row of the hall of fame [D46]), a click; a
+  // swipe is a tap of the arrow it points to, pressed and let go at once: the game keeps a quick
+  // tap until the head reaches the cell edge where it turns [D16] [D25]. One finger can swipe
+  // again and again.
   const strokes = new Map();  // touch identifier -> where its current swipe began
   function swipe(name) {
     const code = key(name);
@@ -192,7 +193,7 @@
     const r = canvas.getBoundingClientRect();
     const x = ((touch.clientX - r.left) * kSize) / r.width;
     const y = ((touch.clientY - r.top) * kSize) / r.height;
-    if (_fg_on_link(x, y)) {
+    if (_fg_tap_clicks(x, y)) {
       send(kPointerMove, 0, x, y);
       send(kPointerDown, 1, x, y);
       send(kPointerMove, 0, -1, -1);  // a finger does not hover

@@ -356,6 +356,13 @@ extern "C" EMSCRIPTEN_KEEPALIVE void fg_page_input(int kind, int code, float x, 
   fg::active->Queue(in);
 }
 
+// Whether a tap at (x, y) in window pixels is a click where it lands (the title's address, its
+// plate of the best, a row of the hall of fame) rather than Space. [D46]
+// NOLINTNEXTLINE(readability-identifier-naming)
+extern "C" EMSCRIPTEN_KEEPALIVE int fg_tap_clicks(float x, float y) {
+  return fg::active != nullptr && fg::active->TapClicks(x, y) ? 1 : 0;
+}
+
 // What the page's own controls send (key codes, the pad's buttons and stick), as JSON; the page
 // asks once the program is ready.
 // NOLINTNEXTLINE(readability-identifier-naming)

@@ -62,6 +62,8 @@ class WebHost : public Host {
     float Y = 0;
   };
   void Queue(const Input& e);
+  // Whether a click at (x, y) would do something in the game that has the input now.
+  bool TapClicks(float x, float y) const { return sink_ != nullptr && sink_->Clickable(x, y); }
 
  private:
   void Put(int y, int rows);
