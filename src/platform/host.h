@@ -15,6 +15,10 @@ namespace fg {
 
 struct Surface;
 
+// What the player is playing with: the lines that tell keys speak it. Keyboard and mouse are one;
+// a pad's buttons, D-pad and stick another; a touch screen's controls and taps the third.
+enum class InputDevice : uint8_t { kKeyboard, kPad, kTouch };
+
 // Where the host delivers input; the game's form handlers sit behind it.
 class EventSink {
  public:
@@ -25,6 +29,9 @@ class EventSink {
   virtual void MouseDown(int16_t button, float x, float y) = 0;
   virtual void CloseRequest() = 0;  // close box, window manager
   virtual void FocusLost() {}       // the window no longer has the keyboard
+  // The press that follows comes from another device than the last one did. A host whose page
+  // starts on a touch screen says so before any input.
+  virtual void DeviceUsed(InputDevice /*device*/) {}
 };
 
 // Fills `bytes` of signed 16-bit stereo at the host's music rate; runs on the audio thread.

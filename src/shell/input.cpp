@@ -6,6 +6,8 @@
 #include "play/pause.h"
 #include "play/play.h"
 #include "screens/buffer_frm.h"
+#include "screens/hall_of_fame.h"
+#include "screens/pause_sign.h"
 #include "screens/switch_sign.h"
 #include "screens/title.h"
 #include "shell/share.h"
@@ -172,6 +174,25 @@ void Form_MouseDown(Game& g, int16_t /*button*/, int16_t /*shift*/, float x, flo
   }
   if (g.State.InGame != 0) return;  // works whenever no game is played [D4]
   if (InLinkZone(x, y)) g.Machine.OpenUrl(std::string(kHomePage));
+}
+
+void DeviceUsed(Game& g, InputDevice device) {
+  if (g.Device == device) return;
+  g.Device = device;
+  switch (g.Now) {
+    case Mode::kTitle:
+    case Mode::kReveal:
+      ShowTitlePrompts(g);
+      return;
+    case Mode::kPaused:
+      RedrawPauseSign(g);
+      return;
+    case Mode::kFame:
+      DrawHallOfFame(g);
+      return;
+    default:
+      return;  // a playback's prompt is put over each refresh: it follows by itself
+  }
 }
 
 }  // namespace fg

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <string_view>
 
+#include "platform/host.h"
+
 namespace fg {
 
 class Host;
@@ -33,6 +35,8 @@ void Form_KeyDown(Game& g, int16_t keyCode, int16_t shift);
 void Form_KeyUp(Game& g, int16_t keyCode, int16_t shift);
 void Form_MouseMove(Game& g, int16_t button, int16_t shift, float x, float y);
 void Form_MouseDown(Game& g, int16_t button, int16_t shift, float x, float y);
+// The player took up another device: what is on screen and tells keys now speaks it. [D45]
+void DeviceUsed(Game& g, InputDevice device);
 
 // Work that waits for the current sequence to finish: a Space held back during a title reveal,
 // a pause asked for during a tick or the playground wipe.
