@@ -246,5 +246,35 @@ TEST(Golden, TheHallOfFame) {
   }
 }
 
+// The prompts of a pad and of a touch screen: the title with its key lines and the best's plate,
+// the pause sign, and the hall of fame's hint.
+TEST(Golden, PromptsOfAPadAndATouchScreen) {
+  struct Case {
+    const char* Name;
+    InputDevice Device;
+    int16_t Key;  // 0: the title
+  } cases[] = {
+      {"title_pad", InputDevice::kPad, 0},
+      {"title_touch", InputDevice::kTouch, 0},
+      {"paused_touch", InputDevice::kTouch, kKeyP},
+      {"hall_of_fame_pad", InputDevice::kPad, kKeyH},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Name);
+    TestGame t;
+    t.Memory.Stored.Best = {PlayableGame(1700000000)};
+    t.G->Events->DeviceUsed(c.Device);
+    if (c.Key == kKeyP) {
+      t.LoadAndStart();
+      t.Tick();
+    } else {
+      t.Load();
+      ASSERT_FALSE(t.RunUntil(t.Host.Clock() + 1500));
+    }
+    if (c.Key != 0) Form_KeyDown(*t.G, c.Key, 0);
+    ExpectGolden(c.Name, t.Host.Screen);
+  }
+}
+
 }  // namespace
 }  // namespace fg::test
