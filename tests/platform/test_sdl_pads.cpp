@@ -265,5 +265,34 @@ TEST(SdlPads, MappingsFromTheConfigFileAreHonoured) {
   EXPECT_EQ(h.Events(), Strings{Down(kKeyPadBack)});
 }
 
+// Presses tell the device they came from, once a change: the stick or a button, a key; and a
+// sink that comes later hears of the pad in hand at once.
+TEST(SdlPads, PressesTellTheDeviceTheyCameFrom) {
+  PadDrivers drivers;
+  PadHost h;
+  VirtualPad pad(0x0007);
+  h.Host.DoEvents();
+  using D = InputDevice;
+  const auto told = [&h](auto act) {
+    act();
+    h.Events();
+    return h.Sink.Devices;
+  };
+  EXPECT_EQ(told([&] { pad.Axis(SDL_CONTROLLER_AXIS_LEFTX, 20000); }), std::vector<D>{D::kPad});
+  EXPECT_EQ(told([] { test::Press(SDLK_p); }), (std::vector<D>{D::kPad, D::kKeyboard}));
+  EXPECT_EQ(told([&] { pad.Button(SDL_CONTROLLER_BUTTON_START, true); }),
+            (std::vector<D>{D::kPad, D::kKeyboard, D::kPad}));
+  test::RecordingSink later;
+  h.Host.SetSink(&later);
+  EXPECT_EQ(later.Devices, std::vector<D>{D::kPad});
+  h.Host.SetSink(&h.Sink);  // told again
+  told([] { test::Press(SDLK_p); });
+  EXPECT_EQ(told([&] {  // releases say nothing
+              pad.Button(SDL_CONTROLLER_BUTTON_START, false);
+              pad.Axis(SDL_CONTROLLER_AXIS_LEFTX, 0);
+            }),
+            (std::vector<D>{D::kPad, D::kKeyboard, D::kPad, D::kPad, D::kKeyboard}));
+}
+
 }  // namespace
 }  // namespace fg
