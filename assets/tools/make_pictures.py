@@ -473,7 +473,7 @@ def make_title(font):
 # The pad's and the touch screen's key lines.  A key is its name in the pixel font, or one of
 # ("button", letter): a pad's round button, ("pill", name): its long START button, or the page's
 # own symbols: ("bars",) its pause button, ("note",) music, ("speaker",) sound.  Pads have no
-# keys for music and sound: those two lines stay the keyboard's.
+# keys for music and sound: those two lines stay the keyboard's.  [D45]
 PAD_KEY_LINES = [(("button", "A"), " - START GAME", 3), ("D-PAD", " - STEER", 2),
                  (("pill", "START"), " - PAUSE", 2)] + KEY_LINES[3:]
 TOUCH_KEY_LINES = [("TAP", " - START GAME", 3), ("SWIPE", " - STEER", 2),

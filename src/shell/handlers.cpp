@@ -27,7 +27,7 @@ class FormEvents : public EventSink {
   }
   void CloseRequest() override { Form_Unload(g_); }
   void FocusLost() override { Form_LostFocus(g_); }
-  void DeviceUsed(InputDevice device) override { fg::DeviceUsed(g_, device); }
+  void DeviceUsed(InputDevice device) override { fg::DeviceUsed(g_, device); }  // [D45]
 
  private:
   // Keys, buttons and clicks put the attract loop off; a mouse merely moved does not. [D42]

@@ -27,7 +27,7 @@
   let ended = false;
 
   // `fromPad`: a pad's through the Gamepad API; otherwise the touch screen's. The prompts on
-  // screen follow the device a press came from.
+  // screen follow the device a press came from. [D45]
   function send(kind, code, x, y, fromPad) {
     if (ready() && code !== undefined) _fg_page_input(kind, code, x || 0, y || 0, fromPad ? 1 : 0);
   }
