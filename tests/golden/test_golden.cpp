@@ -246,33 +246,24 @@ TEST(Golden, TheHallOfFame) {
   }
 }
 
-// The prompts of a pad and of a touch screen: the title with its key lines and the best's plate,
-// the pause sign, and the hall of fame's hint.
+// A pad's and a touch screen's prompts: the title's key lines and the best's plate, and the
+// pause sign's hint.
 TEST(Golden, PromptsOfAPadAndATouchScreen) {
-  struct Case {
-    const char* Name;
-    InputDevice Device;
-    int16_t Key;  // 0: the title
-  } cases[] = {
-      {"title_pad", InputDevice::kPad, 0},
-      {"title_touch", InputDevice::kTouch, 0},
-      {"paused_touch", InputDevice::kTouch, kKeyP},
-      {"hall_of_fame_pad", InputDevice::kPad, kKeyH},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.Name);
+  const std::pair<const char*, InputDevice> cases[] = {{"title_pad", InputDevice::kPad},
+                                                       {"title_touch", InputDevice::kTouch},
+                                                       {"paused_touch", InputDevice::kTouch}};
+  for (const auto& [name, device] : cases) {
     TestGame t;
     t.Memory.Stored.Best = {PlayableGame(1700000000)};
-    t.G->Events->DeviceUsed(c.Device);
-    if (c.Key == kKeyP) {
-      t.LoadAndStart();
+    t.G->Events->DeviceUsed(device);
+    t.Load();
+    ASSERT_FALSE(t.RunUntil(t.Host.Clock() + 1500));
+    if (std::string(name) == "paused_touch") {
+      t.StartFromTitle();
       t.Tick();
-    } else {
-      t.Load();
-      ASSERT_FALSE(t.RunUntil(t.Host.Clock() + 1500));
+      Form_KeyDown(*t.G, kKeyP, 0);
     }
-    if (c.Key != 0) Form_KeyDown(*t.G, c.Key, 0);
-    ExpectGolden(c.Name, t.Host.Screen);
+    ExpectGolden(name, t.Host.Screen);
   }
 }
 

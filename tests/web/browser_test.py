@@ -200,20 +200,15 @@ class Page:
 
 
 def touch_title(title):
-    """The title as a touch screen shows it: picKeyLines' lower half over its key lines, black
-    there standing for the title's own pixel (src/screens/title.h has the rectangle)."""
+    """The title as a touch screen shows it: picKeyLines' lower half over the rectangle that
+    src/screens/title.h names, black standing for the title's own pixel."""
     with open(os.path.join(ROOT, "src", "screens", "title.h")) as f:
-        header = f.read()
-    x, y, w, h = (int(re.search(r"constexpr int %s = (\d+);" % n, header).group(1))
-                  for n in ("kKeyLinesX", "kKeyLinesY", "kKeyLinesWidth", "kKeyLinesHeight"))
-    sheet = read_png(os.path.join(PNG_DIR, "picKeyLines.png"))
-    rgb = bytearray(title.rgb)
-    for row in range(h):
-        for col in range(w):
-            p = sheet.at(col, h + row)
-            if p != b"\0\0\0":
-                i = ((y + row) * SIZE + x + col) * 3
-                rgb[i:i + 3] = p
+        x, y, w, h = map(int, re.findall(r"constexpr int kKeyLines\w+ = (\d+);", f.read()))
+    sheet, rgb = read_png(os.path.join(PNG_DIR, "picKeyLines.png")), bytearray(title.rgb)
+    for row, col in ((r, c) for r in range(h) for c in range(w)):
+        if sheet.at(col, h + row) != b"\0\0\0":
+            i = ((y + row) * SIZE + x + col) * 3
+            rgb[i:i + 3] = sheet.at(col, h + row)
     return Image(SIZE, SIZE, bytes(rgb))
 
 
@@ -231,8 +226,7 @@ def title_diff(shot, pics, touch=False):
 
 
 def wait_for_title(page, pics, what, touch=None):
-    """The title, with the touch screen's prompts on a page opened as a phone (`touch` None) or
-    as asked."""
+    """The title, with the touch screen's key lines when asked or, by default, on a phone."""
     last = {}
     touch = page.touch if touch is None else touch
 
