@@ -1,6 +1,5 @@
-// The prompts follow the device last used: on every screen that tells keys, taking up a pad or the
-// touch screen draws what that device shows from the start, and the keyboard again today's
-// picture, pixel for pixel.
+// On every screen that tells keys, taking up a pad or the touch screen draws what that device shows
+// from the start, and the keyboard again today's picture, pixel for pixel.
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -11,8 +10,7 @@
 namespace fg::test {
 namespace {
 
-// A screen reached on the keyboard by `Reach`, which returns a clock; devices change `Mid` after
-// it and the window is looked at `Look` after it.
+// A screen `Reach` gets to by a clock; devices change `Mid` after it, and it is looked at `Look`.
 struct Screen {
   const char* Name;
   int64_t (*Reach)(TestGame& t);
