@@ -8,6 +8,9 @@
                                        address, the rider in colour, key lines
   assets/png/sprLink.png      141x20   link label: normal (a crop of the title)
                                        and highlighted (yellow lettering)
+  assets/png/picKeyLines.png  267x184  the title's key lines for a pad, then for a touch
+                                       screen: the rectangle of the title they change,
+                                       black where a pixel stays the title's
   assets/png/picSmallFont.png 768x8    the small pixel font for the signs over the
                                        field: ink masks and advance widths
   assets/png/icon{16,32,48,128,256}.png the toy-duck program icon (RGBA); 16 px as
@@ -55,12 +58,13 @@ TITLE_NAVY = (0x0D, 0x1F, 0x5C)
 TITLE_ROYAL = (0x1D, 0x3F, 0xA8)
 
 
-def game_rule(name):
-    """A number of the game's own rules (src/core/rules.h): the art and the code share it."""
-    with open(os.path.join(ROOT, "src", "core", "rules.h"), encoding="utf-8") as f:
+def game_rule(name, header="core/rules.h"):
+    """A number of the game's own (src/core/rules.h, or another header of src/): the art and the
+    code share it."""
+    with open(os.path.join(ROOT, "src", header), encoding="utf-8") as f:
         found = re.search(r"constexpr int %s = (\d+);" % name, f.read())
     if not found:
-        sys.exit("make_pictures: %s not found in src/core/rules.h" % name)
+        sys.exit("make_pictures: %s not found in src/%s" % (name, header))
     return int(found.group(1))
 
 
@@ -78,6 +82,9 @@ KEY_LINES = [("SPACE", " - START GAME", 3), ("<^v>", " - STEER", 2), ("P", " - P
              ("M", " - MUSIC ON/OFF", 2), ("S", " - SOUND ON/OFF", 2)]
 KEY_LINES_TOP = 283                        # the block ends above the scroller's lane
 KEY_LINE_GAP = 1                           # rows between one line's foot and the next top
+# x, y, w, h of what the other devices' key lines change on the title (picKeyLines.png).
+KEY_LINES_RECT = tuple(game_rule(n, "screens/title.h")
+                       for n in ("kKeyLinesX", "kKeyLinesY", "kKeyLinesWidth", "kKeyLinesHeight"))
 
 # Where the rider goes.  The drawing's box is 310 x 310 units (see rider.svg).
 TITLE_ART_BOX = (91, 62, 218)              # x, y, size on the title
@@ -436,7 +443,8 @@ def key_line_colours(h, gold):
 
 
 def make_title(font):
-    """Returns (finished title, title without the address lettering)."""
+    """Returns (finished title, title without the address lettering, the art under the key
+    lines and the address)."""
     img = title_ground()
 
     # a soft pool of shadow where the hooves meet the ground
@@ -450,25 +458,8 @@ def make_title(font):
     over(img, rider_picture(size), x0, y0)
     over(img, make_logo(), 0, 0)
 
-    # the key lines: the key in gold, the rest in pale blue-white, in the pixel font at 2x
-    # (SPACE at 3x); the dashes stand centred on one column, the block is centred
-    keys = [text_mask(font, key + " ", sc).shape[1] for key, _, sc in KEY_LINES]
-    rests = [text_mask(font, rest.lstrip(), sc).shape[1] for _, rest, sc in KEY_LINES]
-    left, right = max(keys), max(rests)
-    dash_x = (400 - left - right) // 2 + left
-    ly = KEY_LINES_TOP
-    for n, (key, rest, sc) in enumerate(KEY_LINES):
-        m_all = text_mask(font, key + rest, sc)
-        m_key = text_mask(font, key, sc)
-        line_h = m_all.shape[0]
-        lx = dash_x - keys[n] - (3 * sc) // 2 + 3      # the dash (3 wide) centred on one column
-        assert np.array_equal(text_mask(font, key + " ", sc), m_all[:, :keys[n]])
-        stamp(img, m_all, lx + sc, ly + sc, TEXT_SHADOW)
-        colours = key_line_colours(line_h, False)[:, None, :] * np.ones((1, m_all.shape[1], 1))
-        colours[:, :m_key.shape[1]] = key_line_colours(line_h, True)[:, None, :]
-        stamp(img, m_all, lx, ly, colours)
-        assert ly + line_h + sc <= SCROLL_LANE_TOP, "key lines run into the scroller's lane"
-        ly += line_h + sc + KEY_LINE_GAP
+    art = img.copy()
+    draw_key_lines(img, font, KEY_LINES)
 
     bare = img.copy()
     lx, ly, lw, lh = LINK_RECT
@@ -476,7 +467,110 @@ def make_title(font):
     region = img[ly:ly + lh, lx:lx + lw]
     region[label[1]] = TEXT_SHADOW
     region[label[0]] = LINK_WHITE
-    return img, bare
+    return img, bare, art
+
+
+# The pad's and the touch screen's key lines.  A key is its name in the pixel font, or one of
+# ("button", letter): a pad's round button, ("pill", name): its long START button, or the page's
+# own symbols: ("bars",) its pause button, ("note",) music, ("speaker",) sound.  Pads have no
+# keys for music and sound: those two lines stay the keyboard's.  [D47]
+PAD_KEY_LINES = [(("button", "A"), " - START GAME", 3), ("D-PAD", " - STEER", 2),
+                 (("pill", "START"), " - PAUSE", 2)] + KEY_LINES[3:]
+TOUCH_KEY_LINES = [("TAP", " - START GAME", 3), ("SWIPE", " - STEER", 2),
+                   (("bars",), " - PAUSE", 2), (("note",), " - MUSIC ON/OFF", 2),
+                   (("speaker",), " - SOUND ON/OFF", 2)]
+
+# Letters three pixels wide for inside a button, and the symbols, seven rows like the font.
+MINI_LETTERS = {
+    "A": [".#.", "#.#", "###", "#.#", "#.#"], "B": ["##.", "#.#", "##.", "#.#", "##."],
+    "Y": ["#.#", "#.#", ".#.", ".#.", ".#."], "S": [".##", "#..", ".#.", "..#", "##."],
+    "T": ["###", ".#.", ".#.", ".#.", ".#."], "R": ["##.", "#.#", "##.", "#.#", "#.#"],
+}
+SYMBOLS = {
+    "bars": ["##.##"] * 7,
+    "note": ["..##.", "..#.#", "..#..", "..#..", "###..", "###..", ".#..."],
+    "speaker": ["...#...", "..##..#", "####.#.", "####.#.", "####.#.", "..##..#", "...#..."],
+}
+
+
+def rows_mask(rows):
+    return np.array([[c == "#" for c in r] for r in rows], dtype=bool)
+
+
+def key_masks(font, key):
+    """(ink, dark) masks of a key at 1x, seven rows high: dark is the lettering cut into a
+    button, drawn over the gold in the shadow's colour."""
+    if isinstance(key, str):
+        m = text_mask(font, key)
+        return m, np.zeros_like(m)
+    if key[0] in SYMBOLS:
+        m = rows_mask(SYMBOLS[key[0]])
+        return m, np.zeros_like(m)
+    name = key[1]
+    letters = np.concatenate([np.pad(rows_mask(MINI_LETTERS[c]), ((0, 0), (0, 1)))
+                              for c in name], axis=1)[:, :-1]
+    w = letters.shape[1] + (4 if key[0] == "button" else 6)
+    ink = np.ones((7, w), dtype=bool)
+    for row, cut in ((0, 2), (1, 1), (5, 1), (6, 2)):
+        ink[row, :cut] = ink[row, w - cut:] = False
+    dark = np.zeros_like(ink)
+    left = (w - letters.shape[1]) // 2
+    dark[1:6, left:left + letters.shape[1]] = letters
+    return ink, dark
+
+
+def draw_key_lines(img, font, lines):
+    """The key lines: the key in gold, the rest in pale blue-white, in the pixel font at 2x
+    (the first line at 3x); the dashes stand centred on one column, the block is centred."""
+    def scaled(m, sc):
+        return np.kron(m, np.ones((sc, sc), dtype=bool)).astype(bool)
+    space = text_mask(font, " ").shape[1]
+    keys = [(key_masks(font, key)[0].shape[1] + 1 + space) * sc for key, _, sc in lines]
+    rests = [text_mask(font, rest.lstrip(), sc).shape[1] for _, rest, sc in lines]
+    left, right = max(keys), max(rests)
+    dash_x = (400 - left - right) // 2 + left
+    ly = KEY_LINES_TOP
+    for n, (key, rest, sc) in enumerate(lines):
+        ink, dark = key_masks(font, key)
+        gap = np.zeros((7, 1), dtype=bool)
+        m_key = scaled(ink, sc)
+        m_all = scaled(np.concatenate([ink, gap, text_mask(font, rest)], axis=1), sc)
+        m_dark = np.zeros_like(m_all)
+        m_dark[:, :m_key.shape[1]] = scaled(dark, sc)
+        line_h = m_all.shape[0]
+        lx = dash_x - keys[n] - (3 * sc) // 2 + 3      # the dash (3 wide) centred on one column
+        stamp(img, m_all, lx + sc, ly + sc, TEXT_SHADOW)
+        colours = key_line_colours(line_h, False)[:, None, :] * np.ones((1, m_all.shape[1], 1))
+        colours[:, :m_key.shape[1]] = key_line_colours(line_h, True)[:, None, :]
+        stamp(img, m_all, lx, ly, colours)
+        stamp(img, m_dark, lx, ly, TEXT_SHADOW)
+        assert ly + line_h + sc <= SCROLL_LANE_TOP, "key lines run into the scroller's lane"
+        ly += line_h + sc + KEY_LINE_GAP
+
+
+def make_key_lines_sheet(font, art, bare):
+    """The pad's key lines over the touch screen's, each the rectangle of the title the game
+    puts over picTitle's own to make that device's title; nothing outside it differs from the
+    title (bare: without the address, which lies far above).  Black marks a pixel the same as
+    the title's: the lines' own colours never are black."""
+    x, y, w, h = KEY_LINES_RECT
+    cuts = []
+    for lines in (PAD_KEY_LINES, TOUCH_KEY_LINES):
+        img = art.copy()
+        draw_key_lines(img, font, lines)
+        img = to_u8(img)
+        changed = np.any(img != bare, axis=-1)
+        inside = np.zeros_like(changed)
+        inside[y:y + h, x:x + w] = True
+        where = np.argwhere(changed)
+        assert changed.any() and not np.any(changed & ~inside), \
+            "key lines outside KEY_LINES_RECT: rows and columns %s to %s" % (where.min(0), where.max(0))
+        cut = img[y:y + h, x:x + w].copy()
+        same = ~changed[y:y + h, x:x + w]
+        assert not np.any(np.all(cut[~same] == 0, axis=-1)), "black is the sheet's 'as the title'"
+        cut[same] = 0                               # the title's own pixel: packs to nothing
+        cuts.append(cut)
+    return np.concatenate(cuts, axis=0)
 
 
 def link_lettering(font, colour):
@@ -720,10 +814,11 @@ def save_rgb(pixels, name):
 def main():
     os.makedirs(OUT, exist_ok=True)
     font = load_small_font()
-    title_f, bare_f = make_title(font)
+    title_f, bare_f, art = make_title(font)
     title = to_u8(title_f)
     # the link sheet is cut from the rounded title so the two agree to the bit
     bare = to_u8(bare_f)
+    key_lines = make_key_lines_sheet(font, art, bare)
     link = to_u8(make_link_sheet(font, bare, title))
     play = to_u8(make_playground())
     icons = make_icons()
@@ -735,10 +830,12 @@ def main():
     save_rgb(play, "Playground.png")
     save_rgb(title, "picTitle.png")
     save_rgb(link, "sprLink.png")
+    save_rgb(key_lines, "picKeyLines.png")
     save_rgb(small, "picSmallFont.png")
     for s, ic in icons.items():
         Image.fromarray(ic, "RGBA").save(os.path.join(OUT, "icon%d.png" % s), optimize=True)
-    print("make_pictures: Playground 400x400, picTitle 400x400, sprLink 141x20, "
+    print("make_pictures: Playground 400x400, picTitle 400x400, sprLink 141x20, picKeyLines "
+          "%dx%d, " % (key_lines.shape[1], key_lines.shape[0]) +
           "picSmallFont 768x8, icons %s; label = title crop, lane %d..399 blue, checks passed"
           % ("/".join(map(str, ICON_SIZES)), SCROLL_LANE_TOP))
     return 0

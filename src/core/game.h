@@ -42,6 +42,10 @@ struct MainFormWindow {
 
   std::string BestShown;  // the best score as written on the title picture, empty for none
   Surface BestUnder;      // the title picture under the best's plate, as drawn
+  InputDevice BestDevice = InputDevice::kKeyboard;  // whose key the plate's line names
+  InputDevice KeysShown = InputDevice::kKeyboard;   // whose key lines the title picture holds
+  Surface KeysUnder;       // the keyboard's key lines, kept once another device's replace them
+  int RevealedPasses = 0;  // passes of the title reveal on screen: all of them once settled
 };
 
 // The hidden window that owns the off-screen surfaces.
@@ -163,8 +167,10 @@ struct Game {
   bool SwitchesChanged = false;        // M or S was pressed in play: stored when play stops
   Replay Recording;                    // the game in play as it goes, kept with it when it ends
   std::string SharedCode;  // the code of the kept game whose sign is up: C copies its link [D44]
-  std::unique_ptr<PlaybackState> Playback;  // set while this game shows a replay
-  int64_t RecordRetryAt = 0;                // a commit failed: the next try, out of play [D29]
+  std::unique_ptr<PlaybackState> Playback;      // set while this game shows a replay
+  InputDevice Device = InputDevice::kKeyboard;  // what the player pressed last: the prompts
+                                                // speak it [D47]
+  int64_t RecordRetryAt = 0;                    // a commit failed: the next try, out of play [D29]
 
   std::unique_ptr<EventSink> Events;  // forwards the host's input to the form handlers,
                                       // connected by AttachHandlers

@@ -15,6 +15,10 @@ namespace fg {
 
 struct Surface;
 
+// What the player is playing with: the lines that tell keys speak it. Keyboard and mouse are one;
+// a pad's buttons, D-pad and stick another; a touch screen's controls and taps the third.
+enum class InputDevice : uint8_t { kKeyboard, kPad, kTouch };
+
 // Where the host delivers input; the game's form handlers sit behind it.
 class EventSink {
  public:
@@ -28,6 +32,9 @@ class EventSink {
   // Whether a click at (x, y) would do something now; a host whose taps are keys elsewhere (the
   // page's: a tap is Space) sends a tap there as a click. [D46]
   virtual bool Clickable(float /*x*/, float /*y*/) const { return false; }
+  // The press that follows comes from another device than the last one did. A host whose page
+  // starts on a touch screen says so before any input.
+  virtual void DeviceUsed(InputDevice /*device*/) {}
 };
 
 // Fills `bytes` of signed 16-bit stereo at the host's music rate; runs on the audio thread.

@@ -6,6 +6,7 @@
 
 #include "core/game.h"
 #include "screens/buffer_frm.h"
+#include "screens/prompts.h"
 #include "screens/sign_plate.h"
 
 namespace fg {
@@ -39,6 +40,36 @@ constexpr uint32_t kBlankColour = 0x6A5A48;  // a game kept before games were re
 
 void RightAligned(Surface& dst, int right, int y, const std::string& text, uint32_t colour) {
   DrawSmallText(dst, right - SmallTextWidth(text), y, text, colour);
+}
+
+// The hint under the table by the device in hand; the keyboard's stands where it always has,
+// the others are centred. [D47]
+constexpr PromptPiece kHintByKey[] = {
+    {PromptPiece::kKey, "SPACE"},      {PromptPiece::kWords, "WATCH", 4},
+    {PromptPiece::kKey, "ARROWS", 16}, {PromptPiece::kWords, "CHOOSE", 4},
+    {PromptPiece::kKey, "ESC", 16},    {PromptPiece::kWords, "TITLE", 4}};
+constexpr PromptPiece kHintByPad[] = {
+    {PromptPiece::kButton, "A"},      {PromptPiece::kWords, "WATCH", 4},
+    {PromptPiece::kKey, "D-PAD", 16}, {PromptPiece::kWords, "CHOOSE", 4},
+    {PromptPiece::kButton, "B", 16},  {PromptPiece::kWords, "TITLE", 4}};
+constexpr PromptPiece kHintByTouch[] = {{PromptPiece::kKey, "TAP"},
+                                        {PromptPiece::kWords, "A ROW TO WATCH", 4},
+                                        {PromptPiece::kCross, "", 16},
+                                        {PromptPiece::kWords, "TITLE", 4}};
+// The attract loop's prompt.
+constexpr PromptPiece kPlayByKey[] = {{PromptPiece::kKey, "SPACE"},
+                                      {PromptPiece::kWords, "TO PLAY", 4}};
+constexpr PromptPiece kPlayByPad[] = {{PromptPiece::kButton, "A"},
+                                      {PromptPiece::kWords, "TO PLAY", 4}};
+constexpr PromptPiece kPlayByTouch[] = {{PromptPiece::kKey, "TAP"},
+                                        {PromptPiece::kWords, "TO PLAY", 4}};
+
+template <size_t K, size_t P, size_t T>
+std::span<const PromptPiece> ByDevice(InputDevice device, const PromptPiece (&key)[K],
+                                      const PromptPiece (&pad)[P], const PromptPiece (&touch)[T]) {
+  if (device == InputDevice::kPad) return pad;
+  if (device == InputDevice::kTouch) return touch;
+  return key;
 }
 
 // A small arrow pointing at the chosen row.
@@ -86,13 +117,10 @@ void DrawHallOfFame(Game& g) {
     DrawSmallText(w, kDateX, y, FormatUtc(game.Ended).substr(0, 10), colour);
     if (i == newest) DrawSmallText(w, kNewX, y, "NEW", kNewColour);
   }
-  int x = kPlateX + 40;
-  x = DrawSmallText(w, x, kHintY, "SPACE", kKeyColour);
-  x = DrawSmallText(w, x + 4, kHintY, "WATCH", kNameColour);
-  x = DrawSmallText(w, x + 16, kHintY, "ARROWS", kKeyColour);
-  x = DrawSmallText(w, x + 4, kHintY, "CHOOSE", kNameColour);
-  x = DrawSmallText(w, x + 16, kHintY, "ESC", kKeyColour);
-  DrawSmallText(w, x + 4, kHintY, "TITLE", kNameColour);
+  const auto hint = ByDevice(g.Device, kHintByKey, kHintByPad, kHintByTouch);
+  const int hintX =
+      g.Device == InputDevice::kKeyboard ? kPlateX + 40 : kImageSize / 2 - PromptWidth(hint) / 2;
+  DrawPrompt(w, hintX, kHintY, hint);
   Refresh(g);
 }
 
@@ -115,13 +143,12 @@ void ComposePlaybackMarks(Game& g, Surface& shown) {
   }
   // Half a second on, half off.
   if (p->Prompted && (g.Machine.Clock() / 500) % 2 == 0) {
-    const std::string prompt = "SPACE TO PLAY";
-    const int width = SmallTextWidth(prompt) + 16;
+    const auto prompt = ByDevice(g.Device, kPlayByKey, kPlayByPad, kPlayByTouch);
+    const int width = PromptWidth(prompt) + 16;
     const int x = kImageSize / 2 - width / 2;
     const int y = kImageSize - 28;
     DrawSignPlate(shown, x, y, width, kSmallTextHeight + 10);
-    int tx = DrawSmallText(shown, x + 8, y + 5, "SPACE", kKeyColour);
-    DrawSmallText(shown, tx + 4, y + 5, "TO PLAY", kNameColour);
+    DrawPrompt(shown, x + 8, y + 5, prompt);
   }
 }
 

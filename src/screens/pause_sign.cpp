@@ -2,11 +2,13 @@
 // game's own lettering, on a plate that keeps it readable over any field.
 #include "screens/pause_sign.h"
 
+#include <span>
 #include <string_view>
 
 #include "core/game.h"
 #include "screens/buffer_frm.h"
 #include "screens/font.h"
+#include "screens/prompts.h"
 #include "screens/sign_plate.h"
 
 namespace fg {
@@ -18,14 +20,28 @@ constexpr int kWordX = 158;  // the word centred on the field
 constexpr int kWordY = 192;
 constexpr int kHintY = 211;
 
-// The line under the word: the keys in the font's gold, the rest in bone white.
-struct HintPiece {
-  std::string_view Text;
-  bool Key;
-};
-constexpr HintPiece kHint[] = {{"P", true}, {" OR ", false}, {"START", true}, {" TO GO ON", false}};
-constexpr uint32_t kHintKeyColour = 0xFFC850;
-constexpr uint32_t kHintColour = 0xE8E0D0;
+// The line under the word, by the device in hand: the keys in the font's gold, the rest in bone
+// white; a pad's Start, or the page's pause button, which resumes as it paused. [D47]
+constexpr PromptPiece kByKey[] = {{PromptPiece::kKey, "P"},
+                                  {PromptPiece::kWords, " OR "},
+                                  {PromptPiece::kKey, "START"},
+                                  {PromptPiece::kWords, " TO GO ON"}};
+constexpr PromptPiece kByPad[] = {{PromptPiece::kPill, "START"},
+                                  {PromptPiece::kWords, " TO GO ON"}};
+constexpr PromptPiece kByTouch[] = {
+    {PromptPiece::kWords, "TAP "}, {PromptPiece::kBars, ""}, {PromptPiece::kWords, " TO GO ON"}};
+
+std::span<const PromptPiece> Hint(InputDevice device) {
+  switch (device) {
+    case InputDevice::kPad:
+      return kByPad;
+    case InputDevice::kTouch:
+      return kByTouch;
+    case InputDevice::kKeyboard:
+      break;
+  }
+  return kByKey;
+}
 
 }  // namespace
 
@@ -37,13 +53,16 @@ void DrawPauseSign(Game& g) {
   BitBlt(under, 0, 0, kPauseSignWidth, kPauseSignHeight, w, kPauseSignX, kPauseSignY, SRCCOPY);
   DrawSignPlate(w, kPauseSignX, kPauseSignY, kPauseSignWidth, kPauseSignHeight);
   DrawSignText(w, b.picFonte, kWordX, kWordY, kPauseWord);
-  int hintWidth = 0;
-  for (const HintPiece& p : kHint) hintWidth += SmallTextWidth(p.Text) + 1;
-  int x = kPauseSignX + (kPauseSignWidth - (hintWidth - 1)) / 2;
-  for (const HintPiece& p : kHint) {
-    x = DrawSmallText(w, x, kHintY, p.Text, p.Key ? kHintKeyColour : kHintColour);
-  }
+  const std::span<const PromptPiece> hint = Hint(g.Device);
+  DrawPrompt(w, kPauseSignX + (kPauseSignWidth - PromptWidth(hint)) / 2, kHintY, hint);
   Refresh(g);
+}
+
+void RedrawPauseSign(Game& g) {
+  const Surface& under = g.Pause.Under;
+  BitBlt(g.MainForm.Image, kPauseSignX, kPauseSignY, under.Width, under.Height, under, 0, 0,
+         SRCCOPY);
+  DrawPauseSign(g);
 }
 
 void ErasePauseSign(Game& g) {

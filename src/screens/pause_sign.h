@@ -17,6 +17,9 @@ inline constexpr int kPauseSignHeight = 37;
 // Keeps the pixels the sign will cover, then draws it and shows the window.
 void DrawPauseSign(Game& g);
 
+// Draws the sign anew over the kept pixels, its hint for the device now in hand. [D47]
+void RedrawPauseSign(Game& g);
+
 // Puts the kept pixels back, so the field is exactly what it was, and shows the window.
 void ErasePauseSign(Game& g);
 

@@ -28,6 +28,7 @@ class FormEvents : public EventSink {
   void CloseRequest() override { Form_Unload(g_); }
   void FocusLost() override { Form_LostFocus(g_); }
   bool Clickable(float x, float y) const override { return ClickActs(g_, x, y); }
+  void DeviceUsed(InputDevice device) override { fg::DeviceUsed(g_, device); }  // [D47]
 
  private:
   // Keys, buttons and clicks put the attract loop off; a mouse merely moved does not. [D42]

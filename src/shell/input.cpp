@@ -7,6 +7,7 @@
 #include "play/play.h"
 #include "screens/buffer_frm.h"
 #include "screens/hall_of_fame.h"
+#include "screens/pause_sign.h"
 #include "screens/switch_sign.h"
 #include "screens/title.h"
 #include "shell/share.h"
@@ -184,6 +185,25 @@ bool ClickActs(const Game& g, float x, float y) {
   if (g.Now == Mode::kFame) return HallOfFameRowAt(g, x, y) >= 0;
   if (g.State.InGame != 0) return false;
   return (g.Now == Mode::kTitle && OnBestPlate(g, x, y)) || InLinkZone(x, y);
+}
+
+void DeviceUsed(Game& g, InputDevice device) {
+  if (g.Device == device) return;
+  g.Device = device;
+  switch (g.Now) {
+    case Mode::kTitle:
+    case Mode::kReveal:
+      ShowTitlePrompts(g);
+      return;
+    case Mode::kPaused:
+      RedrawPauseSign(g);
+      return;
+    case Mode::kFame:
+      DrawHallOfFame(g);
+      return;
+    default:
+      return;  // a playback's prompt is put over each refresh: it follows by itself
+  }
 }
 
 }  // namespace fg

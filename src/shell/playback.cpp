@@ -186,6 +186,7 @@ int TimedemoInWindow(Host& host, const Replay& r, std::ostream& out) {
 
 PlaybackLeft RunPlayback(Host& host, const Replay& r, const PlaybackShow& show) {
   Game g(host, std::make_unique<XmpModulePlayer>(host));
+  if (show.Device != nullptr) g.Device = *show.Device;
   AttachHandlers(g);
   g.Playback = std::make_unique<PlaybackState>(r);
   PlaybackState& p = *g.Playback;
@@ -204,6 +205,7 @@ PlaybackLeft RunPlayback(Host& host, const Replay& r, const PlaybackShow& show) 
     RunMessageLoop(g, end);
   } catch (const PlaybackEnd&) {
   }
+  if (show.Device != nullptr) *show.Device = g.Device;
   CloseMusic(g);
   if (!p.LeftByInput) return PlaybackLeft::kNot;
   return p.LeftByKey ? PlaybackLeft::kByKey : PlaybackLeft::kByClick;
@@ -229,8 +231,10 @@ PlaybackLeft PlayInside(Game& g, const Replay& r, const PlaybackShow& show) {
     PlayMusic(g, true);
   };
   PlaybackLeft left = PlaybackLeft::kNot;
+  PlaybackShow shown = show;
+  shown.Device = &g.Device;  // a device taken up meanwhile is the live game's too [D47]
   try {
-    left = RunPlayback(g.Machine, r, show);
+    left = RunPlayback(g.Machine, r, shown);
   } catch (const ProgramEnd&) {
     // The close box during the playback: the live game ends the program, keeping its record.
     handBack();

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "core/replay.h"
+#include "platform/host.h"
 
 namespace fg {
 
@@ -45,6 +46,9 @@ struct PlaybackShow {
   int64_t LimitMs = 0;   // the playback ends this long after it began; 0 for its whole course
   bool Marked = false;   // the REPLAY plate
   bool Attract = false;  // SPACE TO PLAY blinking, and a click leaves too
+  // The device in hand, whose words the prompts speak: read as the playback starts, and left as
+  // the player last used it when it ends. [D47]
+  InputDevice* Device = nullptr;
 };
 enum class PlaybackLeft : uint8_t { kNot, kByKey, kByClick };
 PlaybackLeft RunPlayback(Host& host, const Replay& r, const PlaybackShow& show = {});

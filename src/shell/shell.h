@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <string_view>
 
+#include "platform/host.h"
+
 namespace fg {
 
 class Host;
@@ -36,6 +38,9 @@ void Form_MouseDown(Game& g, int16_t button, int16_t shift, float x, float y);
 // Whether a click at (x, y) would do something now: the title's address, its plate of the best,
 // a row of the hall of fame. A key leaves a playback or the attract loop as well as a click.
 bool ClickActs(const Game& g, float x, float y);
+
+// The player took up another device: what is on screen and tells keys now speaks it. [D47]
+void DeviceUsed(Game& g, InputDevice device);
 
 // Work that waits for the current sequence to finish: a Space held back during a title reveal,
 // a pause asked for during a tick or the playground wipe.

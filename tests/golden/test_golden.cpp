@@ -246,5 +246,26 @@ TEST(Golden, TheHallOfFame) {
   }
 }
 
+// A pad's and a touch screen's prompts: the title's key lines (a pad's with the best's plate),
+// and the pause sign's hint.
+TEST(Golden, PromptsOfAPadAndATouchScreen) {
+  const std::pair<const char*, InputDevice> cases[] = {{"title_pad", InputDevice::kPad},
+                                                       {"title_touch", InputDevice::kTouch},
+                                                       {"paused_touch", InputDevice::kTouch}};
+  for (const auto& [name, device] : cases) {
+    TestGame t;
+    if (device == InputDevice::kPad) t.Memory.Stored.Best = {PlayableGame(1700000000)};
+    t.G->Events->DeviceUsed(device);  // title_touch is also the page's touch title
+    t.Load();
+    ASSERT_FALSE(t.RunUntil(t.Host.Clock() + 1500));
+    if (std::string(name) == "paused_touch") {
+      t.StartFromTitle();
+      t.Tick();
+      Form_KeyDown(*t.G, kKeyP, 0);
+    }
+    ExpectGolden(name, t.Host.Screen);
+  }
+}
+
 }  // namespace
 }  // namespace fg::test

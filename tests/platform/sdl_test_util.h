@@ -42,6 +42,8 @@ struct RecordingSink : EventSink {
   }
   void CloseRequest() override { Log.emplace_back("close"); }
   void FocusLost() override { Log.emplace_back("focus lost"); }
+  void DeviceUsed(InputDevice device) override { Devices.push_back(device); }
+  std::vector<InputDevice> Devices;  // as the host reported them, apart from the log
   // The log so far, emptied.
   std::vector<std::string> Take() { return std::exchange(Log, {}); }
 };

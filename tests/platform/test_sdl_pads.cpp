@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -263,6 +264,30 @@ TEST(SdlPads, MappingsFromTheConfigFileAreHonoured) {
   EXPECT_EQ(h.Events(), Strings{Down(kKeySpace)});
   pad.Button(SDL_CONTROLLER_BUTTON_A, true);
   EXPECT_EQ(h.Events(), Strings{Down(kKeyPadBack)});
+}
+
+// Presses tell the device they came from, once a change, and releases nothing; a sink that comes
+// later hears of the pad in hand at once.
+TEST(SdlPads, PressesTellTheDeviceTheyCameFrom) {
+  PadDrivers drivers;
+  PadHost h;
+  VirtualPad pad(0x0007);
+  test::RecordingSink later;
+  const std::function<void()> steps[] = {[&] { pad.Axis(SDL_CONTROLLER_AXIS_LEFTX, 20000); },
+                                         [] { test::Press(SDLK_p); },
+                                         [&] { pad.Button(SDL_CONTROLLER_BUTTON_START, true); },
+                                         [&] { h.Host.SetSink(&later); },
+                                         [] { test::Press(SDLK_p); },
+                                         [&] { pad.Button(SDL_CONTROLLER_BUTTON_START, false); }};
+  for (const auto& step : steps) {
+    h.Host.DoEvents();
+    step();
+  }
+  h.Host.DoEvents();
+  h.Host.SetSink(&h.Sink);
+  using D = InputDevice;
+  EXPECT_EQ(h.Sink.Devices, (std::vector<D>{D::kPad, D::kKeyboard, D::kPad}));
+  EXPECT_EQ(later.Devices, (std::vector<D>{D::kPad, D::kKeyboard}));
 }
 
 }  // namespace

@@ -39,6 +39,9 @@ void HeadlessHost::DoEvents() {
       case ScriptedEvent::kFocusLost:
         sink_->FocusLost();
         break;
+      case ScriptedEvent::kDevice:
+        sink_->DeviceUsed(static_cast<InputDevice>(e.Code));
+        break;
     }
   }
   FireDueTimers(timers_, now_);

@@ -14,10 +14,10 @@
 namespace fg {
 
 struct ScriptedEvent {
-  enum Kind { kKeyDown, kKeyUp, kMouseMove, kMouseDown, kClose, kFocusLost };
+  enum Kind { kKeyDown, kKeyUp, kMouseMove, kMouseDown, kClose, kFocusLost, kDevice };
   int64_t Time = 0;
   Kind What = kKeyDown;
-  int16_t Code = 0;  // key code or mouse button
+  int16_t Code = 0;  // key code, mouse button, or the InputDevice now used
   float X = 0;
   float Y = 0;
 };
@@ -37,6 +37,9 @@ class HeadlessHost : public Host {
   void At(int64_t time, ScriptedEvent::Kind what, int16_t code = 0, float x = 0, float y = 0);
   void KeyPress(int64_t time, int16_t code) { At(time, ScriptedEvent::kKeyDown, code); }
   void KeyRelease(int64_t time, int16_t code) { At(time, ScriptedEvent::kKeyUp, code); }
+  void UseDevice(int64_t time, InputDevice device) {
+    At(time, ScriptedEvent::kDevice, static_cast<int16_t>(device));
+  }
   bool ScriptDone() const { return next_ >= script_.size(); }
   size_t TimerCount() const { return timers_.size(); }  // timers added and not removed
 

@@ -104,7 +104,8 @@ void SdlInput::Take(const SDL_Event& e) {
     case SDL_KEYDOWN:
     case SDL_KEYUP:
       if (!WindowKey(e.key)) {
-        Send(VirtualKeyFromSdl(e.key.keysym.sym, e.key.keysym.mod), e.type == SDL_KEYDOWN);
+        Send(VirtualKeyFromSdl(e.key.keysym.sym, e.key.keysym.mod), e.type == SDL_KEYDOWN,
+             InputDevice::kKeyboard);
       }
       break;
     case SDL_MOUSEMOTION:
@@ -131,9 +132,23 @@ void SdlInput::Take(const SDL_Event& e) {
   }
 }
 
-void SdlInput::Send(int16_t code, bool down) {
+void SdlInput::SetSink(EventSink* sink) {
+  sink_ = sink;
+  if (sink_ != nullptr && device_ != InputDevice::kKeyboard) sink_->DeviceUsed(device_);
+}
+
+// Keyboard and mouse are one device; a pad's buttons, D-pad and stick another. Only presses
+// count: a release or a mouse merely moved says nothing of what the player has taken up. [D47]
+void SdlInput::Use(InputDevice device) {
+  if (device == device_) return;
+  device_ = device;
+  if (sink_ != nullptr) sink_->DeviceUsed(device);
+}
+
+void SdlInput::Send(int16_t code, bool down, InputDevice device) {
   if (code == 0 || sink_ == nullptr) return;
   if (down) {
+    Use(device);
     sink_->KeyDown(code);
   } else {
     sink_->KeyUp(code);
@@ -169,9 +184,11 @@ void SdlInput::Pointer(int x, int y, int button) {
   const bool on = window_.PointToImage(x, y, ix, iy);
   if (sink_ == nullptr) return;
   if (button != 0) {
-    if (on)
+    if (on) {
+      Use(InputDevice::kKeyboard);
       sink_->MouseDown(static_cast<int16_t>(button), static_cast<float>(ix),
                        static_cast<float>(iy));
+    }
     return;
   }
   if (on) {
@@ -204,7 +221,7 @@ void SdlInput::PadButton(int32_t id, int button, bool down) {
     PadHold(*pad, &Pad::DPad, down ? (pad->DPad | bit) : (pad->DPad & ~bit));
     return;
   }
-  for (int16_t code : PadButtonKeys(button)) Send(code, down);
+  for (int16_t code : PadButtonKeys(button)) Send(code, down, InputDevice::kPad);
 }
 
 // The left stick steers as the D-pad does; the other axes have no use in the game.
@@ -246,7 +263,9 @@ void SdlInput::PadHold(Pad& pad, unsigned Pad::*source, unsigned bits) {
     if ((before & ~after & (1U << i)) != 0) sink_->KeyUp(kDirectionKeys[i]);
   }
   for (unsigned i = 0; i < 4; ++i) {
-    if ((after & ~before & (1U << i)) != 0) sink_->KeyDown(kDirectionKeys[i]);
+    if ((after & ~before & (1U << i)) == 0) continue;
+    Use(InputDevice::kPad);
+    sink_->KeyDown(kDirectionKeys[i]);
   }
 }
 

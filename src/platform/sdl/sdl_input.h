@@ -28,7 +28,7 @@ class SdlInput {
  public:
   SdlInput(SdlLibrary& sdl, SdlWindow& window);
 
-  void SetSink(EventSink* sink) { sink_ = sink; }
+  void SetSink(EventSink* sink);  // told the device in hand at once, unless the keyboard
   EventSink* Sink() const { return sink_; }
   void Take(const SDL_Event& e);  // a key, pointer or pad event; others are left alone
 
@@ -44,7 +44,8 @@ class SdlInput {
     unsigned Stick = 0;
   };
 
-  void Send(int16_t code, bool down);
+  void Send(int16_t code, bool down, InputDevice device);
+  void Use(InputDevice device);  // a press comes from `device`: the sink hears of a change
   bool WindowKey(const SDL_KeyboardEvent& key);
   void Pointer(int x, int y, int button);
   void PadAdded(int deviceIndex);
@@ -58,6 +59,7 @@ class SdlInput {
   EventSink* sink_ = nullptr;
   bool pointerOnImage_ = false;  // the last pointer position given to the game was on it
   std::vector<Pad> pads_;
+  InputDevice device_ = InputDevice::kKeyboard;  // what the last press came from
 };
 
 }  // namespace fg

@@ -26,8 +26,10 @@
 
   let ended = false;
 
-  function send(kind, code, x, y) {
-    if (ready() && code !== undefined) _fg_page_input(kind, code, x || 0, y || 0);
+  // `fromPad`: a pad's through the Gamepad API; otherwise the touch screen's. The prompts on
+  // screen follow the device a press came from. [D47]
+  function send(kind, code, x, y, fromPad) {
+    if (ready() && code !== undefined) _fg_page_input(kind, code, x || 0, y || 0, fromPad ? 1 : 0);
   }
 
   // Arrows held by several sources at once (fingers, a swipe, a pad's D-pad and stick): the
@@ -39,10 +41,10 @@
     if (on === set.has(source)) return;
     if (on) {
       set.add(source);
-      if (set.size === 1) send(kKeyDown, code);
+      if (set.size === 1) send(kKeyDown, code, 0, 0, source.startsWith('pad'));
     } else {
       set.delete(source);
-      if (set.size === 0) send(kKeyUp, code);
+      if (set.size === 0) send(kKeyUp, code, 0, 0, source.startsWith('pad'));
     }
     showHeld();
   }
@@ -274,7 +276,7 @@
       } else {
         state.buttons.delete(button);
       }
-      for (const c of codes) send(down ? kKeyDown : kKeyUp, c);
+      for (const c of codes) send(down ? kKeyDown : kKeyUp, c, 0, 0, true);
     }
   }
   // A pad pulled out lets go of everything it held: the snake must not steer on alone.
@@ -283,7 +285,7 @@
     holdOnly('pad' + index + 'stick', []);
     if (!ready()) return;
     for (const entry of values.padButtons) {
-      if (state.buttons.has(entry[0])) for (const c of entry.slice(1)) send(kKeyUp, c);
+      if (state.buttons.has(entry[0])) for (const c of entry.slice(1)) send(kKeyUp, c, 0, 0, true);
     }
   }
   function pollPads() {

@@ -106,6 +106,11 @@ EM_JS(void, fg_web_offer_share, (const char* code), {
   if (Module['fgOfferShare']) Module['fgOfferShare'](UTF8ToString(code));
 });
 
+// The page's own test for a touch screen, the one that shows its touch controls at first.
+EM_JS(int, fg_web_touch_screen, (), {
+  return window.matchMedia('(pointer: coarse)').matches ? 1 : 0;
+});
+
 EM_JS(void, fg_web_ended, (), {
   if (Module['fgEnded']) Module['fgEnded']();
 });
@@ -171,6 +176,7 @@ WebHost::WebHost()
       rgba_(static_cast<size_t>(kImageSize) * kImageSize, CanvasPixel(kBlack)),
       rate_(fg_web_audio_rate()),
       effects_(rate_ > 0 ? rate_ : kDefaultRate) {
+  if (fg_web_touch_screen() != 0) device_ = InputDevice::kTouch;  // [D47]
   emscripten_set_keydown_callback(kCanvas, this, EM_TRUE, OnKey);
   emscripten_set_keyup_callback(kCanvas, this, EM_TRUE, OnKey);
   emscripten_set_mousemove_callback(kCanvas, this, EM_TRUE, OnMouse);
@@ -199,11 +205,22 @@ void WebHost::Queue(const Input& e) {
   fg_web_wake();
 }
 
+void WebHost::SetSink(EventSink* sink) {
+  sink_ = sink;
+  if (sink_ != nullptr && device_ != InputDevice::kKeyboard) sink_->DeviceUsed(device_);
+}
+
 void WebHost::DoEvents() {
   while (!queued_.empty()) {
     const Input e = queued_.front();
     queued_.pop_front();
     if (sink_ == nullptr) continue;
+    // Only presses tell of a device taken up: a release or a pointer moved says nothing. [D47]
+    const bool press = e.What == Input::kKeyDown || e.What == Input::kMouseDown;
+    if (press && e.Device != device_) {
+      device_ = e.Device;
+      sink_->DeviceUsed(device_);
+    }
     switch (e.What) {
       case Input::kKeyDown:
         sink_->KeyDown(e.Code);
@@ -342,10 +359,10 @@ extern "C" EMSCRIPTEN_KEEPALIVE const float* fg_render_audio(int frames) {
 
 // Input the page makes itself, from its touch controls, taps and swipes on the canvas and pads:
 // `kind` as WebHost::Input counts them (0 key down, 1 key up, 2 pointer move, 3 pointer down),
-// `code` a key code or mouse button, x and y in window pixels. Dropped once the program has
-// ended.
+// `code` a key code or mouse button, x and y in window pixels, `pad` 1 for a pad's and 0 for the
+// touch screen's. Dropped once the program has ended.
 // NOLINTNEXTLINE(readability-identifier-naming)
-extern "C" EMSCRIPTEN_KEEPALIVE void fg_page_input(int kind, int code, float x, float y) {
+extern "C" EMSCRIPTEN_KEEPALIVE void fg_page_input(int kind, int code, float x, float y, int pad) {
   using Input = fg::WebHost::Input;
   if (fg::active == nullptr || kind < Input::kKeyDown || kind > Input::kMouseDown) return;
   Input in;
@@ -353,6 +370,7 @@ extern "C" EMSCRIPTEN_KEEPALIVE void fg_page_input(int kind, int code, float x, 
   in.Code = static_cast<int16_t>(code);
   in.X = x;
   in.Y = y;
+  in.Device = pad != 0 ? fg::InputDevice::kPad : fg::InputDevice::kTouch;
   fg::active->Queue(in);
 }
 

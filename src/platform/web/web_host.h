@@ -24,7 +24,7 @@ class WebHost : public Host {
   int64_t Clock() override;
   void DoEvents() override;
   void BlockUntil(int64_t deadline) override;
-  void SetSink(EventSink* sink) override { sink_ = sink; }
+  void SetSink(EventSink* sink) override;  // told the device in hand, unless the keyboard
   void AddTimer(Timer* timer) override { timers_.push_back(timer); }
   void RemoveTimer(Timer* timer) override { std::erase(timers_, timer); }
   void Refresh(const Surface& image) override;
@@ -60,6 +60,7 @@ class WebHost : public Host {
     int16_t Code = 0;  // key code or mouse button
     float X = 0;
     float Y = 0;
+    InputDevice Device = InputDevice::kKeyboard;  // what it came from; presses tell the game
   };
   void Queue(const Input& e);
   // Whether a click at (x, y) would do something in the game that has the input now.
@@ -73,6 +74,8 @@ class WebHost : public Host {
   EventSink* sink_ = nullptr;
   std::vector<Timer*> timers_;
   std::deque<Input> queued_;
+  // What the last press came from: at first touch on a touch screen, else the keyboard.
+  InputDevice device_ = InputDevice::kKeyboard;
   Surface last_;  // the image on the canvas, or to be put there once shown
   bool shown_ = false;
   bool ended_ = false;
