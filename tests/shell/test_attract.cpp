@@ -4,9 +4,11 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/keys.h"
 #include "play/play.h"
+#include "shell/share.h"
 #include "shell/shell.h"
 #include "testkit.h"
 
@@ -78,6 +80,29 @@ TEST(Attract, ComesOnTimeAndLeavesAtOnce) {
     if (!straight) straight = t.S();  // the first case: a game with no loop before it
     EXPECT_TRUE(*straight == t.S());  // items, random source, snake, ticks
   }
+}
+
+// The table offers its chosen game as the sign of a kept game does: C copies that game's link,
+// the page's share button is offered it, and nothing once the table is left.
+TEST(HallOfFame, OffersTheChosenGameForSharing) {
+  TestGame t;
+  const FinishedGame best = PlayableGame(2);
+  FinishedGame second = best;
+  second.Score -= 1;
+  second.Replay = "R1-second";  // never played here: only copied
+  t.Memory.Stored.Best = {best, second};
+  t.Load();
+  std::vector<std::string> offered;
+  const auto key = [&](int16_t k) {
+    t.Host.KeyPress(t.Host.Clock() + 10, k);
+    t.Host.KeyRelease(t.Host.Clock() + 20, k);
+    t.RunUntil(t.Host.Clock() + 30);
+    offered.push_back(t.Host.Offered);
+  };
+  for (const int16_t k : {kKeyH, kKeyDown, kKeyC, kKeyUp, kKeyEscape}) key(k);
+  EXPECT_EQ(offered,
+            (std::vector<std::string>{best.Replay, second.Replay, second.Replay, best.Replay, ""}));
+  EXPECT_EQ(t.Host.Copied, std::vector<std::string>{ShareLink(second.Replay)});
 }
 
 }  // namespace
