@@ -1,12 +1,21 @@
 #!/usr/bin/env bash
 # The Windows build under Wine, as CI runs it: a Wine prefix of this run's own (made once, used
 # by every step, gone with the build directory), the unit tests built for Windows, then the zip
-# and the installer played as a player would (wine_e2e.py). Needs scripts/windows.sh --tests
-# first. Usage: tests/windows/run.sh [BUILD_DIR] [SHOTS_DIR]
+# and the installer played as a player would (wine_e2e.py), their replays and pictures compared
+# with the Linux build's. Needs scripts/windows.sh --tests first.
+# Usage: tests/windows/run.sh [BUILD_DIR] [SHOTS_DIR]
+# LINUX_BUILD_DIR: the Linux build to compare with (build/, the tests' own, by default); its
+# game and fg_make_replay are brought up to date first.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 build=$(cd "${1:-$root/build-windows}" && pwd)
-"$root/scripts/deps.sh" wine wine64 xvfb xdotool x11-utils imagemagick python3
+"$root/scripts/deps.sh" wine wine64 xvfb xdotool x11-utils imagemagick python3 xclip \
+  libbenchmark-dev
+linux=${LINUX_BUILD_DIR:-$root/build}
+if ! grep -qs '^FG_BENCH:BOOL=ON' "$linux/CMakeCache.txt"; then
+  cmake -S "$root" -B "$linux" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DFG_BENCH=ON >/dev/null
+fi
+cmake --build "$linux" -j"${JOBS:-2}" --target fenzogobbix fg_make_replay >/dev/null
 
 export WINEPREFIX=$build/wine WINEARCH=win64 WINEDEBUG=-all
 # No browser engine nor .NET runtime: Wine would offer to download them.
@@ -17,4 +26,4 @@ xsession="python3 $root/tests/xsession.py run --"
 $xsession sh -c 'wineboot --init && wineserver --wait'
 
 $xsession ctest --test-dir "$build" -L windows --output-on-failure
-python3 "$root/tests/windows/wine_e2e.py" --build "$build" ${2:+--shots "$2"}
+python3 "$root/tests/windows/wine_e2e.py" --build "$build" --linux "$linux" ${2:+--shots "$2"}

@@ -1,15 +1,20 @@
 #!/usr/bin/python3
 """The Windows build as a Windows player gets it, played under Wine on Xvfb: the zip unpacked
 into a read-only folder, the game's window, keys and pictures, its record in %APPDATA%, the
-command line on the console, a missing tune, and the installer with its uninstaller.
+command line on the console and in cmd, the title's address in the browser, the kept game's
+link on the clipboard and from --share, its replays timed, exported and shown in a window, the
+hall of fame, a missing tune, and the installer with its uninstaller. Replays and pictures are
+compared with what the Linux build makes of the same replay or record.
 
-Usage: wine_e2e.py --build BUILD_DIR [--shots DIR]     (WINEPREFIX: a prefix of this run's own)
+Usage: wine_e2e.py --build BUILD_DIR --linux LINUX_BUILD_DIR [--shots DIR]
+       (WINEPREFIX: a prefix of this run's own)
 The window and the checks come from tests/xsession.py and tests/e2e/e2e_driver.py.
 """
 
 import argparse
 import glob
 import os
+import re
 import shutil
 import stat
 import subprocess
@@ -25,18 +30,25 @@ from xsession import Failure, XSession, check, checks_made, read_png, wait_for  
 
 ROOT = os.path.join(here, "..", "..")
 DEADLINE = 30.0  # Wine starts a program in seconds on a loaded machine, not milliseconds
+TITLE_BEST_ROWS = range(70, 108)     # the title's plate of the best game
+TABLE_HEADING_ROWS = range(44, 86)   # the hall of fame's heading and column names
+REPLAY_SHOT = os.path.join(ROOT, "tests/fixtures/golden/attract_replay.png")
+REPLAY_INK = (255, 200, 80)          # the REPLAY mark's letters
+ROWS = [y for y in range(e2e.SIZE) if y not in e2e.SCROLLER_ROWS]
 
 
 class WineGame(e2e.Session):
     """The game under Wine in an X session; shot() gives the 400 x 400 client area."""
 
-    def __init__(self, x, exe, workdir, args=()):
+    def __init__(self, x, exe, workdir, args=(), env=None):
+        """exe: FenzoGobbix.exe, or the Linux build's program to compare with."""
         self.x, self.workdir = x, workdir
         self.audio_file = os.path.join(workdir, "audio.raw")
         self.stderr_path = os.path.join(workdir, "game.stderr")
         self._stderr = open(self.stderr_path, "wb")
-        env = {"SDL_AUDIODRIVER": "disk", "SDL_DISKAUDIOFILE": self.audio_file}
-        self.game = x.launch(["wine", exe, *args], env=env, cwd=workdir, stderr=self._stderr)
+        env = {"SDL_AUDIODRIVER": "disk", "SDL_DISKAUDIOFILE": self.audio_file, **(env or {})}
+        argv = (["wine"] if exe.endswith(".exe") else []) + [exe, *args]
+        self.game = x.launch(argv, env=env, cwd=workdir, stderr=self._stderr)
         self.window = x.find_window(proc=self.game, timeout=DEADLINE)
         self.origin = None
 
@@ -63,10 +75,31 @@ def run(argv, **kw):
     return subprocess.run(argv, capture_output=True, timeout=120, **kw)
 
 
+def read(path):
+    with open(path, "rb") as f:
+        return f.read().decode()
+
+
 def roaming():
     found = glob.glob(os.path.join(os.environ["WINEPREFIX"], "drive_c/users/*/AppData/Roaming"))
     check(len(found) == 1, f"one roaming application-data folder in the prefix: {found}")
     return found[0]
+
+
+def scores_file():
+    return os.path.join(roaming(), "FenzoGobbix", "scores.txt")
+
+
+def picture(s, ok, what, before=lambda: None, still=True):
+    """The window's picture once ok(it), and (still) two shots in a row agree but the scroller."""
+    def probe():
+        before()
+        s.assert_running()
+        first = s.shot() if still else None
+        time.sleep(0.1 if still else 0)
+        shot = s.shot()
+        return shot if (not still or not e2e.mismatches(shot, first, ROWS)) and ok(shot) else None
+    return wait_for(probe, what, DEADLINE, 0.2)
 
 
 def play_a_game(x, exe, pics, work, shots):
@@ -84,6 +117,13 @@ def play_a_game(x, exe, pics, work, shots):
               + e2e.describe(diff, s.shot(), golden))
         s.shot().save_png(os.path.join(shots, "wine-title.png"))
         e2e.audible(s, "the title's music")
+        # The address under the logo: Wine hands it to winebrowser, pointed at browser.sh.
+        s.pointer(tuple(o + p for o, p in zip(s.origin, e2e.LINK_POINT)))
+        s.click()
+        opened = os.path.join(work, "opened.txt")
+        wait_for(lambda: os.path.exists(opened), "the title's address opened", DEADLINE)
+        check(read(opened).split() == [e2e.HOME_PAGE], f"the browser opened {read(opened)!r}")
+        s.pointer(e2e.OUTSIDE_POINT)
         # The items come in the same order every run: a star on the top row at (32, 16) and a
         # skull in the bottom-left corner. Along the borders, which stop the snake, the route
         # is the same however fast the machine is.
@@ -102,6 +142,9 @@ def play_a_game(x, exe, pics, work, shots):
         scores = os.path.join(roaming(), "FenzoGobbix", "scores.txt")
         wait_for(lambda: os.path.exists(scores), "the record in %APPDATA%\\FenzoGobbix", DEADLINE)
         s.shot().save_png(os.path.join(shots, "wine-game-over.png"))
+        s.key("c")  # on the sign of a kept game: its link to the clipboard, which Wine shares
+        copied = wait_for(lambda: x.x("xclip", "-o", "-selection", "clipboard", check_rc=False),
+                          "C on the sign to fill the clipboard", DEADLINE, 0.2)
         with open(scores, "rb") as f:
             text = f.read().decode()
         check(any(line.startswith("game 1 6 ") for line in text.splitlines()),
@@ -114,14 +157,128 @@ def play_a_game(x, exe, pics, work, shots):
     out = run(["wine", exe, "--scores"], env=x.env)
     check(out.returncode == 0 and b"     1" in out.stdout.replace(b"\r", b""),
           f"--scores lists the game: {out.returncode} {out.stdout!r} {out.stderr!r}")
+    return copied
+
+
+def timedemo(program, source, **kw):
+    """What --timedemo says of a replay but its speed: (status, ticks, "score S length L")."""
+    out = run((["wine"] if program.endswith(".exe") else []) + [program, "--timedemo", source],
+              **kw)
+    m = re.search(r"^(\d+) ticks in [^;]*; (score \d+ length \d+)\s*$", out.stdout.decode(), re.M)
+    return (out.returncode, *(m.groups() if m else (out.stdout, out.stderr)))
+
+
+def shared_games(x, exe, linux, work, copied):
+    """The kept game's link and file, and a replay made on Linux, come to the same figures on
+    Windows and on Linux. Returns the link of a replay made on Linux."""
+    code = re.search(r"^replay \S+ 1 (\S+)$", read(scores_file()), re.M)
+    link = run(["wine", exe, "--share", "1"], env=x.env).stdout.decode().strip()
+    check(code and link.endswith("#replay=" + code[1]), f"--share 1 gives the kept game: {link}")
+    check(copied == link, f"C on the sign copied the link --share prints: {copied!r}")
+    check(run(["wine", exe, "--export-replay", "1", "windows.txt"], env=x.env, cwd=work)
+          .returncode == 0, "--export-replay 1 windows.txt")
+    made = os.path.join(linux, "bench", "fg_make_replay")
+    for name, ticks in (("linux.txt", "4000"), ("short.txt", "320")):
+        check(run([made, name, ticks], cwd=work).returncode == 0, f"fg_make_replay {name}")
+    for source in (link, "windows.txt", "linux.txt"):
+        here = timedemo(exe, source, env=x.env, cwd=work)
+        there = timedemo(os.path.join(linux, "fenzogobbix"), source, cwd=work)
+        check(here == there and here[0] == 0 and (source == "linux.txt" or
+                                                  here[2] == "score 1 length 6"),
+              f"--timedemo {source[:50]}: on Windows {here}, on Linux {there}")
+    return link.split("#")[0] + "#replay=" + re.search(r"^code (\S+)$", read(
+        os.path.join(work, "short.txt")), re.M)[1]
+
+
+def last_still(s, seconds=60):
+    """The last picture the program held for a moment before it ended (a playback's sign)."""
+    held = last = None
+    end = time.monotonic() + seconds
+    while s.game.poll() is None and time.monotonic() < end:
+        try:
+            shot = s.shot()
+        except Failure:
+            break  # the window went
+        held = shot if last is not None and shot.rgb == last.rgb else held
+        last = shot
+        time.sleep(0.2)
+    return held
+
+
+def replay_in_window(x, exe, linux, pics, work, shots, link):
+    """A link played back in a window on Linux, then on Windows: the playground with the snake,
+    the same game-over sign, pixel for pixel, and the program ends with status 0."""
+    signs = []
+    for program in (os.path.join(linux, "fenzogobbix"), exe):
+        s = WineGame(x, program, work, ("--replay", link), {"XDG_DATA_HOME": work})
+        try:
+            e2e.wait_for_playground(s, pics)
+            signs.append(last_still(s))
+            check(s.x.wait_exit(s.game, DEADLINE) == 0, f"{program}: a playback ends with 0")
+        finally:
+            s.close()
+    check(None not in signs, "the playback's sign held still")
+    signs[1].save_png(os.path.join(shots, "wine-replay-sign.png"))
+    diff = e2e.mismatches(signs[1], signs[0], range(e2e.SIZE))
+    check(not diff, "the playback's sign differs from Linux's: "
+          + e2e.describe(diff, signs[1], signs[0]))
+
+
+def hall_of_fame(x, exe, linux, pics, work, shots):
+    """With a game made on Linux written into the record beside the one played, H on the title
+    shows the table, Down chooses the played game, as the Linux build shows them from the same
+    record, pixel for pixel; Space plays it back with the REPLAY mark, Escape leaves it, and
+    Escape again returns to the title."""
+    made = dict(re.findall(r"^(\w+) (\S+)$", read(os.path.join(work, "linux.txt")), re.M))
+    record = read(scores_file()).replace("end\n", "game {score} {length} {ended} 60.000\n"
+                                         "replay {ended} {score} {code}\nend\n".format(**made))
+    for folder in (os.path.dirname(scores_file()), os.path.join(work, "fenzogobbix")):
+        os.makedirs(folder, exist_ok=True)
+        with open(os.path.join(folder, "scores.txt"), "w", newline="") as f:
+            f.write(record)
+    untitled = [y for y in ROWS if y not in TITLE_BEST_ROWS]
+    golden = read_png(os.path.join(ROOT, "tests/fixtures/golden/hall_of_fame_full.png"))
+    marked = read_png(REPLAY_SHOT)
+    ink = [(x, y) for y in range(11, 18) for x in range(12, 48) if marked.px(x, y) == REPLAY_INK]
+    seen = []
+    for program in (os.path.join(linux, "fenzogobbix"), exe):
+        s = WineGame(x, program, work, env={"XDG_DATA_HOME": work})
+        try:
+            s.pointer(e2e.OUTSIDE_POINT)
+            picture(s, lambda p: not e2e.mismatches(p, pics.title, untitled), "the title")
+            table = picture(s, lambda p: not e2e.mismatches(p, golden, TABLE_HEADING_ROWS),
+                            "H on the title to show the hall of fame", lambda: s.key("h"))
+            s.key("Down")
+            chosen = picture(s, lambda p: e2e.mismatches(p, table, ROWS), "Down to choose")
+            seen.append((table, chosen))
+            if program == exe:
+                table.save_png(os.path.join(shots, "wine-hall-of-fame.png"))
+                s.key("space")
+                picture(s, lambda p: all(p.px(*i) == REPLAY_INK for i in ink),
+                        "Space to play the chosen game back with its REPLAY mark", still=False
+                        ).save_png(os.path.join(shots, "wine-hall-of-fame-replay.png"))
+                s.key("Escape")
+                picture(s, lambda p: not e2e.mismatches(p, chosen, ROWS), "Escape to the table")
+                s.key("Escape")
+                picture(s, lambda p: not e2e.mismatches(p, pics.title, untitled),
+                        "Escape back to the title")
+            s.x.close_request(s.window)
+            check(s.x.wait_exit(s.game, DEADLINE) == 0, "closed with status 0")
+        finally:
+            s.close()
+    for what, linux_shot, wine_shot in zip(("the table", "Down"), *seen):
+        diff = e2e.mismatches(wine_shot, linux_shot, ROWS)
+        check(not diff, f"{what} differs from Linux's: "
+              + e2e.describe(diff, wine_shot, linux_shot))
 
 
 def main():
     ap = argparse.ArgumentParser()
     ap.add_argument("--build", required=True)
     ap.add_argument("--shots", default=None)
+    ap.add_argument("--linux", required=True, help="a Linux build to compare with")
     args = ap.parse_args()
-    build = os.path.abspath(args.build)
+    build, linux = os.path.abspath(args.build), os.path.abspath(args.linux)
     pics = e2e.Pictures(os.path.join(ROOT, "assets"))
     zips = glob.glob(os.path.join(build, "fenzogobbix-*-windows-x64.zip"))
     setups = glob.glob(os.path.join(build, "fenzogobbix-*-windows-x64-setup.exe"))
@@ -163,7 +320,24 @@ def main():
             bad = run(["wine", exe, "--no-such-option"], env=x.env)
             check(bad.returncode == 2 and b"--no-such-option" in bad.stderr,
                   f"a bad argument: {bad.returncode} {bad.stderr!r}")
-            play_a_game(x, exe, pics, work, shots)
+            # In a console of Wine's own, as a player types it into cmd.
+            for line, status, said in (("--version", 0, b"fenzogobbix 1.0"),
+                                       ("--help", 0, b"Usage: fenzogobbix"),
+                                       ("--scale 9", 2, b"Usage: fenzogobbix")):
+                out = run(["wine", "cmd", "/c", f"FenzoGobbix.exe {line}"], env=x.env, cwd=game)
+                check(out.returncode == status and said in out.stdout + out.stderr,
+                      f"cmd /c FenzoGobbix.exe {line}: {out.returncode} {out.stdout!r}")
+            # Links go to winebrowser, which runs the first of its browsers: a script here.
+            browser = os.path.join(work, "browser.sh")
+            with open(browser, "w") as f:
+                f.write(f'#!/bin/sh\necho "$@" >>{work}/opened.txt\n')
+            os.chmod(browser, 0o755)
+            check(run(["wine", "reg", "add", r"HKCU\Software\Wine\WineBrowser", "/v", "Browsers",
+                       "/d", browser, "/f"], env=x.env).returncode == 0, "winebrowser set")
+            copied = play_a_game(x, exe, pics, work, shots)
+            link = shared_games(x, exe, linux, work, copied)
+            replay_in_window(x, exe, linux, pics, work, shots, link)
+            hall_of_fame(x, exe, linux, pics, work, shots)
             check(sorted(os.listdir(game)) == ["FenzoGobbix.exe", "FenzoGobbix.snd",
                                                "LICENSE.txt", "README.txt"],
                   f"the game's folder is as unpacked: {os.listdir(game)}")
