@@ -42,12 +42,13 @@ void RightAligned(Surface& dst, int right, int y, const std::string& text, uint3
   DrawSmallText(dst, right - SmallTextWidth(text), y, text, colour);
 }
 
-// The hint under the table by the device in hand; the keyboard's stands where it always has,
-// the others are centred. [D47]
+// The hint under the table by the device in hand, centred; the keyboard's ends with the key that
+// shares the chosen game. [D47]
 constexpr PromptPiece kHintByKey[] = {
     {PromptPiece::kKey, "SPACE"},      {PromptPiece::kWords, "WATCH", 4},
     {PromptPiece::kKey, "ARROWS", 16}, {PromptPiece::kWords, "CHOOSE", 4},
-    {PromptPiece::kKey, "ESC", 16},    {PromptPiece::kWords, "TITLE", 4}};
+    {PromptPiece::kKey, "ESC", 16},    {PromptPiece::kWords, "TITLE", 4},
+    {PromptPiece::kKey, "C", 16},      {PromptPiece::kWords, "SHARE", 4}};
 constexpr PromptPiece kHintByPad[] = {
     {PromptPiece::kButton, "A"},      {PromptPiece::kWords, "WATCH", 4},
     {PromptPiece::kKey, "D-PAD", 16}, {PromptPiece::kWords, "CHOOSE", 4},
@@ -117,10 +118,12 @@ void DrawHallOfFame(Game& g) {
     DrawSmallText(w, kDateX, y, FormatUtc(game.Ended).substr(0, 10), colour);
     if (i == newest) DrawSmallText(w, kNewX, y, "NEW", kNewColour);
   }
-  const auto hint = ByDevice(g.Device, kHintByKey, kHintByPad, kHintByTouch);
-  const int hintX =
-      g.Device == InputDevice::kKeyboard ? kPlateX + 40 : kImageSize / 2 - PromptWidth(hint) / 2;
-  DrawPrompt(w, hintX, kHintY, hint);
+  auto hint = ByDevice(g.Device, kHintByKey, kHintByPad, kHintByTouch);
+  // The attract loop's table shares nothing: any key there returns to the title. [D44]
+  if (hint.data() == kHintByKey && g.Fame.Phase != FameState::Attract::kOff) {
+    hint = hint.first(hint.size() - 2);
+  }
+  DrawPrompt(w, kImageSize / 2 - PromptWidth(hint) / 2, kHintY, hint);
   Refresh(g);
 }
 

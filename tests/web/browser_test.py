@@ -915,13 +915,14 @@ def play_a_scored_game(page, pics):
 
 
 def best_on_title(page, pics):
-    """The title once revealed: True when it shows a best (and differs from the title picture
-    nowhere else), False when it is the plain title."""
+    """The title once revealed: True when it shows a best (and differs from the title picture,
+    a phone's with the touch screen's key lines, nowhere else), False when it is the plain
+    title."""
     bx, by, bw, bh = BEST_PLATE
     last = {}
 
     def probe():
-        diff = title_diff(page.shot(), pics)
+        diff = title_diff(page.shot(), pics, page.touch)
         last["diff"] = diff
         outside = [(x, y) for x, y in diff if not (bx <= x < bx + bw and by <= y < by + bh)]
         return "plain" if not diff else ("best" if not outside and len(diff) > 200 else None)
