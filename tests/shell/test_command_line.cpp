@@ -147,9 +147,16 @@ std::string ReadAll(const std::string& path) {
 // Runs the built game with no display of any kind in its environment, HOME in the test's
 // temporary folder and the times in UTC. Its standard output goes to `outTo` when given (the
 // output is then not read back).
+// The program's home, per process: ctest runs the tests of this file side by side, and one of
+// them takes away the record folder another writes into.
+std::string Home() {
+  const std::string home = ::testing::TempDir() + "/fg-cl-home-" + std::to_string(getpid());
+  std::filesystem::create_directories(home);
+  return home;
+}
+
 Outcome RunGame(std::vector<std::string> args, const std::string& outTo = "") {
   const std::string dir = ::testing::TempDir();
-  // Per process: ctest runs the tests of this file side by side.
   const std::string tag = std::to_string(getpid());
   const std::string outPath = dir + "/fg-cl-out-" + tag, errPath = dir + "/fg-cl-err-" + tag;
   args.insert(args.begin(), FG_BINARY);
@@ -157,7 +164,7 @@ Outcome RunGame(std::vector<std::string> args, const std::string& outTo = "") {
   argv.reserve(args.size() + 1);
   for (std::string& a : args) argv.push_back(a.data());
   argv.push_back(nullptr);
-  std::string home = "HOME=" + dir;
+  std::string home = "HOME=" + Home();
   std::string zone = "TZ=UTC";
   char* envp[] = {home.data(), zone.data(), nullptr};  // no DISPLAY, WAYLAND_DISPLAY or
                                                        // SDL_VIDEODRIVER
@@ -218,7 +225,7 @@ TEST(CommandLine, TheProgramAnswersHelpAndVersionWithoutADisplay) {
 }
 
 TEST(CommandLine, TheProgramPrintsTheScoresWithoutADisplayAndChangesNothing) {
-  const std::string dir = ::testing::TempDir() + "/.local/share/fenzogobbix";
+  const std::string dir = Home() + "/.local/share/fenzogobbix";
   const std::string file = dir + "/scores.txt";
   std::filesystem::remove_all(dir);
   const Outcome none = RunGame({"--scores"});
@@ -265,7 +272,7 @@ TEST(CommandLine, ABadReplayIsRefusedInOneLineWithStatusTwo) {
     return "fenzogobbix replay 1\nscore " + score +
            "\nlength 5\nended 2026-12-07T20:00:00Z\ncode " + c + "\n";
   };
-  const std::string dir = ::testing::TempDir() + "/.local/share/fenzogobbix";
+  const std::string dir = Home() + "/.local/share/fenzogobbix";
   std::filesystem::create_directories(dir);
   const std::string record = "fenzogobbix record 1\ngame 3 8 2024-05-01T12:34:56Z 9.015\nend\n";
   std::ofstream(dir + "/scores.txt") << record;
