@@ -73,12 +73,13 @@ cross_build() {  # NAME MARKER-UNDER-DEPS CMAKE-OPTIONS...
 mkdir -p "$build/obj"
 # SDL2 with what the game uses and no more [D45]: the window's own surface, drawn by the CPU
 # (no OpenGL, OpenGL ES, Vulkan or Direct3D renderer), WASAPI and DirectSound, pads through
-# XInput and DirectInput (no HIDAPI drivers, haptics or sensors), the clipboard, the browser,
-# the base path; the dummy drivers the Windows unit tests run on and the disk writer the
-# player's test records the sound with. No SDL2main: the C runtime calls main().
+# XInput, DirectInput and SDL's own HID drivers as on Linux (no haptics or sensors), the
+# clipboard, the browser, the base path; the dummy drivers and the virtual pad the Windows unit
+# tests run on and the disk writer the player's test records the sound with. No SDL2main: the C
+# runtime calls main().
 cross_build libsdl2 lib/cmake/SDL2/SDL2Config.cmake -DSDL_SHARED=OFF -DSDL_STATIC=ON -DSDL_TEST=OFF \
   -DSDL2_DISABLE_SDL2MAIN=ON -DSDL_OPENGL=OFF -DSDL_OPENGLES=OFF -DSDL_VULKAN=OFF \
-  -DSDL_RENDER_D3D=OFF -DSDL_HIDAPI=OFF -DSDL_HAPTIC=OFF -DSDL_SENSOR=OFF -DSDL_POWER=OFF \
+  -DSDL_RENDER_D3D=OFF -DSDL_HAPTIC=OFF -DSDL_SENSOR=OFF -DSDL_POWER=OFF \
   -DSDL_LOCALE=OFF -DSDL_OFFSCREEN=OFF
 # Effects are WAVE; the music is the game's own module player's, never SDL2_mixer's.
 cross_build libsdl2-mixer lib/cmake/SDL2_mixer/SDL2_mixerConfig.cmake -DSDL2MIXER_SAMPLES=OFF \

@@ -2,11 +2,12 @@
 // dummy video driver. Background events are allowed, as the dummy window never has the focus.
 #include <SDL.h>
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <functional>
 #include <string>
 #include <utility>
@@ -21,11 +22,24 @@ namespace {
 
 using Strings = std::vector<std::string>;
 
+// Sets a variable of the environment, or with "" takes it away, on either system.
+void SetEnv(const char* name, const char* value) {
+#ifdef _WIN32
+  _putenv_s(name, value);
+#else
+  if (*value != '\0') {
+    setenv(name, value, 1);
+  } else {
+    unsetenv(name);
+  }
+#endif
+}
+
 struct PadDrivers {
   PadDrivers() {
-    setenv("SDL_VIDEODRIVER", "dummy", 1);
-    setenv("SDL_AUDIODRIVER", "dummy", 1);
-    setenv("SDL_JOYSTICK_ALLOW_BACKGROUND_EVENTS", "1", 1);
+    SetEnv("SDL_VIDEODRIVER", "dummy");
+    SetEnv("SDL_AUDIODRIVER", "dummy");
+    SetEnv("SDL_JOYSTICK_ALLOW_BACKGROUND_EVENTS", "1");
   }
 };
 
@@ -244,21 +258,24 @@ TEST(SdlPads, MappingsFromTheConfigFileAreHonoured) {
     guid = probe.Guid();
     SDL_Quit();
   }
-  char path[] = "/tmp/fg-pads-XXXXXX";
-  const int fd = mkstemp(path);
-  ASSERT_GE(fd, 0);
-  const std::string mapping =
-      "# pads of the test bench\n" + guid +
-      ",Test Pad swapped,a:b1,b:b0,back:b4,start:b6,dpup:b11,dpdown:b12,dpleft:b13,"
-      "dpright:b14,leftx:a0,lefty:a1,platform:Linux,\n";
-  ASSERT_EQ(write(fd, mapping.data(), mapping.size()), static_cast<ssize_t>(mapping.size()));
-  close(fd);
-  setenv("SDL_GAMECONTROLLERCONFIG_FILE", path, 1);
+  // Named by the clock: the sanitizers' build may run this test at the same time.
+  const std::string path =
+      testing::TempDir() + "fg-pads-" +
+      std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()) + ".txt";
+  {
+    std::ofstream file(path, std::ios::binary | std::ios::trunc);
+    file << "# pads of the test bench\n" << guid
+         << ",Test Pad swapped,a:b1,b:b0,back:b4,start:b6,dpup:b11,dpdown:b12,dpleft:b13,"
+            "dpright:b14,leftx:a0,lefty:a1,platform:"
+         << SDL_GetPlatform() << ",\n";
+    ASSERT_TRUE(file.good());
+  }
+  SetEnv("SDL_GAMECONTROLLERCONFIG_FILE", path.c_str());
 
   VirtualPad pad(0x0006);
   PadHost h;
-  unsetenv("SDL_GAMECONTROLLERCONFIG_FILE");
-  std::remove(path);
+  SetEnv("SDL_GAMECONTROLLERCONFIG_FILE", "");
+  std::remove(path.c_str());
   ASSERT_EQ(SdlHostProbe::PadCount(h.Host), 1);
   pad.Button(SDL_CONTROLLER_BUTTON_B, true);  // the second button: A by the file
   EXPECT_EQ(h.Events(), Strings{Down(kKeySpace)});
