@@ -25,6 +25,7 @@ import zipfile
 
 here = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(here, "..", "e2e"))
+import display_driver  # noqa: E402
 import e2e_driver as e2e  # noqa: E402
 from xsession import Failure, XSession, check, checks_made, read_png, wait_for  # noqa: E402
 
@@ -34,6 +35,7 @@ TITLE_BEST_ROWS = range(70, 108)     # the title's plate of the best game
 TABLE_HEADING_ROWS = range(44, 86)   # the hall of fame's heading and column names
 REPLAY_SHOT = os.path.join(ROOT, "tests/fixtures/golden/attract_replay.png")
 REPLAY_INK = (255, 200, 80)          # the REPLAY mark's letters
+PAUSE_SIGN = (147, 186, 106, 37)     # the pause sign over the field: x, y, width, height
 ROWS = [y for y in range(e2e.SIZE) if y not in e2e.SCROLLER_ROWS]
 
 
@@ -158,6 +160,81 @@ def play_a_game(x, exe, pics, work, shots):
     check(out.returncode == 0 and b"     1" in out.stdout.replace(b"\r", b""),
           f"--scores lists the game: {out.returncode} {out.stdout!r} {out.stderr!r}")
     return copied
+
+
+def window_and_pause(exe, pics, work):
+    """On a 1920 x 1080 screen, as the Linux build is held to: --scale 2 opens an 800 x 800
+    window showing the title in blocks of 2 x 2; F11, and Alt+Enter, fill the screen with it in
+    the middle and give the window back; Ctrl+1 makes it 400 x 400; P stops a game under the
+    pause sign, whose letters are Linux's, and P again lets it go on."""
+    with XSession(size=(1920, 1080), wm=False, log_dir=work) as x:
+        s = WineGame(x, exe, work, ["--scale", "2"])
+        try:
+            def size(want, what):
+                last = []
+
+                def probe():
+                    s.assert_running()
+                    last[:] = [x.geometry(s.window)]
+                    return last[0][2:] == want
+                try:
+                    wait_for(probe, what, DEADLINE, 0.1)
+                except Failure as e:
+                    raise Failure(f"{e}: the window is at {last}") from None
+            def title(x0, y0, scale, what):
+                """The title shown at (x0, y0) at `scale`, every pixel a block as on Linux."""
+                untitled = [y for y in ROWS if y not in TITLE_BEST_ROWS]
+                last = []
+
+                def probe():
+                    s.assert_running()
+                    shot = x.screenshot(s.window)
+                    if shot.width < x0 + e2e.SIZE * scale or shot.height < y0 + e2e.SIZE * scale:
+                        return False
+                    image, uneven = display_driver.downsample(shot, x0, y0, scale)
+                    last[:] = [uneven, len(e2e.mismatches(image, pics.title, untitled))]
+                    return uneven is None and not last[1]
+                try:
+                    wait_for(probe, what, DEADLINE, 0.2)
+                except Failure as e:
+                    raise Failure(f"{e}: uneven block, pixels unlike: {last}") from None
+            size((800, 800), "an 800 x 800 window for --scale 2")
+            s.pointer((10, 790))  # clear of the address
+            title(0, 0, 2, "the title at 2x")
+            # No window manager: Wine places its windows itself, as Windows does. Under openbox
+            # a window filling the screen now and then got its old size back from the manager.
+            for into, out in (("F11", "F11"), ("alt+Return", "alt+Return")):
+                x.tap(s.window, into)
+                size((1920, 1080), f"{into} to fill the screen")
+                title(560, 140, 2, f"the title at 2x in the middle of the screen after {into}")
+                x.tap(s.window, out)
+                size((800, 800), f"{out} for the 800 x 800 window again")
+                title(0, 0, 2, f"the title at 2x after {out}")
+            x.tap(s.window, "ctrl+1")
+            size((400, 400), "Ctrl+1 for a 400 x 400 window")
+            s.origin = None  # the client area's corner moved with the size
+            s.pointer(e2e.OUTSIDE_POINT)
+            title(0, 0, 1, "the title at 1x")
+            s.key("space")
+            e2e.wait_for_playground(s, pics)
+            s.key("p")
+            # The sign's letters as Linux draws them; its plate lets the field show through.
+            golden = read_png(os.path.join(ROOT, "tests/fixtures/golden/paused.png"))
+            sx, sy, sw, sh = PAUSE_SIGN
+            ink = [(px, py) for py in range(sy, sy + sh) for px in range(sx, sx + sw)
+                   if sum(golden.px(px, py)) > 400]
+            paused = picture(s, lambda p: all(p.px(*i) == golden.px(*i) for i in ink),
+                             "P to show the pause sign, as on Linux")
+            time.sleep(1.0)
+            check(not e2e.mismatches(s.shot(), paused, range(e2e.SIZE)),
+                  "the game stands still under the pause sign")
+            s.key("p")
+            wait_for(lambda: e2e.mismatches(s.shot(), paused, range(e2e.SIZE)),
+                     "P again to let the game go on", DEADLINE, 0.1)
+            s.x.close_request(s.window)
+            check(s.x.wait_exit(s.game, DEADLINE) == 0, "closed with status 0")
+        finally:
+            s.close()
 
 
 def timedemo(program, source, **kw):
@@ -338,6 +415,11 @@ def main():
             link = shared_games(x, exe, linux, work, copied)
             replay_in_window(x, exe, linux, pics, work, shots, link)
             hall_of_fame(x, exe, linux, pics, work, shots)
+        # Wine's own processes of that X server go with it, before another server comes.
+        run(["wineserver", "--kill"])
+        window_and_pause(exe, pics, work)
+        run(["wineserver", "--kill"])
+        with XSession(log_dir=work) as x:
             check(sorted(os.listdir(game)) == ["FenzoGobbix.exe", "FenzoGobbix.snd",
                                                "LICENSE.txt", "README.txt"],
                   f"the game's folder is as unpacked: {os.listdir(game)}")
