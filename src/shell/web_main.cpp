@@ -53,7 +53,10 @@ bool PlaySharedGame(fg::WebHost& host) {
     return true;
   }
   try {
-    fg::RunPlayback(host, *r);
+    // Marked as the hall of fame's playbacks are: whoever opens a link watches, and does not play.
+    fg::PlaybackShow show;
+    show.Marked = true;
+    fg::RunPlayback(host, *r, show);
   } catch (const fg::ProgramEnd&) {
     return false;
   }

@@ -1050,6 +1050,7 @@ def check_shared_link(url, pics, binary, shots):
             page = Page(driver, url + link[link.index("#"):])
             page.open()
             check(page.js("return location.href") == url, "the fragment stays on the address")
+            wait_for(lambda: replay_marked(page.shot()), "the shared game played back, marked")
             if shots:
                 driver.save_screenshot(os.path.join(shots, "link-playback.png"))
             game_over_sign(page, 2, timeout=20)  # a game played back has no place
