@@ -264,7 +264,8 @@ TEST(SdlPads, MappingsFromTheConfigFileAreHonoured) {
       std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()) + ".txt";
   {
     std::ofstream file(path, std::ios::binary | std::ios::trunc);
-    file << "# pads of the test bench\n" << guid
+    file << "# pads of the test bench\n"
+         << guid
          << ",Test Pad swapped,a:b1,b:b0,back:b4,start:b6,dpup:b11,dpdown:b12,dpleft:b13,"
             "dpright:b14,leftx:a0,lefty:a1,platform:"
          << SDL_GetPlatform() << ",\n";
