@@ -49,6 +49,7 @@ class Host {
   virtual void BlockUntil(int64_t deadline) = 0;   // sleep until input arrives, a timer is due or
                                                    // the clock reaches deadline
   virtual void SetSink(EventSink* sink) = 0;       // who receives input
+  virtual EventSink* Sink() const = 0;             // who receives it now
   virtual void AddTimer(Timer* timer) = 0;         // a timer fired from DoEvents
   virtual void RemoveTimer(Timer* timer) = 0;      // never fired again
   virtual void Refresh(const Surface& image) = 0;  // put the window's persistent image on screen

@@ -225,8 +225,10 @@ PlaybackLeft PlayInside(Game& g, const Replay& r, const PlaybackShow& show) {
   g.Sign.Key = 0;
   StopMusic(g, false);
   g.Midas->MIDASstopBackgroundPlay();
-  const auto handBack = [&g] {
-    g.Machine.SetSink(g.Events.get());
+  // Input goes back to whoever had it: the live game's handlers, or what stands before them.
+  EventSink* const listener = g.Machine.Sink();
+  const auto handBack = [&g, listener] {
+    g.Machine.SetSink(listener);
     g.Midas->MIDASstartBackgroundPlay(100);
     PlayMusic(g, true);
   };

@@ -129,7 +129,8 @@ class SoakHost : public HeadlessHost {
 };
 
 // Stands between the host and the game's handlers and notes which clicks must open the link:
-// those inside the hot zone (strict bounds) while no game is being played.
+// those inside the hot zone (strict bounds) on the title, while no game is being played and
+// neither the hall of fame nor the attract loop covers it.
 class Witness : public EventSink {
  public:
   Witness(Game& g, long& expectedOpens) : g_(g), inner_(*g.Events), expected_(expectedOpens) {}
@@ -137,10 +138,15 @@ class Witness : public EventSink {
   void KeyUp(int16_t keyCode) override { inner_.KeyUp(keyCode); }
   void MouseMove(float x, float y) override { inner_.MouseMove(x, y); }
   void MouseDown(int16_t button, float x, float y) override {
-    if (g_.State.InGame == 0 && 132 < x && x < 273 && 52 < y && y < 62) ++expected_;
+    const bool title =
+        g_.State.InGame == 0 && g_.Now != Mode::kFame && g_.Fame.Phase == FameState::Attract::kOff;
+    if (title && 132 < x && x < 273 && 52 < y && y < 62) ++expected_;
     inner_.MouseDown(button, x, y);
   }
   void CloseRequest() override { inner_.CloseRequest(); }
+  void FocusLost() override { inner_.FocusLost(); }
+  bool Clickable(float x, float y) const override { return inner_.Clickable(x, y); }
+  void DeviceUsed(InputDevice device) override { inner_.DeviceUsed(device); }
 
  private:
   Game& g_;

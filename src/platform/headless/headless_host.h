@@ -48,6 +48,7 @@ class HeadlessHost : public Host {
   void DoEvents() override;
   void BlockUntil(int64_t deadline) override;
   void SetSink(EventSink* sink) override { sink_ = sink; }
+  EventSink* Sink() const override { return sink_; }
   void AddTimer(Timer* timer) override { timers_.push_back(timer); }
   void RemoveTimer(Timer* timer) override { std::erase(timers_, timer); }
   void Refresh(const Surface& image) override;

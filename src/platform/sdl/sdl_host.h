@@ -34,6 +34,7 @@ class SdlHost : public Host {
   void DoEvents() override;
   void BlockUntil(int64_t deadline) override;
   void SetSink(EventSink* sink) override { input_.SetSink(sink); }
+  EventSink* Sink() const override { return input_.Sink(); }
   void AddTimer(Timer* timer) override { timers_.push_back(timer); }
   void RemoveTimer(Timer* timer) override { std::erase(timers_, timer); }
   void Refresh(const Surface& image) override { window_.Refresh(image); }

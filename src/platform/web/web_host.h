@@ -25,6 +25,7 @@ class WebHost : public Host {
   void DoEvents() override;
   void BlockUntil(int64_t deadline) override;
   void SetSink(EventSink* sink) override;  // told the device in hand, unless the keyboard
+  EventSink* Sink() const override { return sink_; }
   void AddTimer(Timer* timer) override { timers_.push_back(timer); }
   void RemoveTimer(Timer* timer) override { std::erase(timers_, timer); }
   void Refresh(const Surface& image) override;
