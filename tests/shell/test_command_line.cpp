@@ -150,7 +150,7 @@ std::string ReadAll(const std::string& path) {
 // The program's home, per process: ctest runs the tests of this file side by side, and one of
 // them takes away the record folder another writes into.
 std::string Home() {
-  const std::string home = ::testing::TempDir() + "/fg-cl-home-" + std::to_string(getpid());
+  std::string home = ::testing::TempDir() + "/fg-cl-home-" + std::to_string(getpid());
   std::filesystem::create_directories(home);
   return home;
 }
