@@ -65,14 +65,6 @@ constexpr PromptPiece kPlayByPad[] = {{PromptPiece::kButton, "A"},
 constexpr PromptPiece kPlayByTouch[] = {{PromptPiece::kKey, "TAP"},
                                         {PromptPiece::kWords, "TO PLAY", 4}};
 
-template <size_t K, size_t P, size_t T>
-std::span<const PromptPiece> ByDevice(InputDevice device, const PromptPiece (&key)[K],
-                                      const PromptPiece (&pad)[P], const PromptPiece (&touch)[T]) {
-  if (device == InputDevice::kPad) return pad;
-  if (device == InputDevice::kTouch) return touch;
-  return key;
-}
-
 // A small arrow pointing at the chosen row.
 void DrawArrow(Surface& dst, int x, int y, uint32_t colour) {
   for (int i = 0; i < 4; ++i) {
@@ -118,7 +110,7 @@ void DrawHallOfFame(Game& g) {
     DrawSmallText(w, kDateX, y, FormatUtc(game.Ended).substr(0, 10), colour);
     if (i == newest) DrawSmallText(w, kNewX, y, "NEW", kNewColour);
   }
-  auto hint = ByDevice(g.Device, kHintByKey, kHintByPad, kHintByTouch);
+  auto hint = ForDevice(g.Device, kHintByKey, kHintByPad, kHintByTouch);
   // The attract loop's table shares nothing: any key there returns to the title. [D44]
   if (hint.data() == kHintByKey && g.Fame.Phase != FameState::Attract::kOff) {
     hint = hint.first(hint.size() - 2);
@@ -146,7 +138,7 @@ void ComposePlaybackMarks(Game& g, Surface& shown) {
   }
   // Half a second on, half off.
   if (p->Prompted && (g.Machine.Clock() / 500) % 2 == 0) {
-    const auto prompt = ByDevice(g.Device, kPlayByKey, kPlayByPad, kPlayByTouch);
+    const auto prompt = ForDevice(g.Device, kPlayByKey, kPlayByPad, kPlayByTouch);
     const int width = PromptWidth(prompt) + 16;
     const int x = kImageSize / 2 - width / 2;
     const int y = kImageSize - 28;

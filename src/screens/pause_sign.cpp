@@ -32,15 +32,7 @@ constexpr PromptPiece kByTouch[] = {
     {PromptPiece::kWords, "TAP "}, {PromptPiece::kBars, ""}, {PromptPiece::kWords, " TO GO ON"}};
 
 std::span<const PromptPiece> Hint(InputDevice device) {
-  switch (device) {
-    case InputDevice::kPad:
-      return kByPad;
-    case InputDevice::kTouch:
-      return kByTouch;
-    case InputDevice::kKeyboard:
-      break;
-  }
-  return kByKey;
+  return ForDevice(device, kByKey, kByPad, kByTouch);
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "gfx/surface.h"
+#include "platform/host.h"
 
 namespace fg {
 
@@ -26,6 +27,15 @@ struct PromptPiece {
   std::string_view Text;  // the words, the key or the button's letter or name
   int Gap = 0;            // blank pixels before the piece, beyond the usual one
 };
+
+// Of one line in the words of the keyboard, a pad and a touch screen, that of `device`.
+inline std::span<const PromptPiece> ForDevice(InputDevice device, std::span<const PromptPiece> key,
+                                              std::span<const PromptPiece> pad,
+                                              std::span<const PromptPiece> touch) {
+  if (device == InputDevice::kPad) return pad;
+  if (device == InputDevice::kTouch) return touch;
+  return key;
+}
 
 // Pixels the pieces cover across, one blank column between them as between letters.
 int PromptWidth(std::span<const PromptPiece> pieces);

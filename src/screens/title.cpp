@@ -45,9 +45,7 @@ constexpr PromptPiece kFameByTouch[] = {{PromptPiece::kKey, "TAP"},
                                         {PromptPiece::kWords, "- HALL OF FAME", 4}};
 
 std::span<const PromptPiece> FameLine(InputDevice device) {
-  if (device == InputDevice::kPad) return kFameByPad;
-  if (device == InputDevice::kTouch) return kFameByTouch;
-  return kFameByKey;
+  return ForDevice(device, kFameByKey, kFameByPad, kFameByTouch);
 }
 
 // What the title shows of the record: "BEST" and the best score, or nothing before a first game.
