@@ -22,24 +22,11 @@ namespace {
 
 using Strings = std::vector<std::string>;
 
-// Sets a variable of the environment, or with "" takes it away, on either system.
-void SetEnv(const char* name, const char* value) {
-#ifdef _WIN32
-  _putenv_s(name, value);
-#else
-  if (*value != '\0') {
-    setenv(name, value, 1);
-  } else {
-    unsetenv(name);
-  }
-#endif
-}
-
 struct PadDrivers {
   PadDrivers() {
-    SetEnv("SDL_VIDEODRIVER", "dummy");
-    SetEnv("SDL_AUDIODRIVER", "dummy");
-    SetEnv("SDL_JOYSTICK_ALLOW_BACKGROUND_EVENTS", "1");
+    SDL_setenv("SDL_VIDEODRIVER", "dummy", 1);
+    SDL_setenv("SDL_AUDIODRIVER", "dummy", 1);
+    SDL_setenv("SDL_JOYSTICK_ALLOW_BACKGROUND_EVENTS", "1", 1);
   }
 };
 
@@ -271,11 +258,11 @@ TEST(SdlPads, MappingsFromTheConfigFileAreHonoured) {
          << SDL_GetPlatform() << ",\n";
     ASSERT_TRUE(file.good());
   }
-  SetEnv("SDL_GAMECONTROLLERCONFIG_FILE", path.c_str());
+  SDL_setenv("SDL_GAMECONTROLLERCONFIG_FILE", path.c_str(), 1);
 
   VirtualPad pad(0x0006);
   PadHost h;
-  SetEnv("SDL_GAMECONTROLLERCONFIG_FILE", "");
+  SDL_setenv("SDL_GAMECONTROLLERCONFIG_FILE", "", 1);  // SDL reads no file by an empty name
   std::remove(path.c_str());
   ASSERT_EQ(SdlHostProbe::PadCount(h.Host), 1);
   pad.Button(SDL_CONTROLLER_BUTTON_B, true);  // the second button: A by the file

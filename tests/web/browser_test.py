@@ -1208,7 +1208,7 @@ def check_phone_hall_of_fame(url, pics, binary, shots):
 def check_attract_loop(url, pics, binary, shots):
     """A settled title with a kept game, left alone for 30 s, shows the hall of fame, then, 8 s
     later, the best game played back with its REPLAY mark (the page's nested run of a second
-    game); Space leaves it for the title at once and starts no game; a second Space does."""
+    game); Space leaves it for the title (the loop's exits are the headless tests')."""
     with browser(["--autoplay-policy=no-user-gesture-required"]) as driver:
         page = Page(driver, url)
         with_kept_games(page)
@@ -1227,14 +1227,7 @@ def check_attract_loop(url, pics, binary, shots):
         if shots:
             driver.save_screenshot(os.path.join(shots, "page-attract-replay.png"))
         page.key(Keys.SPACE)
-        left = time.monotonic()
         check(best_on_title(page, pics), "the title after Space in the attract loop")
-        gone = time.monotonic() - left
-        check(gone < 1.5, f"the title came {gone:.1f} s after Space")
-        time.sleep(1.0)
-        check(best_on_title(page, pics), "the Space that left the attract loop started a game")
-        page.key(Keys.SPACE)
-        wait_for_playground(page, pics)
 
 
 FAME_CHECKS = [check_phone_hall_of_fame, check_attract_loop]
