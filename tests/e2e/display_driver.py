@@ -42,6 +42,7 @@ from e2e_driver import LABEL  # noqa: E402  (the link label: x, y, w, h, as the 
 
 SIZE = 400
 SCROLLER_ROWS = range(380, 397)  # the scroller and its shadow move: not compared
+TITLE_ROWS = [y for y in range(SIZE) if y not in SCROLLER_ROWS]
 AWAY = (20, 300)                 # far from the label, in image pixels
 DEADLINE = 8.0
 
@@ -70,9 +71,9 @@ def downsample(shot, x0, y0, s):
     return xsession.Image(SIZE, SIZE, rgb), uneven
 
 
-def shows_title(x, win, pics, x0, y0, s, keep):
-    """True when the window shows the title at (x0, y0), scale s, pixel-exact outside the
-    scroller; the last look is kept in `keep` for the failure message."""
+def shows_title(x, win, pics, x0, y0, s, keep, rows=TITLE_ROWS):
+    """True when the window shows the title at (x0, y0), scale s, pixel-exact in `rows` (all
+    but the scroller's); the last look is kept in `keep` for the failure message."""
     shot = x.screenshot(win)
     keep["shot"] = shot
     if shot.width < x0 + SIZE * s or shot.height < y0 + SIZE * s:
@@ -82,15 +83,16 @@ def shows_title(x, win, pics, x0, y0, s, keep):
     if uneven is not None:
         keep["why"] = f"block {uneven} is not of one colour"
         return False
-    bad = mismatches(image, pics.title, [y for y in range(SIZE) if y not in SCROLLER_ROWS])
+    bad = mismatches(image, pics.title, rows)
     keep["why"] = f"{len(bad)} pixels unlike the title, e.g. {bad[:4]}"
     return not bad
 
 
-def wait_for_title(x, win, pics, x0, y0, s, work, what):
+def wait_for_title(x, win, pics, x0, y0, s, work, what, rows=TITLE_ROWS,
+                   timeout=xsession.STEP_TIMEOUT):
     keep = {}
     try:
-        wait_for(lambda: shows_title(x, win, pics, x0, y0, s, keep), what)
+        wait_for(lambda: shows_title(x, win, pics, x0, y0, s, keep, rows), what, timeout)
     except Failure as e:
         if "shot" in keep:
             keep["shot"].save_ppm(os.path.join(work, "last-shot.ppm"))

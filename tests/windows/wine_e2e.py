@@ -37,6 +37,7 @@ REPLAY_SHOT = os.path.join(ROOT, "tests/fixtures/golden/attract_replay.png")
 REPLAY_INK = (255, 200, 80)          # the REPLAY mark's letters
 PAUSE_SIGN = (147, 186, 106, 37)     # the pause sign over the field: x, y, width, height
 ROWS = [y for y in range(e2e.SIZE) if y not in e2e.SCROLLER_ROWS]
+UNTITLED = [y for y in ROWS if y not in TITLE_BEST_ROWS]  # a title that may show a best
 
 
 class WineGame(e2e.Session):
@@ -113,8 +114,7 @@ def play_a_game(x, exe, pics, work, shots):
         s.pointer(e2e.OUTSIDE_POINT)
         e2e.wait_for_title(s, pics, "the title, pixel for pixel")
         golden = read_png(os.path.join(ROOT, "tests/fixtures/golden/title.png"))
-        rows = [y for y in range(e2e.SIZE) if y not in e2e.SCROLLER_ROWS]
-        diff = e2e.mismatches(s.shot(), golden, rows)
+        diff = e2e.mismatches(s.shot(), golden, ROWS)
         check(not diff, "the title differs from tests/fixtures/golden/title.png: "
               + e2e.describe(diff, s.shot(), golden))
         s.shot().save_png(os.path.join(shots, "wine-title.png"))
@@ -171,45 +171,23 @@ def window_and_pause(exe, pics, work):
         s = WineGame(x, exe, work, ["--scale", "2"])
         try:
             def size(want, what):
-                last = []
+                wait_for(lambda: x.geometry(s.window)[2:] == want, what, DEADLINE, 0.1)
 
-                def probe():
-                    s.assert_running()
-                    last[:] = [x.geometry(s.window)]
-                    return last[0][2:] == want
-                try:
-                    wait_for(probe, what, DEADLINE, 0.1)
-                except Failure as e:
-                    raise Failure(f"{e}: the window is at {last}") from None
             def title(x0, y0, scale, what):
-                """The title shown at (x0, y0) at `scale`, every pixel a block as on Linux."""
-                untitled = [y for y in ROWS if y not in TITLE_BEST_ROWS]
-                last = []
-
-                def probe():
-                    s.assert_running()
-                    shot = x.screenshot(s.window)
-                    if shot.width < x0 + e2e.SIZE * scale or shot.height < y0 + e2e.SIZE * scale:
-                        return False
-                    image, uneven = display_driver.downsample(shot, x0, y0, scale)
-                    last[:] = [uneven, len(e2e.mismatches(image, pics.title, untitled))]
-                    return uneven is None and not last[1]
-                try:
-                    wait_for(probe, what, DEADLINE, 0.2)
-                except Failure as e:
-                    raise Failure(f"{e}: uneven block, pixels unlike: {last}") from None
+                display_driver.wait_for_title(x, s.window, pics, x0, y0, scale, work, what,
+                                              UNTITLED, DEADLINE)
             size((800, 800), "an 800 x 800 window for --scale 2")
             s.pointer((10, 790))  # clear of the address
             title(0, 0, 2, "the title at 2x")
             # No window manager: Wine places its windows itself, as Windows does. Under openbox
             # a window filling the screen now and then got its old size back from the manager.
-            for into, out in (("F11", "F11"), ("alt+Return", "alt+Return")):
-                x.tap(s.window, into)
-                size((1920, 1080), f"{into} to fill the screen")
-                title(560, 140, 2, f"the title at 2x in the middle of the screen after {into}")
-                x.tap(s.window, out)
-                size((800, 800), f"{out} for the 800 x 800 window again")
-                title(0, 0, 2, f"the title at 2x after {out}")
+            for key in ("F11", "alt+Return"):
+                x.tap(s.window, key)
+                size((1920, 1080), f"{key} to fill the screen")
+                title(560, 140, 2, f"the title at 2x in the middle of the screen after {key}")
+                x.tap(s.window, key)
+                size((800, 800), f"{key} for the 800 x 800 window again")
+                title(0, 0, 2, f"the title at 2x after {key}")
             x.tap(s.window, "ctrl+1")
             size((400, 400), "Ctrl+1 for a 400 x 400 window")
             s.origin = None  # the client area's corner moved with the size
@@ -313,7 +291,6 @@ def hall_of_fame(x, exe, linux, pics, work, shots):
         os.makedirs(folder, exist_ok=True)
         with open(os.path.join(folder, "scores.txt"), "w", newline="") as f:
             f.write(record)
-    untitled = [y for y in ROWS if y not in TITLE_BEST_ROWS]
     golden = read_png(os.path.join(ROOT, "tests/fixtures/golden/hall_of_fame_full.png"))
     marked = read_png(REPLAY_SHOT)
     ink = [(x, y) for y in range(11, 18) for x in range(12, 48) if marked.px(x, y) == REPLAY_INK]
@@ -322,7 +299,7 @@ def hall_of_fame(x, exe, linux, pics, work, shots):
         s = WineGame(x, program, work, env={"XDG_DATA_HOME": work})
         try:
             s.pointer(e2e.OUTSIDE_POINT)
-            picture(s, lambda p: not e2e.mismatches(p, pics.title, untitled), "the title")
+            picture(s, lambda p: not e2e.mismatches(p, pics.title, UNTITLED), "the title")
             table = picture(s, lambda p: not e2e.mismatches(p, golden, TABLE_HEADING_ROWS),
                             "H on the title to show the hall of fame", lambda: s.key("h"))
             s.key("Down")
@@ -337,7 +314,7 @@ def hall_of_fame(x, exe, linux, pics, work, shots):
                 s.key("Escape")
                 picture(s, lambda p: not e2e.mismatches(p, chosen, ROWS), "Escape to the table")
                 s.key("Escape")
-                picture(s, lambda p: not e2e.mismatches(p, pics.title, untitled),
+                picture(s, lambda p: not e2e.mismatches(p, pics.title, UNTITLED),
                         "Escape back to the title")
             s.x.close_request(s.window)
             check(s.x.wait_exit(s.game, DEADLINE) == 0, "closed with status 0")
